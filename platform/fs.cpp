@@ -1,0 +1,164 @@
+#include "platform/fs.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <glob.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+#endif
+
+namespace zt {
+
+std::string nativePath(std::string_view path) {
+    std::string s(path);
+#ifndef _WIN32
+    for (char& c : s)
+        if (c == '\\') c = '/';
+#endif
+    return s;
+}
+
+std::string withTrailingSeparator(std::string_view dir) {
+    std::string s(dir);
+    if (s.empty() || (s.back() != '\\' && s.back() != '/')) s += kPathSeparator;
+    return s;
+}
+
+bool fileExists(const std::string& path) {
+    const std::string p = nativePath(path);
+#ifdef _WIN32
+    DWORD a = GetFileAttributesA(p.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+#else
+    struct stat st{};
+    return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+#endif
+}
+
+bool dirExists(const std::string& path) {
+    std::string p = nativePath(path);
+    while (p.size() > 1 && (p.back() == '/' || p.back() == '\\')) p.pop_back();
+    if (p.empty()) return false;
+#ifdef _WIN32
+    DWORD a = GetFileAttributesA(p.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+#else
+    struct stat st{};
+    return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+#endif
+}
+
+bool createDirs(const std::string& path) {
+    std::string p = nativePath(path);
+    while (p.size() > 1 && (p.back() == '/' || p.back() == '\\')) p.pop_back();
+    if (p.empty()) return false;
+    if (dirExists(p)) return true;
+    // Each prefix ending before a separator, from the root down.
+    for (std::size_t i = 1; i <= p.size(); ++i) {
+        if (i < p.size() && p[i] != '/' && p[i] != '\\') continue;
+        const std::string part = p.substr(0, i);
+        if (part.size() == 2 && part[1] == ':') continue;  // drive letter
+        if (dirExists(part)) continue;
+#ifdef _WIN32
+        CreateDirectoryA(part.c_str(), nullptr);
+#else
+        ::mkdir(part.c_str(), 0777);
+#endif
+    }
+    return dirExists(p);
+}
+
+bool deleteFile(const std::string& path) {
+    const std::string p = nativePath(path);
+#ifdef _WIN32
+    return DeleteFileA(p.c_str()) != 0;
+#else
+    return ::unlink(p.c_str()) == 0;
+#endif
+}
+
+bool renameFile(const std::string& from, const std::string& to) {
+    const std::string f = nativePath(from), t = nativePath(to);
+#ifdef _WIN32
+    return MoveFileExA(f.c_str(), t.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+#else
+    return ::rename(f.c_str(), t.c_str()) == 0;
+#endif
+}
+
+bool copyFile(const std::string& from, const std::string& to, bool failIfExists) {
+    const std::string f = nativePath(from), t = nativePath(to);
+#ifdef _WIN32
+    return CopyFileA(f.c_str(), t.c_str(), failIfExists ? TRUE : FALSE) != 0;
+#else
+    int in = ::open(f.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    int out = ::open(t.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC), 0666);
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    std::vector<char> buf(64 * 1024);
+    bool ok = true;
+    for (;;) {
+        ssize_t n = ::read(in, buf.data(), buf.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        for (ssize_t done = 0; ok && done < n;) {
+            ssize_t w = ::write(out, buf.data() + done, static_cast<std::size_t>(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) ok = false;
+            else done += w;
+        }
+        if (!ok) break;
+    }
+    ::close(in);
+    if (::close(out) != 0) ok = false;
+    return ok;
+#endif
+}
+
+bool anyFileMatches(const std::string& pattern) {
+    const std::string p = nativePath(pattern);
+#ifdef _WIN32
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA(p.c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool found = false;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) found = true;
+    } while (!found && FindNextFileA(h, &fd));
+    FindClose(h);
+    return found;
+#else
+    glob_t g{};
+    bool found = false;
+    if (::glob(p.c_str(), GLOB_NOSORT, nullptr, &g) == 0) {
+        for (std::size_t i = 0; i < g.gl_pathc && !found; ++i) found = fileExists(g.gl_pathv[i]);
+    }
+    ::globfree(&g);
+    return found;
+#endif
+}
+
+std::string shortPath(const std::string& path) {
+#ifdef _WIN32
+    char buf[MAX_PATH + 1] = {};
+    DWORD n = GetShortPathNameA(path.c_str(), buf, MAX_PATH);
+    if (n == 0 || n > MAX_PATH) return {};
+    return std::string(buf, n);
+#else
+    (void)path;
+    return {};
+#endif
+}
+
+}  // namespace zt
