@@ -1,0 +1,64 @@
+#include "plugin/combo_config.h"
+
+#include "platform/cp1250.h"
+#include "platform/fs.h"
+#include "platform/text.h"
+#include "plugin/action_base.h"
+#include "plugin/module.h"
+
+namespace zt {
+
+std::vector<std::pair<std::string, int>> ParseGroupMap(const std::string& text) {
+    std::vector<std::pair<std::string, int>> map;
+    for (const auto& line : splitLines(text)) {
+        if (TxTools::Trim(line).empty()) continue;
+        const auto eq = line.find('=');
+        const std::string name = line.substr(0, eq);
+        const std::string value = eq == std::string::npos ? std::string() : line.substr(eq + 1);
+        const int v = TxTools::StrToIntDef(value, -1);
+        if (v < 0) return {};
+        map.emplace_back(name, v);
+    }
+    return map;
+}
+
+ComboConfig LoadComboConfig(TZTActionBase& a) {
+    ComboConfig c;
+    c.port = a.Parametr("ComboPort");
+    if (c.port == trc("TZTComboReadParaifport", "PLIK")) c.transport = Transport::File;
+    else if (c.port == "TCP/IP") c.transport = Transport::Tcp;
+    else c.transport = Transport::Serial;
+    c.multiplexerChannel = a.ParametrInt("ComboKanMul");
+    c.groupMap = ParseGroupMap(a.WlasnyParametrDlugi("ComboAsort", 6));
+    c.debug = a.ParametrInt("ComboDedbug") != 0;
+    c.progressTow = a.ParametrInt("ComboProgressTow") != 0;
+    c.priceLevel = a.ParametrInt("PoziomCen");
+    c.impMode = a.ParametrInt("ComboImpMode") != 0;
+    c.towIdParag = a.ParametrInt("ComboTowIdParag");
+    c.oneAsortOnly = a.ParametrInt("ComboOneAsortOnly") != 0;
+    c.kwKodPocz = a.ParametrInt("ComboKwKodPocz");
+    c.kwKodKonc = a.ParametrInt("ComboKwKodKonc");
+    c.kwPrzedr = a.ParametrInt("ComboKwPrzedr");
+    c.productFlag = a.ParametrInt("ComboProductFlag");
+    c.groupOverwrite = a.ParametrInt("ComboGroupOverwrite") != 0;
+    c.ediFolder = a.ParametrKatalog("ComboEdiFolder");
+    if (c.ediFolder.empty() || (c.ediFolder.back() != '\\' && c.ediFolder.back() != '/')) c.ediFolder += kPathSeparator;
+
+    if (c.towIdParag == 1 && c.kwKodPocz != c.kwKodKonc) {
+        const std::string prefix = format("%02d", c.kwPrzedr);
+        for (const auto& f : a.ListaTekstow())
+            if (f.compare(0, 2, prefix) == 0) {
+                c.weighedFormat = f;
+                break;
+            }
+        if (c.weighedFormat.empty())
+            a.Komunikat(kWarning, format(trc("TZTComboReadParaKwFormat",
+                                                      pl("UWAGA! W konfiguracji kasy zdefiniowano format kodów ważonych %02d "
+                                                         "dla zakresu kodów, lecz nie ma takiego formatu w konfiguracji programu."))
+                                                      .c_str(),
+                                                  c.kwPrzedr));
+    }
+    return c;
+}
+
+}  // namespace zt

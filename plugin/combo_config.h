@@ -1,0 +1,39 @@
+#pragma once
+// The register's configuration as every operation reads it at its start.
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zt {
+
+class TZTActionBase;
+
+enum class Transport { File, Serial, Tcp };
+
+struct ComboConfig {
+    std::string port;                    // "ComboPort" as stored
+    Transport transport = Transport::File;
+    int multiplexerChannel = 0;          // "ComboKanMul"
+    std::vector<std::pair<std::string, int>> groupMap;  // "ComboAsort": name=slot
+    bool debug = false;                  // "ComboDedbug": communication log
+    bool progressTow = false;
+    int priceLevel = 0;                  // "PoziomCen"
+    bool impMode = false;
+    int towIdParag = 0;                  // 0 by PLU, 1 by barcode
+    bool oneAsortOnly = false;
+    int kwKodPocz = 0, kwKodKonc = 0, kwPrzedr = 0;
+    int productFlag = 0;
+    bool groupOverwrite = false;
+    std::string ediFolder;               // with a trailing separator
+    std::string weighedFormat;           // the host's barcode format for the prefix, if any
+};
+
+// Reads the configuration through the action's host services; throws when the
+// EDI folder cannot be used.
+ComboConfig LoadComboConfig(TZTActionBase& action);
+
+// Parses the group map "name=value" lines; empty when any value is not a
+// non-negative integer.
+std::vector<std::pair<std::string, int>> ParseGroupMap(const std::string& text);
+
+}  // namespace zt

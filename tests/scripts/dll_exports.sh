@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The DLL exports exactly the fifteen entry points, undecorated, and imports
+# nothing but system DLLs.
+set -euo pipefail
+source "$(dirname "$0")/common.bash"
+dll="$win/ztcombo.dll"
+[ -f "$dll" ] || skip "no Windows build in $win"
+command -v i686-w64-mingw32-objdump >/dev/null || skip "mingw objdump missing"
+dump="$(i686-w64-mingw32-objdump -p "$dll")"
+
+want="QORDLLParametr QORDLLRejestrujBiblioteke QORDLLRejestrujCallback QORDLLSerKasJakSzukacParagonu
+QORDLLSerKasNazwaZasobuDzielonego QORDLLSerKasOpisOkna QORDLLSerKasOperacja QORDLLSerKasPodtrzymajSesje
+QORDLLSerKasPokazOkno QORDLLTekstListyParametru QORDLLTypBiblioteki QORDLLUstawJezykKomponentow QORDLLWlasciwosci
+QORDLLWlasciwosciUrzadzenia QORDLLZwolnijBiblioteke"
+want="$(echo $want | tr ' ' '\n' | sort)"
+# Export name table lines look like: "	[   0] +base[   1]  0000 QORDLLParametr"
+got="$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -E '^\s*\[' | awk '{print $NF}' | sort)"
+if [ "$got" != "$want" ]; then
+  echo "export names differ:"; diff <(echo "$want") <(echo "$got") || true; exit 1
+fi
+allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|WS2_32|COMCTL32|SHELL32|OLE32|msvcrt|COMDLG32|api-ms-win-.*)\.dll$'
+imports="$(echo "$dump" | awk '/DLL Name:/ {print $3}')"
+bad="$(echo "$imports" | grep -viE "$allowed" || true)"
+if [ -n "$bad" ]; then echo "non-system imports: $bad"; exit 1; fi
+echo "exports: $(echo "$got" | wc -l) undecorated; imports: $(echo $imports)"
