@@ -1,0 +1,68 @@
+#pragma once
+// The bench in the host's part: answers the callbacks the plug-in calls.
+#include <cstdint>
+#include <string>
+
+#include "host/console.h"
+#include "host/options.h"
+#include "host/params_file.h"
+#include "host/translation_file.h"
+#include "plugin/qordll.h"
+
+namespace zt {
+
+class PluginApi;
+
+class BenchHost {
+public:
+    // The host value given at registration; every callback must bring it back.
+    static constexpr std::int32_t kHostValue = 0x5A54;
+
+    // workDir: the register's working directory, with its trailing separator.
+    BenchHost(const BenchOptions& options, Console& console, ParamsFile params, TranslationFile translations,
+              bool haveTranslations, std::string workDir);
+    ~BenchHost();
+    BenchHost(const BenchHost&) = delete;
+    BenchHost& operator=(const BenchHost&) = delete;
+
+    // Registers every callback kind for a registered library (lookup first).
+    void registerCallbacks(const PluginApi& api, void* library);
+
+    // The bench that answers callbacks now (one per process), null when none.
+    static BenchHost* current();
+
+    // Callback bodies, called by the stdcall functions registered with the plug-in.
+    std::int32_t abortQuery(std::int32_t host, std::int32_t session);
+    std::int32_t parameter(std::int32_t host, std::int32_t session, const char* name, char* out);
+    std::int32_t environment(std::int32_t host, std::int32_t session, std::int32_t* id, std::int32_t* regNo,
+                             char* text1, char* text2, char* workDir);
+    std::int32_t message(std::int32_t host, std::int32_t session, std::int32_t kind, const char* text);
+    std::int32_t status(std::int32_t host, std::int32_t session, std::int32_t kind, const char* text);
+    std::int32_t textList(std::int32_t host, std::int32_t session, std::int32_t index, char* out);
+    std::int32_t vatRate(std::int32_t host, std::int32_t session, std::int32_t index, std::int32_t* rate,
+                         bool hundredths);
+    std::int32_t store(std::int32_t host, std::int32_t session, const char* file);
+    std::int32_t writeParameter(std::int32_t host, std::int32_t session, const char* name, const char* value);
+    std::int32_t goods(std::int32_t host, std::int32_t session, const char* name, std::int32_t plu, const char* codes,
+                       std::int32_t overwrite, const char* group, const char* unit, std::int32_t vat,
+                       const QORExtended prices[4], std::int32_t openPrice, std::int32_t package,
+                       const char* packageCode);
+    std::int32_t lookup(char* out, std::int32_t size, const char* module, const char* key);
+
+    const ParamsFile& params() const { return params_; }
+    std::int32_t abortQueries() const { return abortQueries_; }
+
+private:
+    // Reports a callback that brings another host value or session than the bench gave.
+    void checkCaller(const char* kind, std::int32_t host, std::int32_t session);
+
+    const BenchOptions& options_;
+    Console& console_;
+    ParamsFile params_;
+    TranslationFile translations_;
+    bool haveTranslations_;
+    std::string workDir_;
+    std::int32_t abortQueries_ = 0;
+};
+
+}  // namespace zt
