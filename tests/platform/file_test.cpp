@@ -1,0 +1,133 @@
+#include "platform/file.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+#include "platform/exception.h"
+#include "platform/fs.h"
+#include "tempdir.h"
+
+using namespace zt;
+
+namespace {
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::vector<std::string> readAll(const std::string& path) {
+    std::vector<std::string> lines;
+    TMFile::ReadStringsFromFile(path, lines);
+    return lines;
+}
+
+}  // namespace
+
+TEST(TMFile, LineEndsCrLfLfAndLastLineWithoutEnd) {
+    test::TempDir d;
+    const auto p = d.file("a.txt");
+    std::ofstream(p, std::ios::binary) << "one\r\ntwo\n\r\nlast";
+    EXPECT_EQ(readAll(p), (std::vector<std::string>{"one", "two", "", "last"}));
+
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << "x\n";
+    EXPECT_EQ(readAll(p), (std::vector<std::string>{"x"}));
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << "";
+    EXPECT_TRUE(readAll(p).empty());
+}
+
+TEST(TMFile, WriteLineSeekTruncateRoundTrip) {
+    test::TempDir d;
+    const auto p = d.file("w.txt");
+    {
+        TMFile f(p);
+        f.Open();  // created
+        f.WriteLine("alpha");
+        f.WriteLine("beta", "\n");
+        EXPECT_EQ(f.Position(), 12);
+        EXPECT_EQ(f.Size(), 12);
+        f.SetPosition(7);
+        f.Truncate();
+        f.WriteLine("gamma");
+        f.Flush();
+        EXPECT_EQ(slurp(p), "alpha\r\ngamma\r\n");
+        // Reading after writing sees the new bytes.
+        f.SetPosition(0);
+        std::string line;
+        ASSERT_TRUE(f.ReadLine(line));
+        EXPECT_EQ(line, "alpha");
+        // Overwrite in the middle after a read.
+        f.SetPosition(0);
+        f.Write("A", 1);
+        ASSERT_TRUE(f.ReadLine(line));
+        EXPECT_EQ(line, "lpha");
+    }  // destructor closes and writes out
+    EXPECT_EQ(slurp(p), "Alpha\r\ngamma\r\n");
+
+    TMFile app(p);
+    app.Open();
+    app.SeekEnd();
+    app.Write(std::string_view("z"));
+    app.Close();
+    EXPECT_EQ(slurp(p), "Alpha\r\ngamma\r\nz");
+}
+
+TEST(TMFile, FailuresNameThePathAndTheReason) {
+    test::TempDir d;
+    const auto p = d.file("kasa.exp");
+    TMFile f(p, true);
+    try {
+        f.Open();
+        FAIL() << "opened a missing file read-only";
+    } catch (const EMException& e) {
+        EXPECT_EQ(std::string(e.what()), p + ": No such file or directory");
+        ASSERT_EQ(e.topics().size(), 1u);
+        EXPECT_EQ(e.topics()[0].title, p);
+    }
+    EXPECT_FALSE(fileExists(p));  // read-only never creates
+
+    std::ofstream(p) << "x";
+    TMFile ro(p, true);
+    ro.Open();
+    EXPECT_THROW(ro.Write("y", 1), EMException);
+    EXPECT_THROW(TMFile(d.dir() + "no/such/dir/f.txt").Open(), EMException);
+}
+
+TEST(TMFile, ReadsLargeFileQuickly) {
+    test::TempDir d;
+    const auto p = d.file("big.txt");
+    {
+        TMFile f(p);
+        f.Open();
+        const std::string line(98, 'x');
+        for (int i = 0; i < 100000; ++i) f.WriteLine(line);
+    }
+    const auto t0 = std::chrono::steady_clock::now();
+    TMFile f(p, true);
+    f.Open();
+    EXPECT_EQ(f.Size(), 10000000);
+    std::string line;
+    int n = 0;
+    while (f.ReadLine(line)) {
+        ASSERT_EQ(line.size(), 98u);
+        ++n;
+    }
+    EXPECT_EQ(n, 100000);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2));
+}
+
+TEST(TMFile, BackslashPathsWork) {
+    test::TempDir d;
+    std::string p = d.dir();
+    for (char& c : p)
+        if (c == '/') c = '\\';
+    TMFile f(p + "w.txt");
+    f.Open();
+    f.Close();
+    EXPECT_TRUE(fileExists(d.file("w.txt")));
+}
