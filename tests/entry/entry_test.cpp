@@ -1,0 +1,242 @@
+// The plug-in driven only through its C entry points and callbacks, as the host does.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+
+#include "fake_host.h"
+#include "platform/cp1250.h"
+
+using ztest::api;
+using ztest::FakeHost;
+using zt::pl;
+
+namespace {
+
+// The one-second pause of a wrong session type must not cost the test a second.
+const int kVirtualTime = (setenv("ZTCOMBO_VIRTUAL_TIME", "1", 1), 0);
+
+std::string property(int n) {
+    char buf[301];
+    std::memset(buf, 'x', sizeof buf);
+    api().Wlasciwosci(buf, n);
+    return buf;
+}
+
+struct TempDir {
+    std::filesystem::path path;
+    TempDir() {
+        char tmpl[] = "/tmp/zt-entry-XXXXXX";
+        path = mkdtemp(tmpl);
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+    std::string withSep() const { return path.string() + "/"; }
+};
+
+class Session : public ::testing::Test {
+protected:
+    TempDir dir;
+    FakeHost host;
+    void SetUp() override {
+        host.workDir = dir.withSep();
+        host.params["ComboEdiFolder"] = dir.withSep() + "EDI";
+        host.params["ComboDedbug"] = "0";
+        host.registerAll();
+    }
+};
+
+}  // namespace
+
+TEST(LibraryLevel, PropertiesAndType) {
+    (void)kVirtualTime;
+    EXPECT_EQ(api().TypBiblioteki(), 1);
+    EXPECT_EQ(property(1), "Posnet Combo, NEO");
+    EXPECT_EQ(property(2), "ZT_Combo");
+    EXPECT_EQ(property(3).substr(0, 35), "Combo wer. 1.01, 1.02, 1.03 (L EU)\n");
+    EXPECT_NE(property(3).find("\nSerwer Kasowy Posnet (SKP) wer. 1.0.206"), std::string::npos);
+    for (int p : {102, 103, 104, 105}) EXPECT_EQ(property(p), "1") << p;
+    for (int p : {0, 4, 101, 106, -1}) EXPECT_EQ(property(p), "") << p;
+}
+
+TEST(LibraryLevel, ParameterDeclarationsAndListTexts) {
+    char key[301], desc[301], def[301], mn[301], mx[301];
+    std::int32_t flags = -1;
+    EXPECT_EQ(api().Parametr(101, 4, key, desc, def, mn, mx, &flags), 4);
+    EXPECT_STREQ(key, "ComboModemTimeout");
+    EXPECT_STREQ(def, "60");
+    EXPECT_STREQ(mn, "1");
+    EXPECT_STREQ(mx, "255");
+    EXPECT_EQ(std::string(desc), pl("Modem - timeout połączenia (sek.)"));
+    EXPECT_EQ(api().Parametr(101, 13, key, desc, def, mn, mx, &flags), 1);
+    EXPECT_STREQ(key, "ZT_Combo_ComboAsort1");
+    EXPECT_EQ(flags, 2);
+    EXPECT_EQ(api().Parametr(106, 0, key, desc, def, mn, mx, nullptr), 0);
+    EXPECT_STREQ(key, "");
+    EXPECT_EQ(api().Parametr(101, 23, key, desc, def, mn, mx, &flags), 0);
+    EXPECT_EQ(flags, 0);
+    // Without a program folder the defaults start at "c:\Ambrel\".
+    EXPECT_EQ(api().Parametr(102, 14, key, desc, def, mn, mx, &flags), 6);
+    EXPECT_STREQ(def, "c:\\Ambrel\\EDI");
+
+    char text[301];
+    EXPECT_EQ(api().TekstListyParametru("comboport", 3, text), 1);
+    EXPECT_STREQ(text, "COM3");
+    EXPECT_EQ(api().TekstListyParametru("ComboPort", 11, text), 0);
+    EXPECT_STREQ(text, "");
+    EXPECT_EQ(api().TekstListyParametru("ComboKanMul", 5, text), 1);
+    EXPECT_EQ(std::string(text), pl("8xRS232 - Kanał 1"));
+}
+
+TEST(LibraryLevel, WindowDescriptions) {
+    char text[301];
+    EXPECT_EQ(api().OpisOkna(text, 0), 1);
+    EXPECT_STREQ(text, "Tablica stawek VAT");
+    EXPECT_EQ(api().OpisOkna(text, 6), 1);
+    EXPECT_EQ(std::string(text), pl("Import towarów do programu"));
+    EXPECT_EQ(api().OpisOkna(text, 7), 0);
+    EXPECT_STREQ(text, "");
+}
+
+TEST(LibraryLevel, NullAndUnknownAreHarmless) {
+    api().ZwolnijBiblioteke(nullptr);
+    FakeHost host;
+    api().RejestrujCallback(host.lib, reinterpret_cast<void*>(&abort), 7);  // not a kind: ignored
+    EXPECT_EQ(api().Operacja(nullptr, 1, nullptr, nullptr, -1, 0), 0);
+}
+
+TEST_F(Session, UnknownOperationEndsInTheErrorReport) {
+    std::string text;
+    EXPECT_EQ(host.run(17, 0, 0, &text), 0);
+    EXPECT_EQ(text, "sesja 1");
+    const auto errors = host.lines(2);
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0], pl("Podczas wykonywania operacji 'operacja [17]' wystąpił błąd:"));
+    EXPECT_EQ(errors[1], pl("Urządzenie nie obsługuje zleconego typu operacji"));
+}
+
+TEST_F(Session, OperationNamesInReports) {
+    const std::pair<int, const char*> names[] = {{-7, "nasłuch"}, {-9, "import licznika"}, {-6, "import automatyczny"}};
+    for (auto [op, name] : names) {
+        host.messages.clear();
+        host.run(op);
+        ASSERT_FALSE(host.lines(2).empty()) << op;
+        EXPECT_EQ(host.lines(2)[0], pl(std::string("Podczas wykonywania operacji '") + name + "' wystąpił błąd:"));
+    }
+}
+
+TEST_F(Session, WrongSessionTypeWaitsAndReturnsOne) {
+    std::string text;
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(host.run(-1, 0, 2, &text), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(500));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].kind, 0);
+    EXPECT_EQ(host.messages[0].text, pl("Oczekiwanie na zamknięcie sesji 'sesja 1'"));
+    EXPECT_EQ(text, "sesja 1");
+}
+
+TEST_F(Session, LongHostTextIsCutAt300) {
+    QORSesja s{0};
+    char buf[400];
+    std::memset(buf, 'a', sizeof buf);
+    buf[350] = 0;
+    buf[399] = 0;
+    api().Operacja(host.lib, 1, &s, buf, 17, 0);
+    EXPECT_EQ(std::strlen(buf), 300u);
+}
+
+TEST_F(Session, SessionQueries) {
+    std::int32_t printout = 0, second = 0, receipt = 0;
+    host.params["ComboNrWydr"] = "";
+    host.params["ComboNrParag"] = "42";
+    EXPECT_EQ(api().JakSzukacParagonu(host.lib, 1, &printout, &second, &receipt), 1);
+    EXPECT_EQ(printout, -1);
+    EXPECT_EQ(second, -1);
+    EXPECT_EQ(receipt, 42);
+
+    char out[301];
+    api().WlasciwosciUrzadzenia(host.lib, 1, out, 1101);
+    EXPECT_STREQ(out, "0");
+    api().WlasciwosciUrzadzenia(host.lib, 1, out, 1103);
+    EXPECT_STREQ(out, "1");
+    api().WlasciwosciUrzadzenia(host.lib, 1, out, 5);
+    EXPECT_STREQ(out, "");
+
+    host.params["ComboPort"] = "PLIK";
+    api().NazwaZasobu(host.lib, 1, out);
+    EXPECT_EQ(std::string(out), host.workDir + "combo.exp");
+    host.params["ComboPort"] = "COM2";
+    api().NazwaZasobu(host.lib, 1, out);
+    EXPECT_STREQ(out, "COM2");
+}
+
+TEST_F(Session, KeepAliveChecksTheSessionType) {
+    QORSesja ok{0}, other{3};
+    char text[301] = "sesja 9";
+    api().PodtrzymajSesje(host.lib, &ok, text, 0, 0);
+    EXPECT_STREQ(text, "sesja 9");
+    api().PodtrzymajSesje(host.lib, &other, text, 0, 0);
+    EXPECT_STREQ(text, "sesja 9");
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(Session, EdiFolderThatCannotBeWrittenStopsTheOperation) {
+    if (geteuid() == 0) {
+        // root writes everywhere: use a path below a plain file instead.
+        std::string file = dir.withSep() + "plik";
+        FILE* f = fopen(file.c_str(), "w");
+        fclose(f);
+        host.params["ComboEdiFolder"] = file + "/EDI";
+        host.run(-1);
+        const auto errors = host.lines(2);
+        ASSERT_EQ(errors.size(), 2u);
+        EXPECT_EQ(errors[1], pl("Próba utworzenia katalogu zakończona błędem"));
+        return;
+    }
+    std::string ro = dir.withSep() + "ro";
+    mkdir(ro.c_str(), 0555);
+    host.params["ComboEdiFolder"] = ro;
+    host.run(-1);
+    const auto errors = host.lines(2);
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[1], pl("Ambrel nie ma uprawnień do zapisu w katalogu \"") + ro + pl("\", nadaj uprawnienia aby kontynuować"));
+}
+
+TEST_F(Session, MissingEdiFolderIsCreatedWithAMessage) {
+    host.run(17);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path / "EDI"));
+    const auto info = host.lines(0);
+    ASSERT_FALSE(info.empty());
+    EXPECT_EQ(info[0], pl("Katalog \"") + dir.withSep() + "EDI" + pl("\" nie istnieje, próba utworzenia"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path / "EDI" / "test"));
+}
+
+TEST_F(Session, WeighedBarcodeFormatWarning) {
+    host.params["ComboTowIdParag"] = "1";
+    host.params["ComboKwKodPocz"] = "1";
+    host.params["ComboKwKodKonc"] = "99";
+    host.params["ComboKwPrzedr"] = "7";
+    host.textList = {"28PPPPPWWWWWK"};
+    host.run(17);
+    const auto warnings = host.lines(1);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0], pl("UWAGA! W konfiguracji kasy zdefiniowano format kodów ważonych 07 dla zakresu kodów, lecz nie ma "
+                              "takiego formatu w konfiguracji programu."));
+    host.messages.clear();
+    host.textList = {"29x", "07PPPPPWWWWWK"};
+    host.run(17);
+    EXPECT_TRUE(host.lines(1).empty());
+}
+
+TEST_F(Session, TranslatedTextsComeFromTheHostLookup) {
+    host.reg(nullptr, 34);
+    FakeHost::current() = &host;
+    host.registerAll(true, true);
+    host.translations[{"zttools_ZTAction", "TZTActioOperacjaExceptio"}] = "Device does not support it";
+    host.run(17);
+    const auto errors = host.lines(2);
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[1], "Device does not support it");
+}
