@@ -212,7 +212,7 @@ std::int32_t BenchHost::store(std::int32_t host, std::int32_t session, const cha
 std::int32_t BenchHost::writeParameter(std::int32_t host, std::int32_t session, const char* name, const char* value) {
     checkCaller("21", host, session);
     std::string key = in(name);
-    std::string shown = toUtf8(key) + "=" + toUtf8(in(value));
+    std::string shown = toUtf8(ParamsFile::formatLine(key, in(value)));
     if (options_.refuseStore || key.empty()) {
         console_.line("[HOST] refused to store parameter " + shown);
         return 0;

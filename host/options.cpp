@@ -212,6 +212,8 @@ Options:
                          next to zthost)
   --params FILE          key=value lines (Windows-1250 or UTF-8) answered to the
                          plug-in; its own parameters are written back to FILE
+                         (a value with line breaks as key:=value with the
+                         escapes \r \n \\)
   --register N           register number (default 1)
   --workdir DIR          working directory of the register (default: current)
   --session N            session value (default: the register number)

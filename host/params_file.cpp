@@ -28,7 +28,36 @@ std::string trim(const std::string& s) {
     return s.substr(b, e - b + 1);
 }
 
+std::string escape(const std::string& value) {
+    std::string out;
+    for (char c : value) {
+        if (c == '\r') out += "\\r";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\\') out += "\\\\";
+        else out += c;
+    }
+    return out;
+}
+
+std::string unescape(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        char n = text[++i];
+        out += n == 'r' ? '\r' : n == 'n' ? '\n' : n;
+    }
+    return out;
+}
+
 }  // namespace
+
+std::string ParamsFile::formatLine(const std::string& key, const std::string& value) {
+    if (value.find_first_of("\r\n") == std::string::npos) return key + "=" + value;
+    return key + ":=" + escape(value);
+}
 
 ParamsFile ParamsFile::fromText(const std::string& contents) {
     ParamsFile f;
@@ -48,6 +77,10 @@ ParamsFile ParamsFile::fromText(const std::string& contents) {
         if (!comment && eq != std::string::npos) {
             line.key = trim(text.substr(0, eq));
             line.value = text.substr(eq + 1);
+            if (!line.key.empty() && line.key.back() == ':') {
+                line.key = trim(line.key.substr(0, line.key.size() - 1));
+                line.value = unescape(line.value);
+            }
         }
         f.lines_.push_back(std::move(line));
     }
@@ -75,10 +108,10 @@ void ParamsFile::set(const std::string& key, const std::string& value) {
     for (Line& l : lines_)
         if (!l.key.empty() && sameKey(l.key, key)) {
             l.value = value;
-            l.raw = utf8_ ? toUtf8(l.key + "=" + value) : l.key + "=" + value;
+            l.raw = utf8_ ? toUtf8(formatLine(l.key, value)) : formatLine(l.key, value);
             return;
         }
-    lines_.push_back(Line{utf8_ ? toUtf8(key + "=" + value) : key + "=" + value, key, value});
+    lines_.push_back(Line{utf8_ ? toUtf8(formatLine(key, value)) : formatLine(key, value), key, value});
 }
 
 std::string ParamsFile::text() const {

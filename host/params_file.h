@@ -1,7 +1,10 @@
 #pragma once
 // The register's configuration as the bench keeps it: a text file of key=value
 // lines. Values are handed to the plug-in in Windows-1250; a file written in
-// UTF-8 is converted on reading and written back in UTF-8.
+// UTF-8 is converted on reading and written back in UTF-8. Values are taken
+// literally (directory values hold backslashes); a value holding line breaks,
+// as some the plug-in writes, is kept on a line "key:=value" with the escapes
+// \r, \n and \\.
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +30,9 @@ public:
     bool save() const;
 
     bool utf8() const { return utf8_; }
+
+    // The file line of a key and value (Windows-1250, before any UTF-8 conversion).
+    static std::string formatLine(const std::string& key, const std::string& value);
 
 private:
     struct Line {

@@ -1,0 +1,231 @@
+// Tests of the bench's own parts; the bench against the plug-in is the script test.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+
+#include "host/console.h"
+#include "host/exchange.h"
+#include "host/extended.h"
+#include "host/host_buffer.h"
+#include "host/options.h"
+#include "host/params_file.h"
+#include "host/translation_file.h"
+#include "platform/cp1250.h"
+
+namespace zt {
+namespace {
+
+namespace fs = std::filesystem;
+
+ParsedOptions parse(std::vector<std::string> args) { return parseOptions(args); }
+
+TEST(BenchOptions, DefaultsCommandsAndValues) {
+    auto r = parse({"run", "-8", "6", "--register=3", "--vat", "23,0,-1", "--barcode-formats", "28ó,29"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.command, BenchCommand::Run);
+    EXPECT_EQ(r.options.arg1, -8);  // a negative operation is not an option
+    EXPECT_EQ(r.options.arg2, 6);
+    EXPECT_EQ(r.options.registerNo, 3);
+    EXPECT_EQ(r.options.sessionValue(), 3);  // defaults to the register number
+    EXPECT_EQ(r.options.vat, (std::vector<std::int32_t>{23, 0, -1}));
+    ASSERT_EQ(r.options.barcodeFormats.size(), 2u);
+    EXPECT_EQ(r.options.barcodeFormats[0], "28\xF3");  // given in UTF-8, kept in Windows-1250
+
+    auto d = parse({"properties"});
+    EXPECT_EQ(d.options.vat, (std::vector<std::int32_t>{23, 8, 5, 0, -1}));
+    EXPECT_TRUE(d.options.abortCallback);
+    EXPECT_TRUE(parse({"--help"}).options.help);
+}
+
+TEST(BenchOptions, WrongCommandLinesAreErrors) {
+    EXPECT_NE(parse({"--bogus", "properties"}).error, "");
+    EXPECT_NE(parse({"properties", "--register"}).error, "");        // value missing
+    EXPECT_NE(parse({"--register", "x1", "properties"}).error, "");  // not a number
+    EXPECT_NE(parse({"--vat", "23,-2", "properties"}).error, "");
+    EXPECT_NE(parse({"--refuse-store=1", "properties"}).error, "");
+    EXPECT_NE(parse({}).error, "");
+    EXPECT_NE(parse({"explode"}).error, "");
+    EXPECT_NE(parse({"run"}).error, "");
+    EXPECT_NE(parse({"run", "1", "2", "3"}).error, "");
+    EXPECT_NE(parse({"window", "a"}).error, "");
+}
+
+TEST(BenchOptions, Utf8Detection) {
+    EXPECT_FALSE(isNonAsciiUtf8("plain"));
+    EXPECT_TRUE(isNonAsciiUtf8("Z\xC5\x82\xC4\x85" "cze"));
+    EXPECT_FALSE(isNonAsciiUtf8("Z\xB3\xB9" "cze"));     // Windows-1250
+    EXPECT_FALSE(isNonAsciiUtf8("\xC0\x80"));             // overlong
+    EXPECT_FALSE(isNonAsciiUtf8("\xED\xA0\x80"));         // surrogate
+    EXPECT_FALSE(isNonAsciiUtf8("\xC5"));                 // cut short
+    EXPECT_EQ(toCp1250IfUtf8("\xB3"), "\xB3");
+}
+
+TEST(ParamsFileTest, Utf8FileIsReadIn1250AndWrittenBackInUtf8KeepingOtherLines) {
+    auto f = ParamsFile::fromText("# comment\r\nComboPort=COM1\r\nOpis=Z\xC5\x82\xC4\x85" "cze\r\nbroken line\r\n");
+    EXPECT_TRUE(f.utf8());
+    EXPECT_EQ(f.get("comboport").value_or("-"), "COM1");  // keys ignore ASCII case
+    EXPECT_EQ(f.get("Opis").value_or("-"), "Z\xB3\xB9" "cze");
+    EXPECT_FALSE(f.get("Missing"));
+    f.set("ComboPort", "TCP/IP");
+    f.set("ZT_Combo_X", "\xB3");
+    EXPECT_EQ(f.text(),
+              "# comment\r\nComboPort=TCP/IP\r\nOpis=Z\xC5\x82\xC4\x85" "cze\r\nbroken line\r\nZT_Combo_X=\xC5\x82\r\n");
+}
+
+TEST(ParamsFileTest, Cp1250FileStays1250) {
+    auto f = ParamsFile::fromText("Opis=Z\xB3\xB9" "cze\n");
+    EXPECT_FALSE(f.utf8());
+    EXPECT_EQ(f.get("Opis").value_or("-"), "Z\xB3\xB9" "cze");
+    f.set("Opis", "\xB3");
+    EXPECT_EQ(f.text(), "Opis=\xB3\n");
+}
+
+TEST(ParamsFileTest, MultiLineValuesRoundTripAndBackslashesStayLiteral) {
+    auto f = ParamsFile::fromText("ComboEdiFolder=c:\\Ambrel\\nowy\\\n");
+    EXPECT_EQ(f.get("ComboEdiFolder").value_or("-"), "c:\\Ambrel\\nowy\\");
+    f.set("ZT_Combo_Order", "2300\r\n800\\x");
+    EXPECT_EQ(f.text(), "ComboEdiFolder=c:\\Ambrel\\nowy\\\nZT_Combo_Order:=2300\\r\\n800\\\\x\n");
+    auto g = ParamsFile::fromText(f.text());
+    EXPECT_EQ(g.get("ZT_Combo_Order").value_or("-"), "2300\r\n800\\x");
+    g.set("ZT_Combo_Order", "1");
+    EXPECT_EQ(g.text(), "ComboEdiFolder=c:\\Ambrel\\nowy\\\nZT_Combo_Order=1\n");
+}
+
+TEST(ParamsFileTest, SaveWritesTheFileItWasLoadedFrom) {
+    fs::path dir = fs::temp_directory_path() / ("zthost-params-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::create_directories(dir);
+    fs::path p = dir / "p.ini";
+    std::ofstream(p, std::ios::binary) << "A=1\nB=2\n";
+    auto f = ParamsFile::load(p.string());
+    f.set("B", "3");
+    ASSERT_TRUE(f.save());
+    std::ifstream in(p, std::ios::binary);
+    std::string s((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(s, "A=1\nB=3\n");
+    EXPECT_FALSE(fs::exists(dir / "p.ini.tmp"));
+    EXPECT_FALSE(ParamsFile().save());  // no file behind it
+    EXPECT_THROW(ParamsFile::load((dir / "none.ini").string()), std::runtime_error);
+    fs::remove_all(dir);
+}
+
+QORExtended ext(std::uint64_t mantissa, std::uint32_t signExp) {
+    return QORExtended{{static_cast<std::uint32_t>(mantissa), static_cast<std::uint32_t>(mantissa >> 32), signExp}};
+}
+
+TEST(Extended, DecodesBitPatterns) {
+    EXPECT_EQ(extendedToDouble(ext(0x8000000000000000ull, 0x3FFF)), 1.0);
+    EXPECT_EQ(extendedToDouble(ext(0xC000000000000000ull, 0xC000)), -3.0);
+    EXPECT_EQ(extendedToDouble(ext(0, 0)), 0.0);
+    EXPECT_TRUE(std::signbit(extendedToDouble(ext(0, 0x8000))));
+    // 0.5 and 12.34 as an x87 stores them (12.34: 0xC570A3D70A3D70A4 * 2^(0x4002-16383-63)).
+    EXPECT_EQ(extendedToDouble(ext(0x8000000000000000ull, 0x3FFE)), 0.5);
+    EXPECT_EQ(extendedToDouble(ext(0xC570A3D70A3D70A4ull, 0x4002)), 12.34);
+    EXPECT_TRUE(std::isinf(extendedToDouble(ext(0x8000000000000000ull, 0x7FFF))));
+    EXPECT_TRUE(std::isnan(extendedToDouble(ext(0xC000000000000000ull, 0x7FFF))));
+    // The two unread bytes above the exponent do not count.
+    EXPECT_EQ(extendedToDouble(ext(0x8000000000000000ull, 0xABCD3FFF)), 1.0);
+    // Smallest extended denormal is far below double range.
+    EXPECT_EQ(extendedToDouble(ext(1, 0)), 0.0);
+    for (double d : {0.01, 99999.99, -1234.5, 1e300, 4.9e-324})
+        EXPECT_EQ(extendedToDouble(doubleToExtended(d)), d) << d;
+}
+
+TEST(ConsoleTest, PrefixesSeparatorAndEncoding) {
+    EXPECT_EQ(Console::prefix(0), "[INFO] ");
+    EXPECT_EQ(Console::prefix(1), "[WARN] ");
+    EXPECT_EQ(Console::prefix(2), "[ERR ] ");
+    EXPECT_EQ(Console::prefix(7), "[MSG7] ");
+    EXPECT_EQ(Console::printable(pl("Wysyłanie:\x01" "25 %\r"), "\t"), "Wysyłanie:\t25 %");
+}
+
+TEST(ConsoleTest, MessagesAndPlainStatusLines) {
+    std::FILE* f = std::tmpfile();
+    ASSERT_NE(f, nullptr);
+    {
+        Console c(f, false);
+        c.message(2, pl("Błąd"));
+        c.status(0, std::string("Eksport:\x01") + "OK");
+    }
+    std::rewind(f);
+    char buf[256] = {0};
+    std::size_t n = std::fread(buf, 1, sizeof buf - 1, f);
+    std::fclose(f);
+    EXPECT_EQ(std::string(buf, n), "[ERR ] Błąd\n[STAT] Eksport:\tOK\n");
+}
+
+TEST(ConsoleTest, LiveStatusIsRedrawnAndEndedBeforeAMessage) {
+    std::FILE* f = std::tmpfile();
+    ASSERT_NE(f, nullptr);
+    {
+        Console c(f, true);
+        c.status(0, "abcdef");
+        c.status(0, "ab");
+        c.message(0, "m");
+    }
+    std::rewind(f);
+    char buf[256] = {0};
+    std::size_t n = std::fread(buf, 1, sizeof buf - 1, f);
+    std::fclose(f);
+    EXPECT_EQ(std::string(buf, n), "\rabcdef\rab    \rab\n[INFO] m\n");
+}
+
+TEST(Exchange, GoodsCsvQuotesAndConverts) {
+    GoodsRecord r;
+    r.name = "Mas\xB3o, \"extra\"";
+    r.plu = 12;
+    r.codes = "590;591";
+    r.overwrite = 1;
+    r.group = "OPAKOWANIA";
+    r.unit = "kg";
+    r.vat = -1;
+    r.prices[0] = r.prices[1] = r.prices[2] = r.prices[3] = 12.5;
+    r.package = 1;
+    EXPECT_EQ(goodsCsvRow(r), "\"Masło, \"\"extra\"\"\",12,590;591,1,OPAKOWANIA,kg,-1,12.5,12.5,12.5,12.5,0,1,\n");
+}
+
+TEST(Exchange, StoredResultsAreNumberedAndNeverOverwritten) {
+    fs::path dir = fs::temp_directory_path() / ("zthost-store-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    EXPECT_EQ(storeResult(dir.string(), "wynik.exp"), "");  // nothing to store
+    std::ofstream(dir / "wynik.exp") << "1";
+    EXPECT_EQ(storeResult(dir.string(), "wynik.exp"), "results/wynik-1.exp");
+    EXPECT_EQ(storeResult(dir.string(), "wynik.exp"), "results/wynik-2.exp");
+    EXPECT_TRUE(fs::exists(dir / "results" / "wynik-1.exp"));
+    GoodsRecord r;
+    ASSERT_TRUE(appendGoods((dir / "goods.csv").string(), r));
+    ASSERT_TRUE(appendGoods((dir / "goods.csv").string(), r));
+    std::ifstream in(dir / "goods.csv");
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first + "\n", goodsCsvHeader());
+    int rows = 0;
+    for (std::string l; std::getline(in, l);) ++rows;
+    EXPECT_EQ(rows, 2);
+    fs::remove_all(dir);
+}
+
+TEST(HostBufferTest, TerminatesAndSeesOverruns) {
+    Text301 b("sesja 1");
+    EXPECT_EQ(b.text(), "sesja 1");
+    std::memset(b.get(), 'x', 301);
+    EXPECT_EQ(b.text().size(), 300u);
+    EXPECT_FALSE(b.overrun());
+    b.get()[301] = 'y';
+    EXPECT_TRUE(b.overrun());
+}
+
+TEST(TranslationFileTest, LinesModuleKeyText) {
+    auto t = TranslationFile::fromText("m|k|Tekst \xC5\x82\r\n# c|d|e\nm|k|second\nbad line\nm|empty|\n");
+    EXPECT_EQ(t.find("m", "k").value_or("-"), "Tekst \xB3");
+    EXPECT_FALSE(t.find("#c", "d"));
+    EXPECT_FALSE(t.find("m", "x"));
+    EXPECT_EQ(t.find("m", "empty").value_or("-"), "");
+}
+
+}  // namespace
+}  // namespace zt
