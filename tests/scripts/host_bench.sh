@@ -52,6 +52,18 @@ want="[ERR ] Podczas wykonywania operacji 'operacja [17]' wystąpił błąd:
 [ "$errors" = "$want" ] || { fail "run 17 errors differ"; cat run17.out; }
 has run17.out "result: 0"
 
+# The host's texts reach the plug-in through the lookup of kind 34.
+for m in zttools_ZTLib zttools_ZTAction; do
+  echo "$m|TZTActioOperacjaExceptio|Operacja nieobsługiwana (tłumaczenie)"
+done > texts.txt
+expect_rc 0 texts.out "$host" --params p.ini --translations texts.txt run 17
+has texts.out "[ERR ] Operacja nieobsługiwana (tłumaczenie)"
+
+# A session of another type is not run; the bench's session name goes with it.
+expect_rc 0 type.out "$host" --params p.ini --session-type 2 --session 4 run 17
+has type.out "[INFO] Oczekiwanie na zamknięcie sesji 'sesja 4'"
+has type.out "result: 1"
+
 expect_rc 0 resource.out "$host" --params p.ini --workdir "$tmp" resource
 has resource.out "resource: $tmp/combo.exp"
 
@@ -78,7 +90,9 @@ expect_rc 1 noparams.out "$host" --params "$tmp/none.ini" run 17
 has noparams.out "cannot read the parameter file"
 
 # The Windows build under Wine prints the same bytes.
-if command -v wine >/dev/null && [ -f "$win/zthost.exe" ] && (wine_ready); then
+if command -v wine >/dev/null && [ -f "$win/zthost.exe" ] && (wine_ready) > /dev/null; then
+  wine "$win/zthost.exe" --help > w.out 2>&1 || fail "zthost.exe --help failed"
+  cmp -s w.out help.out || fail "zthost.exe --help differs"
   for c in properties params windows "run 17" find-receipt; do
     wine "$win/zthost.exe" --params p.ini $c > w.out 2>&1; echo "rc=$?" >> w.out
     "$host" --params p.ini $c > l.out 2>&1; echo "rc=$?" >> l.out
@@ -87,7 +101,7 @@ if command -v wine >/dev/null && [ -f "$win/zthost.exe" ] && (wine_ready); then
   wine "$win/zthost.exe" --bogus > /dev/null 2>&1
   [ $? = 2 ] || fail "zthost.exe --bogus should exit 2"
 else
-  echo "note: no Windows build with zthost.exe in $win or no Wine; Windows bench not run"
+  echo "note: no zthost.exe with ztcombo.dll in $win, or no Wine: Windows bench not run"
 fi
 
 [ "$failures" = 0 ] || { echo "$failures failure(s)"; exit 1; }
