@@ -25,7 +25,7 @@ public:
     static constexpr int kTimeoutSlots = 5;
 
     TMSerialPort();
-    ~TMSerialPort();  // closes the port
+    virtual ~TMSerialPort();  // closes the port; a modem port may extend the component
     TMSerialPort(const TMSerialPort&) = delete;
     TMSerialPort& operator=(const TMSerialPort&) = delete;
 
