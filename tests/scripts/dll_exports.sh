@@ -14,7 +14,7 @@ QORDLLSerKasPokazOkno QORDLLTekstListyParametru QORDLLTypBiblioteki QORDLLUstawJ
 QORDLLWlasciwosciUrzadzenia QORDLLZwolnijBiblioteke"
 want="$(echo $want | tr ' ' '\n' | sort)"
 # Export name table lines look like: "	[   0] +base[   1]  0000 QORDLLParametr"
-got="$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -E '^\s*\[' | awk '{print $NF}' | sort)"
+got="$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -E '^\s+\[ *[0-9]+\]' | awk '{print $NF}' | sort)"
 if [ "$got" != "$want" ]; then
   echo "export names differ:"; diff <(echo "$want") <(echo "$got") || true; exit 1
 fi
