@@ -7,6 +7,13 @@
 namespace zt {
 namespace {
 
+#if defined(__MINGW32__)
+// The C runtime's own vsnprintf knows neither %Lf nor %zu.
+int vformat(char* buf, std::size_t size, const char* fmt, va_list ap) { return __mingw_vsnprintf(buf, size, fmt, ap); }
+#else
+int vformat(char* buf, std::size_t size, const char* fmt, va_list ap) { return std::vsnprintf(buf, size, fmt, ap); }
+#endif
+
 bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 bool inSet(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
 
@@ -202,7 +209,7 @@ std::string format(const char* fmt, ...) {
     va_list ap2;
     va_copy(ap2, ap);
     char small[256];
-    const int n = std::vsnprintf(small, sizeof small, fmt, ap);
+    const int n = vformat(small, sizeof small, fmt, ap);
     va_end(ap);
     std::string out;
     if (n < 0) {
@@ -213,7 +220,7 @@ std::string format(const char* fmt, ...) {
         out.assign(small, static_cast<std::size_t>(n));
     } else {
         std::vector<char> big(static_cast<std::size_t>(n) + 1);
-        std::vsnprintf(big.data(), big.size(), fmt, ap2);
+        vformat(big.data(), big.size(), fmt, ap2);
         out.assign(big.data(), static_cast<std::size_t>(n));
     }
     va_end(ap2);

@@ -50,7 +50,8 @@ public:
     static std::string IntToStr(std::int64_t value);
 };
 
-// printf-style formatting into a std::string.
-std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+// printf-style formatting into a std::string; the GNU conversions (%Lf, %lld,
+// %zu) work on Windows too.
+std::string format(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
 
 }  // namespace zt
