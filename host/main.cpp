@@ -20,7 +20,7 @@ namespace {
 // The working directory as the host passes it: absolute, with a trailing separator.
 std::string workDirectory(const std::string& given) {
     namespace fs = std::filesystem;
-    fs::path dir = given.empty() ? fs::current_path() : fs::absolute(fs::path(given));
+    fs::path dir = (given.empty() ? fs::current_path() : fs::absolute(fs::path(given))).lexically_normal();
     if (!fs::is_directory(dir)) throw std::runtime_error("the working directory '" + given + "' does not exist");
     std::string s = dir.make_preferred().string();
 #if defined(_WIN32)

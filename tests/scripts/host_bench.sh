@@ -75,6 +75,9 @@ has p.ini "ComboEdiFolder=edi"
 grep -q "^ZT_Combo_PosortowaneStawkiVat" p.ini || fail "the stored order is not in p.ini"
 [ "$(grep -c . p.ini)" -le 6 ] || { fail "p.ini holds stray lines"; cat p.ini; }
 cp p.ini before.ini
+# Read back and stored again unchanged: the multi-line value survives the file.
+ZTCOMBO_DIALOG_SCRIPT=ok expect_rc 0 win0b.out "$host" --params p.ini window 0 < /dev/null
+cmp -s p.ini before.ini || { fail "the stored order changed on the round trip"; diff before.ini p.ini; }
 ZTCOMBO_DIALOG_SCRIPT=ok expect_rc 0 refuse.out "$host" --params p.ini --refuse-store window 0 < /dev/null
 has refuse.out "[HOST] refused to store parameter"
 has refuse.out "[ERR ] "
