@@ -7,6 +7,7 @@
 #include <fstream>
 #include <limits>
 
+#include "host/bench_host.h"
 #include "host/console.h"
 #include "host/exchange.h"
 #include "host/extended.h"
@@ -225,6 +226,92 @@ TEST(TranslationFileTest, LinesModuleKeyText) {
     EXPECT_FALSE(t.find("#c", "d"));
     EXPECT_FALSE(t.find("m", "x"));
     EXPECT_EQ(t.find("m", "empty").value_or("-"), "");
+}
+
+struct BenchFixture {
+    BenchOptions o;
+    std::FILE* f = std::tmpfile();
+    Console console{f, false};
+    std::string output() {
+        std::fflush(f);
+        std::rewind(f);
+        std::string s;
+        for (int c; (c = std::fgetc(f)) != EOF;) s += static_cast<char>(c);
+        return s;
+    }
+    ~BenchFixture() { std::fclose(f); }
+};
+
+TEST(BenchHostTest, AnswersTheCallbacksAsTheHost) {
+    BenchFixture b;
+    b.o = parse({"--register", "2", "--session", "7", "--vat", "23,-1", "--barcode-formats", "28x", "--abort-after",
+                 "2", "run", "-1"})
+              .options;
+    const std::int32_t h = BenchHost::kHostValue;
+    BenchHost host(b.o, b.console, ParamsFile::fromText("ComboPort=" + std::string(400, 'P') + "\n"),
+                   TranslationFile::fromText("m|k|T\n"), true, "/w/");
+    EXPECT_EQ(BenchHost::current(), &host);
+
+    Text301 value;
+    host.parameter(h, 7, "comboport", value.get());
+    EXPECT_EQ(value.text(), std::string(300, 'P'));  // cut to the 301-byte buffer
+    Text301 absent("x");
+    host.parameter(h, 7, "Nothing", absent.get());
+    EXPECT_EQ(absent.text(), "");
+
+    std::int32_t id = -1, regNo = 0;
+    Text301 t1, t2;
+    Text261 dir;
+    host.environment(h, 7, &id, &regNo, t1.get(), t2.get(), dir.get());
+    EXPECT_EQ(id, 1);
+    EXPECT_EQ(regNo, 2);
+    EXPECT_EQ(t1.text(), "Tekst 1");
+    EXPECT_EQ(dir.text(), "/w/");
+
+    std::int32_t rate = 0;
+    EXPECT_EQ(host.vatRate(h, 7, 0, &rate, true), 1);
+    EXPECT_EQ(rate, 2300);
+    EXPECT_EQ(host.vatRate(h, 7, 1, &rate, true), 1);
+    EXPECT_EQ(rate, -1);  // exempt stays -1
+    EXPECT_EQ(host.vatRate(h, 7, 0, &rate, false), 1);
+    EXPECT_EQ(rate, 23);
+    EXPECT_EQ(host.vatRate(h, 7, 2, &rate, false), 0);
+    Text301 item;
+    EXPECT_EQ(host.textList(h, 7, 0, item.get()), 1);
+    EXPECT_EQ(item.text(), "28x");
+    EXPECT_EQ(host.textList(h, 7, 1, item.get()), 0);
+
+    // Two queries go on, the third says stop.
+    EXPECT_EQ(host.abortQuery(h, 7), 0);
+    EXPECT_EQ(host.abortQuery(h, 7), 0);
+    EXPECT_EQ(host.abortQuery(h, 7), 1);
+
+    char small[3];
+    EXPECT_EQ(host.lookup(small, 3, "m", "k"), 1);
+    EXPECT_STREQ(small, "T");
+    EXPECT_EQ(host.lookup(small, 3, "m", "none"), 0);
+
+    // Without a parameter file a written value is kept in memory and read back.
+    EXPECT_EQ(host.writeParameter(h, 7, "ZT_Combo_X", "1\r\n2"), 1);
+    Text301 back;
+    host.parameter(h, 7, "ZT_Combo_X", back.get());
+    EXPECT_EQ(back.text(), "1\r\n2");
+
+    host.message(h, 8, 1, "w\x01v");
+    std::string out = b.output();
+    EXPECT_NE(out.find("[WARN] w\tv\n"), std::string::npos);
+    EXPECT_NE(out.find("callback 12 called with host value 23124 and session 8, expected 23124 and 7"),
+              std::string::npos);
+}
+
+TEST(BenchHostTest, RefusesStoresWhenAsked) {
+    BenchFixture b;
+    b.o = parse({"--refuse-store", "run", "-2"}).options;
+    BenchHost host(b.o, b.console, ParamsFile(), TranslationFile(), false, "/w/");
+    const std::int32_t h = BenchHost::kHostValue;
+    EXPECT_EQ(host.store(h, 1, "wynik.exp"), 0);
+    EXPECT_EQ(host.writeParameter(h, 1, "ZT_Combo_X", "1"), 0);
+    EXPECT_FALSE(host.params().get("ZT_Combo_X"));
 }
 
 }  // namespace
