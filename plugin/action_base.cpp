@@ -71,7 +71,7 @@ std::string TZTActionBase::T(std::string_view key, std::string_view polishUtf8) 
 bool TZTActionBase::JakSzukacParagonu(std::int32_t*, std::int32_t*, std::int32_t*) { return false; }
 
 void TZTActionBase::Operacja(HQORDLLSRODOWISKO&, int, int) {
-    throw Exception(translate(Tlumacz(), "zttools_ZTAction", "TZTActioOperacjaExceptio",
+    throw Exception(translate(Tlumacz(), "zttools_ZTLib", "TZTActioOperacjaExceptio",
                               pl("Urządzenie nie obsługuje zleconego typu operacji")));
 }
 
@@ -135,8 +135,8 @@ void TZTActionBase::ZapiszParametr(std::string_view key, std::string_view value)
     auto f = cb<QORCbWriteParam>(QOR_CB_WRITE_PARAM);
     std::string k(key), v(value);
     if (!f || f(library_.HostValue(), session_, k.c_str(), v.c_str()) == 0)
-        throw Exception(translate(Tlumacz(), "zttools_ZTAction", "TZTActioZmienParstr", pl("Błąd zapisu własnego parametru '")) +
-                        k + translate(Tlumacz(), "zttools_ZTAction", "TZTActioZmienParstr_00001", pl("' do bazy danych")));
+        throw Exception(translate(Tlumacz(), "zttools_ZTLib", "TZTActioZmienParstr", pl("Błąd zapisu własnego parametru '")) +
+                        k + translate(Tlumacz(), "zttools_ZTLib", "TZTActioZmienParstr_00001", pl("' do bazy danych")));
 }
 
 void TZTActionBase::ZapiszWlasnyParametr(std::string_view name, std::string_view value) {
@@ -238,14 +238,14 @@ bool TZTActionBase::CzyPrzerwac() {
 void TZTActionBase::ZapiszWynikEksportu() {
     auto f = cb<QORCbStore>(QOR_CB_STORE_EXPORT);
     if (!f || f(library_.HostValue(), session_) == 0)
-        throw Exception(translate(Tlumacz(), "zttools_ZTAction", "TZTActioZapiszWyExceptio",
+        throw Exception(translate(Tlumacz(), "zttools_ZTLib", "TZTActioZapiszWyExceptio",
                                   pl("Błąd zapisu wyniku eksportu do bazy danych")));
 }
 
 void TZTActionBase::ZapiszKasaSprzedaz() {
     auto f = cb<QORCbStore>(QOR_CB_STORE_IMPORT);
     if (!f || f(library_.HostValue(), session_) == 0)
-        throw Exception(translate(Tlumacz(), "zttools_ZTAction", "TZTActioZapiszKaExceptio",
+        throw Exception(translate(Tlumacz(), "zttools_ZTLib", "TZTActioZapiszKaExceptio",
                                   pl("Błąd zapisu importu sprzedaży do bazy danych")));
 }
 

@@ -232,9 +232,8 @@ TEST_F(Session, WeighedBarcodeFormatWarning) {
 
 TEST_F(Session, TranslatedTextsComeFromTheHostLookup) {
     host.reg(nullptr, 34);
-    FakeHost::current() = &host;
     host.registerAll(true, true);
-    host.translations[{"zttools_ZTAction", "TZTActioOperacjaExceptio"}] = "Device does not support it";
+    host.translations[{"zttools_ZTLib", "TZTActioOperacjaExceptio"}] = "Device does not support it";
     host.run(17);
     const auto errors = host.lines(2);
     ASSERT_EQ(errors.size(), 2u);
