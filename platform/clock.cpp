@@ -34,14 +34,22 @@ public:
 
 Clock* g_installed = nullptr;
 
-Clock& defaultClock() {
+}  // namespace
+
+Clock& systemClock() {
     static SystemClock sys;
+    return sys;
+}
+
+namespace {
+
+Clock& defaultClock() {
     static VirtualClock* virt = [] {
         const char* v = std::getenv("ZTCOMBO_VIRTUAL_TIME");
         return (v && *v == '1') ? new VirtualClock() : nullptr;
     }();
     if (virt) return *virt;
-    return sys;
+    return systemClock();
 }
 
 }  // namespace
@@ -72,11 +80,6 @@ double systemNow() {
 }
 
 VirtualClock::VirtualClock() : start_(systemNow()) {}
-
-Clock& systemClock() {
-    static SystemClock sys;
-    return sys;
-}
 
 Clock& clock() { return g_installed ? *g_installed : defaultClock(); }
 
