@@ -1,0 +1,459 @@
+// Commands of the simulated register, faults and the repeated-request cache.
+#include "sim/register_engine.h"
+
+#include <algorithm>
+#include <ctime>
+#include <optional>
+#include <map>
+
+#include "link/framing.h"
+#include "platform/exception.h"
+
+namespace zt::sim {
+namespace {
+
+using F = TComboFraming;
+
+std::string B(unsigned v) { return F::EncodeB(static_cast<std::uint8_t>(v)); }
+std::string V(unsigned v) { return F::EncodeV(static_cast<std::uint16_t>(v)); }
+std::string L(std::uint32_t v) { return F::EncodeL(v); }
+std::string N(std::int64_t v) { return F::EncodeN(v); }
+std::string S(const std::string& v) { return F::EncodeS(v); }
+
+// A request field the command needs is missing or of another type.
+struct BadRequest {
+    std::uint16_t code;
+};
+
+class Args {
+public:
+    explicit Args(const TComboDataSet& d) : d_(d) {}
+    const TComboData& at(std::size_t i, char type) const {
+        if (i >= d_.Count()) throw BadRequest{code::kMissingData};
+        if (d_[i].Type() != type) throw BadRequest{code::kBadType};
+        return d_[i];
+    }
+    std::uint8_t b(std::size_t i) const { return at(i, 'B').AsB(); }
+    std::uint16_t v(std::size_t i) const { return at(i, 'V').AsV(); }
+    std::string s(std::size_t i) const { return at(i, 'S').AsS(); }
+    std::int64_t n(std::size_t i) const { return at(i, 'N').AsN64(); }
+    std::size_t count() const { return d_.Count(); }
+
+private:
+    const TComboDataSet& d_;
+};
+
+}  // namespace
+
+std::string commandName(std::uint16_t c) {
+    static const std::map<std::uint16_t, const char*> names = {
+        {14, "TIMEGET"}, {15, "DATEGET"}, {18, "HEADERGET"}, {20, "VATGET"}, {306, "DRAWERIMPULSEGET"},
+        {321, "CASHREGPARGET"}, {334, "DISCNTCARDCFGGETEX"}, {451, "SALERECGET"}, {501, "CASHREGSTATUSGET"},
+        {502, "DBSTATUSGET"}, {1165, "REPFSKDAILY"}, {1168, "REPFSKMONTHLY"}, {1171, "REPCOMM"},
+        {2000, "CNTXPLUINIT"}, {2002, "CNTXMUINIT"}, {2003, "CNTXPACKINIT"}, {2004, "CNTXGROUPINIT"},
+        {2100, "PLUINS"}, {2110, "PLUREAD"}, {2140, "PLUDEL"}, {2150, "PLUDELALL"}, {2160, "PLUSTATREAD"},
+        {2170, "PLUSTATCLEARALL"}, {2181, "PLUPRICEUPDATE"}, {2500, "USERINS"}, {2510, "USERREAD"},
+        {2560, "USERSTATREAD"}, {2561, "USERPAYFORMSTATREAD"}, {2600, "MUINS"}, {2610, "MUREAD"},
+        {2700, "PACKINS"}, {2710, "PACKREAD"}, {2740, "PACKDEL"}, {2750, "PACKDELALL"}, {2760, "PACKSTATREAD"},
+        {2770, "PACKSTATCLEARALL"}, {2800, "GROUPINS"}, {2810, "GROUPREAD"}, {2900, "PAYFORMINS"},
+        {2910, "PAYFORMREAD"}};
+    auto it = names.find(c);
+    return it == names.end() ? "???" : it->second;
+}
+
+bool isComplexCommand(std::uint16_t c) { return c == cmd::REPFSKDAILY || c == cmd::REPFSKMONTHLY || c == cmd::REPCOMM; }
+
+std::string describeFields(const TComboDataSet& d) {
+    std::string out;
+    for (std::size_t i = 0; i < d.Count(); ++i) {
+        if (i) out += ' ';
+        const auto& f = d[i];
+        out += f.Type();
+        out += ':';
+        switch (f.Type()) {
+            case 'S': out += '"' + f.AsS() + '"'; break;
+            case 'B': out += std::to_string(f.AsB()); break;
+            case 'V': out += std::to_string(f.AsV()); break;
+            case 'L': out += std::to_string(f.AsL()); break;
+            default: out += std::to_string(f.AsN64());
+        }
+    }
+    return out;
+}
+
+RegisterEngine::RegisterEngine(RegisterState state) : state_(std::move(state)) {}
+
+void RegisterEngine::setState(RegisterState s) {
+    state_ = std::move(s);
+    pluCursor_ = packCursor_ = groupCursor_ = unitCursor_ = receiptCursor_ = 0;
+    haveLast_ = false;
+}
+
+void RegisterEngine::setFaults(Faults f) {
+    faults_ = std::move(f);
+    executionFired_.assign(faults_.executionErrors.size(), 0);
+    frames_ = answers_ = served_ = 0;
+    lineDead_ = false;
+}
+
+SimDateTime RegisterEngine::now() const {
+    if (!state_.clockRunning) return state_.clock;
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    ::localtime_r(&t, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+RegisterEngine::Answer RegisterEngine::status(std::uint16_t t, std::uint16_t w) const { return {0, {B(0), V(t), V(w)}}; }
+
+std::string RegisterEngine::wireOf(std::uint32_t seq, const Answer& a, std::string& note) {
+    ++answers_;
+    std::uint32_t sentSeq = seq;
+    if (faults_.wrongSequence.hits(answers_)) {
+        sentSeq = (seq + 1) % kSequenceLimit;
+        note += "wrong sequence;";
+    }
+    std::string logical = buildFrame(0, sentSeq, a.code, a.fields);
+    if (faults_.badCrc.hits(answers_)) {
+        logical[logical.size() - 3] = static_cast<char>(logical[logical.size() - 3] ^ 0x5A);
+        note += "bad CRC;";
+    }
+    std::string wire;
+    if (faults_.garbage.hits(answers_)) {
+        wire = faults_.garbageBytes;
+        note += "garbage;";
+    }
+    return wire + stuff(logical);
+}
+
+EngineOutput RegisterEngine::handleFrame(std::string_view logical) {
+    EngineOutput out;
+    if (!checkCrc(logical)) {
+        ++ignoredFrames_;
+        return out;
+    }
+    TComboDataSet req;
+    try {
+        req.ParseFromPacket(logical, nullptr);
+    } catch (const Exception&) {
+        ++ignoredFrames_;
+        return out;
+    }
+    if (lineDead_) return out;
+    ++frames_;
+
+    JournalEntry e;
+    e.sequence = frameSequence(logical);
+    e.code = frameCommand(logical);
+    e.name = commandName(e.code);
+    e.fields = describeFields(req);
+    e.repeated = (frameFlags(logical) & kFlagRepeated) != 0;
+
+    std::vector<Answer> answers;
+    const bool complex = isComplexCommand(e.code);
+    if (e.repeated && haveLast_ && e.sequence == lastSeq_ && e.code == lastCode_) {
+        // Answered once already: the register sends the same answer again.
+        e.fromCache = true;
+        answers = {lastAnswers_.back()};
+    } else if (faults_.transmissionError.hits(answers_ + 1)) {
+        // Not taken: the request is neither run nor remembered.
+        answers = {status(faults_.transmissionStatus, 0)};
+        e.note += "transmission status;";
+    } else {
+        std::optional<Answer> refused;
+        for (std::size_t i = 0; i < faults_.executionErrors.size() && !refused; ++i) {
+            const auto& x = faults_.executionErrors[i];
+            if (x.command != e.code || (x.times != 0 && executionFired_[i] >= x.times)) continue;
+            if (x.plu && (req.Count() == 0 || req[0].Type() != 'V' || req[0].AsV() != *x.plu)) continue;
+            ++executionFired_[i];
+            refused = status(0, x.code);
+            e.note += "execution error;";
+        }
+        if (refused) {
+            answers = {*refused};
+        } else {
+            Answer a = run(e.code, req);
+            if (complex && a.code == e.code) answers.push_back({1, {}});
+            answers.push_back(std::move(a));
+        }
+        haveLast_ = true;
+        lastSeq_ = e.sequence;
+        lastCode_ = e.code;
+        lastAnswers_ = answers;
+    }
+
+    const Answer& last = answers.back();
+    e.answerCode = last.code;
+    if (last.code == 0 && last.fields.size() == 3) {
+        TComboData t, w;
+        t.Set(last.fields[1]);
+        w.Set(last.fields[2]);
+        e.statusT = t.AsV();
+        e.statusW = w.AsV();
+    }
+
+    if (faults_.noAnswer.hits(frames_)) {
+        e.note += "no answer;";
+    } else {
+        for (std::size_t i = 0; i < answers.size(); ++i) {
+            Reply r;
+            r.delayMs = faults_.answerDelayMs + (i > 0 ? complexDelayMs_ : 0);
+            r.wire = wireOf(e.sequence, answers[i], e.note);
+            out.replies.push_back(std::move(r));
+        }
+        ++served_;
+        if (faults_.disconnectAfter != 0 && served_ == faults_.disconnectAfter) {
+            out.disconnect = true;
+            lineDead_ = true;
+            e.note += "disconnect;";
+        }
+    }
+    if (!e.note.empty()) e.note.pop_back();
+    journal_.add(std::move(e));
+    return out;
+}
+
+RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet& req) {
+    Args a(req);
+    auto& s = state_;
+    auto ok = [&](std::vector<std::string> f = {}) { return Answer{c, std::move(f)}; };
+    try {
+        switch (c) {
+            case cmd::TIMEGET: {
+                auto t = now();
+                return ok({B(t.hour), B(t.minute), B(t.second)});
+            }
+            case cmd::DATEGET: {
+                auto t = now();
+                return ok({B(t.day), B(t.month), V(t.year)});
+            }
+            case cmd::HEADERGET: {
+                std::vector<std::string> f{B(s.header.size())};
+                for (std::size_t i = 0; i < s.header.size() && f.size() + 2 <= TComboDataSet::kMaxFields; ++i) {
+                    f.push_back(B(i + 1));  // line attributes: its number
+                    f.push_back(S(s.header[i]));
+                }
+                return ok(f);
+            }
+            case cmd::VATGET: {
+                std::vector<std::string> f;
+                for (int v : s.vat) f.push_back(V(static_cast<std::uint16_t>(v)));
+                return ok(f);
+            }
+            case cmd::CASHREGPARGET: return ok({S(s.registerNumber)});
+            case cmd::CASHREGSTATUSGET: {
+                const auto& d = s.fiscalised;
+                return ok({B(s.typeCode), S(s.registerNumber), V(s.loggedCashier), B(s.workMode), B(0), B(0), B(0),
+                           B(d.day), B(d.month), V(d.year), B(d.hour), B(d.minute), B(d.second), V(0), V(0), V(0),
+                           B(0), B(0), B(0), S(s.nip), S(s.uniqueNumber), S(s.firmware)});
+            }
+            case cmd::DBSTATUSGET: {
+                const auto& d = s.databases;
+                std::size_t barcodes = 0;
+                for (const auto& g : s.goods) barcodes += 1 + g.extraBarcodes.size();
+                return ok({B(0), B(s.totalizersNonZero ? 1 : 0), V(d.packages), V(s.packages.size()), V(d.keys),
+                           V(d.keysUsed), V(d.cashiers), V(s.cashiers.size()), V(d.payForms), V(s.payForms.size()),
+                           V(d.discounts), V(d.discountsUsed), V(d.plu), V(s.goods.size()), V(d.groups),
+                           V(s.groups.size()), V(d.units), V(s.units.size()), V(d.barcodes), V(barcodes),
+                           V(d.barcodeFormats), V(d.barcodeFormatsUsed)});
+            }
+            case cmd::DISCNTCARDCFGGETEX: return ok({B(1), B(0), V(0), S(s.cardFormat)});
+            case cmd::REPFSKDAILY: {
+                SimDateTime d{a.v(2), a.b(1), a.b(0), a.b(3), a.b(4), 0};
+                s.receipts.push_back(receipt::dailyReport(d, s.reportNumber, s.dailyTotals));
+                ++s.reportNumber;
+                s.dailyTotals = {};
+                s.totalizersNonZero = false;
+                return ok();
+            }
+            case cmd::REPFSKMONTHLY:
+            case cmd::REPCOMM: return ok();
+            case cmd::CNTXPLUINIT: pluCursor_ = 0; return ok();
+            case cmd::CNTXPACKINIT: packCursor_ = 0; return ok();
+            case cmd::CNTXGROUPINIT: groupCursor_ = 0; return ok();
+            case cmd::CNTXMUINIT: unitCursor_ = 0; return ok();
+            case cmd::PLUREAD:
+            case cmd::PLUSTATREAD: {
+                const PluRecord* r = nullptr;
+                if (std::uint16_t n = a.v(0); n != 0) {
+                    r = s.findPlu(n);
+                    if (!r) return status(0, code::kNoRecord);
+                } else {
+                    if (pluCursor_ >= s.goods.size()) return status(0, code::kEndOfContext);
+                    r = &s.goods[pluCursor_++];
+                }
+                if (c == cmd::PLUSTATREAD)
+                    return ok({V(r->plu), N(r->salesValue), N(r->salesQuantity), N(r->stock), B(r->lastSale.day),
+                               B(r->lastSale.month), V(r->lastSale.year)});
+                std::vector<std::string> f{V(r->plu), S(r->name), S(r->barcode), N(r->minStock), B(r->setFlag),
+                                           B(r->vatSlot)};
+                if (r->setFlag)
+                    f.insert(f.end(), {B(r->discountNumber), B(r->discountAllowed), V(r->extraBarcodes.size())});
+                else
+                    f.insert(f.end(), {N(r->price), B(r->package), B(r->unit), B(r->quantityFormat), B(r->fixedPrice),
+                                       B(r->discountNumber), B(r->group), B(r->discountAllowed),
+                                       V(r->extraBarcodes.size())});
+                for (const auto& x : r->extraBarcodes)
+                    if (f.size() < TComboDataSet::kMaxFields) f.push_back(S(x));
+                return ok(f);
+            }
+            case cmd::PACKREAD:
+            case cmd::PACKSTATREAD: {
+                const PackageRecord* r = nullptr;
+                if (std::uint16_t n = a.v(0); n != 0) {
+                    r = s.findPackage(n);
+                    if (!r) return status(0, code::kNoRecord);
+                } else {
+                    if (packCursor_ >= s.packages.size()) return status(0, code::kEndOfContext);
+                    r = &s.packages[packCursor_++];
+                }
+                if (c == cmd::PACKSTATREAD)
+                    return ok({V(r->number), N(r->quantitySold), N(r->quantityReturned), N(r->valueSold),
+                               N(r->valueReturned), N(r->stock)});
+                return ok({V(r->number), S(r->name), S(r->barcode), N(r->price), N(r->minStock), B(r->fixedPrice)});
+            }
+            case cmd::GROUPREAD: {
+                if (groupCursor_ >= s.groups.size()) return status(0, code::kEndOfContext);
+                const auto& r = s.groups[groupCursor_++];
+                return ok({V(r.number), S(r.name)});
+            }
+            case cmd::MUREAD: {
+                if (unitCursor_ >= s.units.size()) return status(0, code::kEndOfContext);
+                const auto& r = s.units[unitCursor_++];
+                return ok({V(r.number), S(r.name), S(r.shortName)});
+            }
+            case cmd::USERREAD: {
+                const auto* r = s.findCashier(a.v(0));
+                if (!r) return status(0, code::kNoUser);
+                return ok({V(r->number), S(r->name), S(r->identifier), S(r->cardCode), V(r->rights)});
+            }
+            case cmd::USERSTATREAD: {
+                std::uint16_t n = a.v(0);
+                if (!s.findCashier(n)) return status(0, code::kNoUser);
+                SessionStats x = n == s.loggedCashier ? s.session : SessionStats{};
+                std::vector<std::string> f{V(n), N(x.discounts), N(x.markups), L(x.loginSeconds), N(x.packagesSold),
+                                           N(x.packagesReturned), N(x.payIns), N(x.payOuts), N(x.sales),
+                                           L(x.receipts), L(x.cancelledReceipts), N(x.cancelledValue),
+                                           L(x.voidedLines), N(x.voidedValue), N(0), N(0)};
+                std::size_t count = std::min<std::size_t>(x.payments.size(), (TComboDataSet::kMaxFields - 18) / 2);
+                f.push_back(B(count));
+                f.push_back(B(0));
+                for (std::size_t i = 0; i < count; ++i) {
+                    f.push_back(V(x.payments[i].type));
+                    f.push_back(N(x.payments[i].amount));
+                }
+                return ok(f);
+            }
+            case cmd::PAYFORMREAD: {
+                const auto* r = s.findPayForm(a.v(0));
+                if (!r) return status(0, code::kNoRecord);
+                return ok({V(r->number), S(r->name), B(r->type), V(r->flags), S(r->shortName), N(r->rate)});
+            }
+            case cmd::PLUINS: {
+                PluRecord r;
+                r.plu = a.v(0), r.name = a.s(1), r.barcode = a.s(2), r.price = a.n(3), r.minStock = a.n(4);
+                r.package = a.b(5), r.unit = a.b(6), r.setFlag = a.b(7), r.group = a.b(8), r.vatSlot = a.b(9);
+                r.quantityFormat = a.b(10), r.fixedPrice = a.b(11), r.discountAllowed = a.b(12);
+                r.discountNumber = a.b(13);
+                if (r.name.empty()) return status(0, code::kEmptyName);
+                if (r.vatSlot >= s.vat.size() || s.vat[r.vatSlot] == RegisterState::kVatInactive)
+                    return status(0, code::kBadVat);
+                if (auto* old = s.findPlu(r.plu)) {
+                    // Reprogramming keeps the sales statistics and extra barcodes.
+                    r.salesValue = old->salesValue, r.salesQuantity = old->salesQuantity, r.stock = old->stock;
+                    r.lastSale = old->lastSale, r.extraBarcodes = old->extraBarcodes;
+                } else if (s.goods.size() >= s.databases.plu) {
+                    return status(0, code::kDatabaseFull);
+                }
+                s.putPlu(std::move(r));
+                return ok();
+            }
+            case cmd::PLUPRICEUPDATE: {
+                auto* r = s.findPlu(a.v(0));
+                if (!r) return status(0, code::kNoRecord);
+                r->price = a.n(1);
+                return ok();
+            }
+            case cmd::PLUDEL: {
+                std::uint16_t n = a.v(0);
+                if (!s.findPlu(n)) return status(0, code::kNoRecord);
+                std::erase_if(s.goods, [&](const PluRecord& r) { return r.plu == n; });
+                pluCursor_ = 0;
+                return ok();
+            }
+            case cmd::PLUDELALL: s.goods.clear(); pluCursor_ = 0; return ok();
+            case cmd::PLUSTATCLEARALL:
+                for (auto& r : s.goods) r.salesValue = r.salesQuantity = 0, r.lastSale = {0, 0, 0, 0, 0, 0};
+                return ok();
+            case cmd::PACKINS: {
+                PackageRecord r;
+                r.number = a.v(0), r.name = a.s(1), r.barcode = a.s(2), r.price = a.n(3), r.minStock = a.n(4);
+                r.fixedPrice = a.b(5);
+                if (r.name.empty()) return status(0, code::kEmptyName);
+                if (auto* old = s.findPackage(r.number)) {
+                    r.quantitySold = old->quantitySold, r.quantityReturned = old->quantityReturned;
+                    r.valueSold = old->valueSold, r.valueReturned = old->valueReturned, r.stock = old->stock;
+                } else if (s.packages.size() >= s.databases.packages) {
+                    return status(0, code::kDatabaseFull);
+                }
+                s.putPackage(std::move(r));
+                return ok();
+            }
+            case cmd::PACKDEL: {
+                std::uint16_t n = a.v(0);
+                if (!s.findPackage(n)) return status(0, code::kNoRecord);
+                std::erase_if(s.packages, [&](const PackageRecord& r) { return r.number == n; });
+                packCursor_ = 0;
+                return ok();
+            }
+            case cmd::PACKDELALL: s.packages.clear(); packCursor_ = 0; return ok();
+            case cmd::PACKSTATCLEARALL:
+                for (auto& r : s.packages) r.quantitySold = r.quantityReturned = r.valueSold = r.valueReturned = 0;
+                return ok();
+            case cmd::GROUPINS: {
+                GroupRecord r{a.v(0), a.s(1)};
+                bool overwrite = a.b(2) != 0;
+                for (const auto& g : s.groups)
+                    if (g.number == r.number && !overwrite) return status(0, code::kRecordKept);
+                s.putGroup(std::move(r));
+                return ok();
+            }
+            case cmd::MUINS: s.putUnit({a.v(0), a.s(1), a.s(2)}); return ok();
+            case cmd::USERINS: {
+                CashierRecord r{a.v(0), a.s(1), a.s(2), a.s(3), a.s(4), a.v(5)};
+                if (r.name.empty()) return status(0, code::kEmptyName);
+                s.putCashier(std::move(r));
+                return ok();
+            }
+            case cmd::PAYFORMINS: {
+                PayFormRecord r{a.v(0), a.s(1), a.b(2), a.v(3), a.s(4), a.n(5)};
+                if (r.name.empty()) return status(0, code::kEmptyName);
+                s.putPayForm(std::move(r));
+                return ok();
+            }
+            case cmd::SALERECGET: {
+                // 0 starts the reading at the oldest record; 1 confirms the record
+                // delivered last (it leaves the buffer) and moves to the next.
+                bool next = a.b(0) != 0;
+                if (next && receiptCursor_ == 1 && !s.receipts.empty()) s.receipts.erase(s.receipts.begin());
+                if (s.receipts.empty()) {
+                    receiptCursor_ = 0;
+                    return status(0, code::kNoMoreReceipts);
+                }
+                receiptCursor_ = 1;
+                const auto& r = s.receipts.front();
+                std::vector<std::string> f{B(s.receiptBufferAlarm ? 1 : 0), V(s.receipts.size()), V(r.type)};
+                f.insert(f.end(), r.fields.begin(), r.fields.end());
+                if (f.size() > TComboDataSet::kMaxFields) f.resize(TComboDataSet::kMaxFields);
+                return ok(f);
+            }
+            default: return status(0, code::kUnknownCommand);
+        }
+    } catch (const BadRequest& b) {
+        return status(0, b.code);
+    } catch (const Exception&) {
+        return status(0, code::kBadType);
+    }
+}
+
+}  // namespace zt::sim
