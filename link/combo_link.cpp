@@ -1,0 +1,433 @@
+#include "link/combo_link.h"
+
+#include <exception>
+
+#include "link/card_server.h"
+#include "link/comm_log.h"
+#include "link/commands.h"
+#include "link/errlist.h"
+#include "link/identification.h"
+#include "link/link_factory.h"
+#include "link/modem.h"
+#include "link/poll_wait.h"
+#include "platform/clock.h"
+#include "platform/cp1250.h"
+#include "platform/exception.h"
+#include "platform/text.h"
+#include "plugin/action_base.h"
+#include "plugin/module.h"
+
+namespace zt {
+
+struct TComboLink::Line {
+    explicit Line(TZTActionBase& a) : skp(a) {}
+
+    TCardServerLock skp;
+    TCommLog log;
+    std::unique_ptr<Transport> direct;  // serial line or TCP/IP connection
+    std::unique_ptr<TModemPort> modem;  // serial line through a modem
+    bool tcp = false;                   // what the open line is
+    std::uint32_t byteWaitMs = 0;       // how long one byte is waited for on it
+
+    Transport* active() const { return modem ? modem->line() : direct.get(); }
+    bool open() const {
+        const Transport* t = active();
+        return t && t->isOpen();
+    }
+};
+
+namespace {
+
+// Time-outs of the serial line (ms): read interval, read per byte, read
+// constant, write per byte, write constant.
+constexpr std::uint32_t kSerialTimeouts[5] = {50, 50, 5000, 50, 5000};
+constexpr std::uint32_t kTcpByteWaitMs = 30000;
+constexpr std::uint32_t kMultiplexer4WaitMs = 300;
+constexpr std::uint32_t kMultiplexer8WaitMs = 500;
+constexpr std::uint8_t kMultiplexer8Select = 0xFE;
+
+std::string communicationError() { return trc("TZTComboGetRespoExceptio_00001", pl("Błąd komunikacji z kasą")); }
+
+}  // namespace
+
+// ---- construction ----
+
+TComboLink::TComboLink(TZTActionBase& action, LinkConfig config, std::shared_ptr<LinkFactory> factory)
+    : TComboLink(action, std::function<LinkConfig()>([config] { return config; }), std::move(factory)) {}
+
+TComboLink::TComboLink(TZTActionBase& action, std::function<LinkConfig()> config, std::shared_ptr<LinkFactory> factory)
+    : action_(action),
+      config_(std::move(config)),
+      factory_(factory ? std::move(factory) : std::make_shared<LinkFactory>()),
+      line_(std::make_unique<Line>(action)) {
+    receiptBufferMode = Config().impMode;
+}
+
+TComboLink::~TComboLink() {
+    try {
+        if (IsOpen() || line_->direct || line_->modem || line_->skp.locked()) CloseLink();
+    } catch (...) {
+        // Destruction must not raise; the line is released below in any case.
+    }
+    line_->modem.reset();
+    line_->direct.reset();
+}
+
+LinkConfig TComboLink::Config() const { return config_ ? config_() : LinkConfig{}; }
+
+bool TComboLink::IsOpen() const { return line_->open(); }
+
+// ---- opening and closing ----
+
+int TComboLink::BaudRateCode(int comboSpeed) {
+    static const int kRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+    return comboSpeed >= 0 && comboSpeed < 8 ? kRates[comboSpeed] : 9600;
+}
+
+int TComboLink::BaudRateCode() { return BaudRateCode(action_.ParametrInt("ComboSpeed")); }
+
+void TComboLink::OpenLink() {
+    const LinkConfig c = Config();
+    if (c.transport == LinkConfig::Serial) {
+        line_->skp.LockSKP();
+        OpenSerial();
+    } else if (c.transport == LinkConfig::Tcp) {
+        line_->skp.LockSKP();
+        OpenTcp();
+    } else {
+        throw Exception(pl("Ustaw port komunikacyjny"));
+    }
+
+    try {
+        SendCommand(cmdCASHREGSTATUSGET);
+        action_.PostepTryb(0);
+        const RegisterType type = IdentifyRegister(answer[0].AsB());
+        if (type.known || type.family == 0) deviceFamily = type.family;
+        deviceName = type.name;
+        action_.Postep(trc("ComboOpenPortmsgAnsiStri", pl("Nawiązano połączenie z kasą ")) + deviceName, 5, 100);
+        if (FamilyWithoutReceiptBuffer(deviceFamily) && receiptBufferMode) {
+            receiptBufferMode = false;
+            action_.Postep(trc("TZTComboOpenPortMsgAdd", pl("Kasa nie posiada bufora paragonów!")), 2, 100);
+        }
+        const int mode = answer[3].AsB();
+        workMode = mode == 0 ? 0 : mode == 2 ? 2 : 1;
+        if (!type.known) throw Exception(deviceName);
+    } catch (const std::exception&) {
+        // Not knowing the register is no reason to stop: later commands
+        // report their own errors.
+        action_.Komunikat(kWarning, trc("OpenPortDodajKomQORDLL_Z",
+                                        pl("Błąd podczas odczytu typu kasy. Przyjęto domyślnie Combo")));
+    }
+}
+
+void TComboLink::CloseLink() {
+    const int transport = Config().transport;
+    const bool anything = line_->direct || line_->modem || line_->skp.locked();
+    if (transport != LinkConfig::Serial && transport != LinkConfig::Tcp && !anything) return;
+    std::exception_ptr failure;
+    try {
+        if (line_->tcp)
+            CloseTcp();
+        else
+            CloseSerial();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    try {
+        line_->skp.UnlockSKP();
+    } catch (...) {
+        if (!failure) failure = std::current_exception();
+    }
+    if (failure) std::rethrow_exception(failure);
+}
+
+void TComboLink::OpenSerial() {
+    if (IsOpen()) return;
+    const LinkConfig c = Config();
+    try {
+        line_->tcp = false;
+        line_->byteWaitMs = kSerialTimeouts[1] + kSerialTimeouts[2];
+        const std::string phone = action_.Parametr("ComboModemPhone");
+        if (!phone.empty()) {
+            line_->modem = std::make_unique<TModemPort>(&action_, factory_);
+            line_->modem->OpenModemPort(c.port, BaudRateCode(), 0, 0, 3);
+            line_->modem->Dial(phone, action_.ParametrInt("ComboModemTimeout"));
+        } else {
+            const std::string text =
+                format(trc("SComboOpenRS23msgsprintf", pl("Otwieranie portu komunikacyjnego %s ...")).c_str(),
+                       c.port.c_str());
+            action_.Postep(text, 5, 100);
+            CommLog(text, "");
+
+            SerialSettings s;
+            s.portName = c.port;
+            s.baudRate = BaudRateCode();
+            s.parity = 0;
+            s.stopBits = 0;
+            s.byteSize = 3;
+            for (int i = 0; i < 5; ++i) s.timeouts[i] = kSerialTimeouts[i];
+            line_->direct = factory_->Serial(s);
+            Transport& t = *line_->direct;
+            t.open();
+
+            const int ch = c.multiplexerChannel;
+            if (ch >= 1 && ch <= 4) {
+                t.setRTS(ch == 1 || ch == 2);
+                t.setDTR(ch == 2 || ch == 4);
+                sleepMs(kMultiplexer4WaitMs);
+            } else if (ch >= 5 && ch <= 12) {
+                t.setRTS(false);
+                t.setDTR(false);
+                sleepMs(kMultiplexer8WaitMs);
+                t.setRTS(true);
+                t.setDTR(true);
+                sleepMs(kMultiplexer8WaitMs);
+                const std::uint8_t select = kMultiplexer8Select;
+                const auto channel = static_cast<std::uint8_t>(ch - 4);
+                t.send(&select, 1);
+                t.send(&channel, 1);
+                sleepMs(kMultiplexer8WaitMs);
+                t.setRTS(false);
+            }
+        }
+        action_.PostepTryb(0);
+    } catch (...) {
+        try {
+            CloseLink();
+        } catch (...) {
+            // The opening failure is the one to report.
+        }
+        line_->modem.reset();
+        line_->direct.reset();
+        action_.PostepTryb(1);
+        throw;
+    }
+}
+
+void TComboLink::CloseSerial() {
+    if (!line_->direct && !line_->modem) return;
+    std::exception_ptr failure;
+    if (line_->modem && line_->modem->connected()) {
+        try {
+            line_->modem->HangUp();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    try {
+        const std::string text = trc("TZTComboCloseRS2msg", pl("Zamykanie portu komunikacyjnego ..."));
+        action_.Postep(text, 5, 100);
+        CommLog(text, "");
+    } catch (...) {
+        if (!failure) failure = std::current_exception();
+    }
+    line_->modem.reset();
+    line_->direct.reset();
+    if (failure) std::rethrow_exception(failure);
+    action_.PostepTryb(0);
+}
+
+void TComboLink::OpenTcp() {
+    if (IsOpen()) return;
+    action_.Postep(trc("TZTComboOpenTCPIMsgAdd", pl("Nawiązywanie połączenia TCP/IP...")), 5, 100);
+    try {
+        TcpSettings s;
+        s.host = action_.Parametr("ComboIpAddress");
+        if (s.host.empty()) s.host = "192.168.0.12";
+        std::string portText = action_.Parametr("ComboIpPort");
+        if (portText.empty()) portText = "1000";
+        const int port = TxTools::StrToIntDef(TxTools::Trim(portText), -1);
+        if (port < 1 || port > 65535) throw EMException(0, s.host + ":" + portText, "invalid port");
+        s.port = static_cast<std::uint16_t>(port);
+        s.byteTimeoutMs = kTcpByteWaitMs;
+        line_->tcp = true;
+        line_->byteWaitMs = s.byteTimeoutMs;
+        line_->direct = factory_->Tcp(s);
+        line_->direct->open();
+        action_.PostepTryb(0);
+    } catch (...) {
+        line_->direct.reset();
+        action_.PostepTryb(1);
+        throw;
+    }
+}
+
+void TComboLink::CloseTcp() {
+    if (!line_->direct) return;
+    try {
+        action_.Postep(trc("TZTComboCloseTCPMsgAdd", pl("Zamykanie połączenia TCP/IP...")), 5, 100);
+    } catch (...) {
+        line_->direct.reset();
+        throw;
+    }
+    line_->direct.reset();
+    action_.PostepTryb(0);
+}
+
+// ---- exchange ----
+
+void TComboLink::SendCommand(std::uint16_t code, const std::vector<std::string>& fields) {
+    CommLog("->", CommandName(code));
+    StartFrame(code);
+    FinishFrame(fields);
+    ExchangeFrame();
+}
+
+void TComboLink::SendFrame() {
+    CommLog("->", frameOut);
+    Transport* t = line_->active();
+    if (!t || !t->isOpen()) giveUp();
+    t->send(frameOut);
+}
+
+void TComboLink::giveUp() {
+    linkOk = false;
+    throw Exception(communicationError());
+}
+
+void TComboLink::ExchangeFrame() {
+    for (int send = 0; send < kMaxSends; ++send) {
+        SendFrame();
+        statusT = 0;
+        statusW = 0;
+        linkOk = true;
+        const int code = ReceiveFrame() ? CheckAnswer() : -1;
+        if (code == -1) {
+            MarkRepeated();
+            continue;
+        }
+        if (code == kAnswerStatus) {
+            statusT = answer[1].AsV();
+            statusW = answer[2].AsV();
+            if (statusT == 0) {
+                CheckExecutionError(statusW);
+                return;
+            }
+            continue;  // the register asks for the same frame again
+        }
+        if (IsSimpleCommand(lastCommand)) {
+            if (code == lastCommand) return;
+            continue;
+        }
+        if (code != kAnswerComplex) break;
+        waitComplexAnswer();
+        if (CheckAnswer() == lastCommand) return;
+    }
+    giveUp();
+}
+
+void TComboLink::waitComplexAnswer() {
+    const int seconds = action_.ParametrInt("ComboComplexOrdTimeout");
+    const std::uint32_t boundMs = seconds > 0 ? static_cast<std::uint32_t>(seconds) * 1000u : 0u;
+    const std::uint32_t start = tickCount();
+    int counter = 0;
+    for (;;) {
+        const std::uint32_t before = tickCount();
+        const bool got = ReceiveFrame();
+        if (!got) {
+            // A line that gives up early (a closed connection) still spends
+            // its byte wait, so the loop ends by the clock.
+            const std::uint32_t moved = elapsedSince(before);
+            if (moved < line_->byteWaitMs) sleepMs(line_->byteWaitMs - moved);
+            if (elapsedSince(start) >= boundMs)
+                throw Exception(trc("TZTComboGetRespoExceptio",
+                                    pl("Kasa nie wyrobiła się w czasie. Zwiększ timeout wykonania sekw. ZŁOŻONEJ")));
+        }
+        counter += 5;
+        action_.PostepPozycja(counter);
+        if (got) return;
+    }
+}
+
+bool TComboLink::receiveByte(std::uint8_t& b) {
+    Transport* t = line_->active();
+    if (!t || !t->isOpen()) return false;
+    return t->receiveByte(b, Transport::kOwnTimeout);
+}
+
+bool TComboLink::ReceiveFrame() {
+    frameIn.clear();
+    bool escape = false;
+    while (frameIn.size() < kFrameMaxSize) {
+        std::uint8_t b = 0;
+        if (!receiveByte(b)) {
+            if (line_->tcp) CommLog("<-", trc("TZTComboReceivePLog", pl("<kasa nie odpowiada>")));
+            return false;
+        }
+        if (b == kDle && !escape) {
+            escape = true;
+            continue;
+        }
+        frameIn.push_back(static_cast<char>(b));
+        if (frameIn.size() == 1 && b != kStx) {
+            CommLog("<-", format(pl("<nieprawidłowy drugi bajt: 0x%02X").c_str(), b));
+            return false;
+        }
+        if (frameIn.size() > 4 && b == kEtx && escape) {
+            CommLog("<-", frameIn);
+            return true;
+        }
+        escape = false;
+    }
+    return false;  // longer than any frame can be
+}
+
+int TComboLink::CheckAnswer() {
+    if (frameIn.size() < kFrameMinSize) return -1;
+    if (frameSequence(frameIn) != sequenceNumber) return -1;
+    if (!checkCrc(frameIn)) return -1;
+    const int code = frameCommand(frameIn);
+    answer.ParseFromPacket(frameIn, action_.Tlumacz());
+    return code;
+}
+
+bool TComboLink::IsSimpleCommand(int code) { return zt::IsSimpleCommand(code); }
+
+void TComboLink::CheckExecutionError(int code) {
+    if (IsIgnoredExecutionCode(code)) return;
+    throw Exception(format(pl("Kasa zgłosiła błąd wykonania: %s").c_str(), FormatErrorW(code).c_str()));
+}
+
+std::string TComboLink::FormatErrorT(int code) const {
+    return format("[T%d] - %s", code, ErrList(static_cast<std::uint32_t>(code), action_.Tlumacz()).c_str());
+}
+
+std::string TComboLink::FormatErrorW(int code) const {
+    return format("[W%d] - %s", code, ErrList(static_cast<std::uint32_t>(code), action_.Tlumacz()).c_str());
+}
+
+std::string TComboLink::CommandName(int code) { return std::string(zt::CommandName(code)); }
+
+bool TComboLink::ThrowIfAborted() {
+    if (action_.CzyPrzerwac())
+        throw Exception(trc("TZTComboThrowPrzExceptio", pl("Operacja przerwana przez użytkownika")));
+    return false;
+}
+
+// ---- communication log ----
+
+void TComboLink::InitCommLog() {
+    const LinkConfig c = Config();
+    receiptBufferMode = c.impMode;  // the operation's own setting, read with its parameters
+    line_->log.Init(c.debug, action_.KatalogRoboczy(), action_.Tlumacz());
+}
+
+void TComboLink::CommLog(std::string_view direction, std::string_view data) { line_->log.Log(direction, data); }
+
+std::string TComboLink::CommLogPath() const { return line_->log.on() ? line_->log.path() : std::string(); }
+
+// ---- modem operations ----
+
+void TComboLink::ConfigureRegisterModem() {
+    if (Config().transport != LinkConfig::Serial)
+        throw Exception(trc("TZTComboModemKonExceptio", pl("Ustaw złącze na COMx")));
+    zt::ConfigureRegisterModem(action_, factory_, Config().port, BaudRateCode(), action_.ParametrInt("ComboModemTimeout"));
+}
+
+void TComboLink::ModemHangUp() {
+    if (Config().transport != LinkConfig::Serial)
+        throw Exception(trc("TZTComboModemDisExceptio", pl("Ustaw złącze na COMx")));
+    zt::ModemHangUp(action_, factory_, Config().port, BaudRateCode());
+}
+
+}  // namespace zt

@@ -1,0 +1,108 @@
+#pragma once
+// The register link of the driver: opening and closing the line of every kind
+// (serial, through a multiplexer, through a modem, TCP/IP) bracketed by the
+// card-server lock, identifying the register, the command exchange with its
+// retries, status answers and report sequences, and the communication log.
+//
+// This header names no transport type, so that the driver may include it
+// together with its configuration.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/framing.h"
+#include "link/link_config.h"
+
+namespace zt {
+
+class TZTActionBase;
+class LinkFactory;
+struct ComboConfig;
+
+class TComboLink : public TComboFraming {
+public:
+    // Sends of one request before the link is given up.
+    static constexpr int kMaxSends = 3;
+
+    // Reads the driver's configuration at every use (it is loaded at the start
+    // of each operation). factory: where lines come from; the real ones when null.
+    TComboLink(TZTActionBase& action, const ComboConfig& config, std::shared_ptr<LinkFactory> factory = nullptr);
+    // A fixed configuration, or one read through the function at every use.
+    TComboLink(TZTActionBase& action, LinkConfig config, std::shared_ptr<LinkFactory> factory = nullptr);
+    TComboLink(TZTActionBase& action, std::function<LinkConfig()> config, std::shared_ptr<LinkFactory> factory);
+    // Closes whatever is open and gives the register back to the card server; never raises.
+    ~TComboLink() override;
+    TComboLink(const TComboLink&) = delete;
+    TComboLink& operator=(const TComboLink&) = delete;
+
+    // ---- link ----
+    void OpenLink();
+    void CloseLink();
+    void OpenSerial();
+    void CloseSerial();
+    void OpenTcp();
+    void CloseTcp();
+    // ComboSpeed as a baud rate: 0..7 = 1200..115200, anything else 9600.
+    int BaudRateCode();
+    static int BaudRateCode(int comboSpeed);
+    // True while a serial or TCP/IP line is open.
+    bool IsOpen() const;
+
+    // ---- exchange ----
+    // One command with its encoded fields; returns once the register has
+    // accepted it (answer holds the result fields), else raises.
+    void SendCommand(std::uint16_t code, const std::vector<std::string>& fields = {});
+    void ExchangeFrame();
+    void SendFrame();
+    // One frame into frameIn; false when none came in time or it began wrong.
+    bool ReceiveFrame();
+    // The answer code of frameIn, -1 for a frame of another request or with a bad CRC.
+    int CheckAnswer();
+    static bool IsSimpleCommand(int code);
+    void CheckExecutionError(int code);
+    std::string FormatErrorT(int code) const;
+    std::string FormatErrorW(int code) const;
+    static std::string CommandName(int code);
+    // Raises the abort message when the host asked to stop; false otherwise.
+    bool ThrowIfAborted();
+
+    // ---- communication log ----
+    void InitCommLog();
+    void CommLog(std::string_view direction, std::string_view data);
+    // The log file of this run (empty when logging is off).
+    std::string CommLogPath() const;
+
+    // ---- modem operations ----
+    void ConfigureRegisterModem();
+    void ModemHangUp();
+
+    // ---- the register as seen by the driver ----
+    std::uint16_t statusT = 0;
+    std::uint16_t statusW = 0;
+    bool linkOk = false;
+    int deviceFamily = 0;
+    int workMode = 1;
+    bool receiptBufferMode = false;
+    std::string deviceName;  // shown after "Nawiązano połączenie z kasą "
+
+    // Settings as read for the current operation.
+    LinkConfig Config() const;
+    TZTActionBase& Action() const { return action_; }
+
+private:
+    struct Line;  // the open line and the card-server lock
+
+    bool receiveByte(std::uint8_t& b);
+    void waitComplexAnswer();
+    [[noreturn]] void giveUp();
+
+    TZTActionBase& action_;
+    std::function<LinkConfig()> config_;
+    std::shared_ptr<LinkFactory> factory_;
+    std::unique_ptr<Line> line_;
+};
+
+}  // namespace zt
