@@ -124,7 +124,11 @@ public:
     bool Show(VatDialogModel& model, void* owner) override {
         Template t;
         const short rowH = 16, top = 7, width = 130;
-        const short height = static_cast<short>(top + (kRows + 1) * rowH + 28);
+        // Hidden rows take no room: the special row and the buttons follow the last shown row.
+        int shown = 0;
+        for (const auto& row : model.rows) shown += row.visible ? 1 : 0;
+        const int lines = shown + (model.specialVisible ? 1 : 0);
+        const short height = static_cast<short>(top + lines * rowH + 28);
         // Header; the item count is patched in once the items are written.
         t.dword(DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
         t.dword(0);
@@ -144,7 +148,7 @@ public:
             t.item(SS_RIGHT, 7, static_cast<short>(y + 2), 22, 10, static_cast<WORD>(kIdLabel + r), 0x0082);
             t.item(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 33, y, 90, 120, static_cast<WORD>(kIdCombo + r), 0x0085);
         }
-        const short ys = static_cast<short>(top + kRows * rowH);
+        const short ys = static_cast<short>(top + shown * rowH);
         t.item(SS_RIGHT, 7, static_cast<short>(ys + 2), 22, 10, kIdSpecialLabel, 0x0082);
         t.item(CBS_DROPDOWNLIST, 33, ys, 90, 40, kIdSpecialValue, 0x0085);
         const short yb = static_cast<short>(height - 21);

@@ -1,7 +1,8 @@
 # Shared by the script tests: where the Windows build is, and running it under Wine.
-src="$1"
-bld="$2"
-win="${ZT_WIN32_DIR:-$src/build/win32}"
+abs() { (cd "$1" 2>/dev/null && pwd) || echo "$1"; }
+src="$(abs "$1")"
+bld="$(abs "$2")"
+win="$(abs "${ZT_WIN32_DIR:-$src/build/win32}")"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX="${ZT_WINEPREFIX:-$src/build/wineprefix}"
