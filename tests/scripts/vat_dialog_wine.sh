@@ -5,7 +5,10 @@
 # nothing. A screenshot of the dialog is kept as build artifact.
 set -uo pipefail
 source "$(dirname "$0")/common.bash"
+# A prefix of its own: its Wine server must talk to this test's display only.
+export WINEPREFIX="$WINEPREFIX-x11"
 wine_ready
+wineserver -k 2>/dev/null
 [ -f "$win/zthost.exe" ] || skip "no zthost.exe in $win"
 command -v Xvfb >/dev/null || skip "Xvfb is not installed"
 command -v xdotool >/dev/null || skip "xdotool is not installed"
@@ -13,6 +16,7 @@ command -v xdotool >/dev/null || skip "xdotool is not installed"
 tmp="$(mktemp -d)"
 xpid=""
 cleanup() {
+  wineserver -k 2>/dev/null
   [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
   rm -rf "$tmp"
 }
