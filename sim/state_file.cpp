@@ -1,7 +1,9 @@
 // Reading and writing the state file.
 #include "sim/state_file.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -77,6 +79,11 @@ public:
             if (line.front() == '[') {
                 if (line.back() != ']') fail("unclosed section name");
                 section_ = std::string(line.substr(1, line.size() - 2));
+                static const char* const known[] = {"register", "header",  "vat",    "databases", "session",
+                                                    "goods",    "packages", "groups", "units",     "cashiers",
+                                                    "payforms", "receipts"};
+                if (std::find(std::begin(known), std::end(known), section_) == std::end(known))
+                    fail("unknown section [" + section_ + "]");
                 continue;
             }
             take(s, line);
