@@ -1,12 +1,19 @@
 #include "plugin/combo_action.h"
 
+#include "import/service_ops.h"
+#include "link/combo_link.h"
+#include "link/connection_test.h"
+#include "platform/cp1250.h"
+#include "platform/exception.h"
 #include "platform/text.h"
 #include "plugin/module.h"
 
 namespace zt {
 
-TZTComboAction::TZTComboAction(TZTLibrary& library, std::int32_t session) : ZTAction(library, session) {}
+TZTComboAction::TZTComboAction(TZTLibrary& library, std::int32_t session, std::shared_ptr<LinkFactory> factory)
+    : ZTAction(library, session), factory_(std::move(factory)) {}
 
+// The link closes itself (and unlocks the card server) before the action goes.
 TZTComboAction::~TZTComboAction() = default;
 
 std::string TZTComboAction::NazwaZasobu() {
@@ -32,11 +39,45 @@ std::string TZTComboAction::WlasciwoscUrzadzenia(int property) {
     return "";
 }
 
-void TZTComboAction::Operacja(HQORDLLSRODOWISKO& record, int operation, int extra) {
+void TZTComboAction::WczytajKonfiguracje() {
     config_ = LoadComboConfig(*this);
-    // Until the register link is in place every operation is one the device does not support.
-    ZTAction::Operacja(record, operation, extra);
+    link_ = std::make_unique<TComboLink>(*this, config_, factory_);
+    link_->InitCommLog();
+}
+
+TComboLink& TZTComboAction::Link() {
+    if (!link_) link_ = std::make_unique<TComboLink>(*this, config_, factory_);
+    return *link_;
+}
+
+void TZTComboAction::Operacja(HQORDLLSRODOWISKO& record, int operation, int extra) {
+    WczytajKonfiguracje();
+    switch (operation) {
+        case -1: TestConnection(*this); break;
+        case -4:
+            throw Exception(trc("TZTComboOperacjaImpPar",
+                                pl("Wykonaj normalny import z kasy z włączonym importem par. szczegółowych")));
+        case -8: OperacjaOkna(extra); break;
+        default:
+            // The export and import arrive with their own drivers; the rest the device does not do.
+            ZTAction::Operacja(record, operation, extra);
+    }
     record.Wynik = 0;
+}
+
+void TZTComboAction::OperacjaOkna(int window) {
+    const bool port = config_.transport != Transport::File;
+    switch (window) {
+        case 1: ResetSal(*this); break;
+        case 2: ResetAll(*this, true); break;
+        case 3: Link().ConfigureRegisterModem(); break;  // both check for a serial port themselves
+        case 4: Link().ModemHangUp(); break;
+        case 5: CommunicationReport(*this); break;
+        case 6:
+            if (!port) throw Exception(trc("TZTComboImpTowExceptio", pl("Ustaw port komunikacyjny")));
+            throw Exception(trc("TZTComboImpTowBrak", pl("Import towarów z kasy nie jest jeszcze dostępny w tej wersji sterownika")));
+        default: break;
+    }
 }
 
 }  // namespace zt

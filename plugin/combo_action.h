@@ -1,13 +1,18 @@
 #pragma once
 // The register driver's action: one per entry-point call.
+#include <memory>
+
 #include "plugin/combo_config.h"
 #include "plugin/zt_action.h"
 
 namespace zt {
 
+class TComboLink;
+class LinkFactory;
+
 class TZTComboAction : public ZTAction {
 public:
-    TZTComboAction(TZTLibrary& library, std::int32_t session);
+    TZTComboAction(TZTLibrary& library, std::int32_t session, std::shared_ptr<LinkFactory> factory = nullptr);
     ~TZTComboAction() override;
 
     std::string NazwaZasobu() override;
@@ -17,10 +22,18 @@ public:
     int LiczbaStawek() override { return 7; }
     std::string PlikLogu() override { return KatalogRoboczy() + "import.log"; }
 
+    // Reads the configuration and sets up the link and its log (the first step of every operation).
+    void WczytajKonfiguracje();
     const ComboConfig& Config() const { return config_; }
+    // The register link; exists once the configuration is read.
+    TComboLink& Link();
 
 private:
+    void OperacjaOkna(int window);
+
     ComboConfig config_;
+    std::shared_ptr<LinkFactory> factory_;
+    std::unique_ptr<TComboLink> link_;
 };
 
 }  // namespace zt

@@ -50,11 +50,18 @@ private:
     std::unique_ptr<TMLgExtTools> translation_;
 };
 
+class LinkFactory;
+
 class TZTComboLibrary : public TZTLibrary {
 public:
     using TZTLibrary::TZTLibrary;
     std::unique_ptr<TZTActionBase> UtworzAkcje(std::int32_t session) override;
     int PokazOkno(TZTActionBase& action, int window, bool editable, std::int32_t* operation, char* name) override;
+    // Where the actions get their lines (tests hand in their own); null: real ports and sockets.
+    void UstawFabrykeLaczy(std::shared_ptr<LinkFactory> factory) { linkFactory_ = std::move(factory); }
+
+private:
+    std::shared_ptr<LinkFactory> linkFactory_;
 };
 
 }  // namespace zt

@@ -233,7 +233,7 @@ TEST_F(ActionTest, RejectedRecordsAreReportedAndLoggedOnce) {
     EXPECT_EQ(errors[0], "...a (1)");
     EXPECT_EQ(errors[10], "i tak dalej...");
     EXPECT_EQ(host.lines(1), std::vector<std::string>{"...uwaga"});
-    EXPECT_EQ(host.lines(0)[0], " - towary odrzucone" + S + "0");
+    EXPECT_EQ(host.lines(0)[0], " - towary odrzucone:" + S + "0");
     a->LogujOdrzucone();
     EXPECT_EQ(host.lines(2).size(), 11u);
 
