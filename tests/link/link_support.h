@@ -290,6 +290,30 @@ private:
 
 // ---- factory ----
 
+// Hands the link a fake that outlives it, so that tests can read the record
+// after the link has closed and dropped its line.
+class SharedFake : public zt::Transport {
+public:
+    explicit SharedFake(std::shared_ptr<zt::FakeTransport> f) : f_(std::move(f)) {}
+    ~SharedFake() override { f_->close(); }
+    Kind kind() const override { return f_->kind(); }
+    void open() override { f_->open(); }
+    void close() noexcept override { f_->close(); }
+    bool isOpen() const override { return f_->isOpen(); }
+    void send(const std::uint8_t* data, std::size_t len) override { f_->send(data, len); }
+    using zt::Transport::send;
+    bool receiveByte(std::uint8_t& out, std::uint32_t timeoutMs) override { return f_->receiveByte(out, timeoutMs); }
+    std::size_t available() override { return f_->available(); }
+    void purgeInput() override { f_->purgeInput(); }
+    void setRTS(bool on) override { f_->setRTS(on); }
+    void setDTR(bool on) override { f_->setDTR(on); }
+    bool carrierDetect() override { return f_->carrierDetect(); }
+    std::string describe() const override { return f_->describe(); }
+
+private:
+    std::shared_ptr<zt::FakeTransport> f_;
+};
+
 // Real lines with short waits of the operating system, or the recording fake.
 class TestFactory : public zt::LinkFactory {
 public:
@@ -298,7 +322,7 @@ public:
     bool carrierOnPty = false;       // a pseudo-terminal has no carrier line
     std::vector<zt::SerialSettings> serial;  // settings asked for
     std::vector<zt::TcpSettings> tcp;
-    zt::FakeTransport* fake = nullptr;       // the last fake handed out
+    zt::FakeTransport* fake = nullptr;       // the last fake handed out; lives as long as the factory
     std::function<void(zt::FakeTransport&)> prepare;
 
     std::unique_ptr<zt::Transport> Serial(const zt::SerialSettings& s) override {
@@ -321,12 +345,14 @@ public:
 
 private:
     std::unique_ptr<zt::Transport> makeFake(zt::Transport::Kind kind) {
-        auto t = std::make_unique<zt::FakeTransport>(kind);
+        auto t = std::make_shared<zt::FakeTransport>(kind);
+        fakes_.push_back(t);
         fake = t.get();
         if (kind == zt::Transport::Kind::Tcp) t->setOwnTimeout(30000);
         if (prepare) prepare(*t);
-        return t;
+        return std::make_unique<SharedFake>(t);
     }
+    std::vector<std::shared_ptr<zt::FakeTransport>> fakes_;
 };
 
 // Open descriptors of the process (leak checks).
