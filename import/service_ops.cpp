@@ -13,7 +13,7 @@ namespace {
 std::string T(const char* key, const char* utf8) { return trc(key, pl(utf8)); }
 
 void requirePort(TZTComboAction& a, const char* key) {
-    if (a.Config().transport == Transport::File) throw Exception(T(key, "Ustaw port komunikacyjny"));
+    if (a.Config().transport == TransportKind::File) throw Exception(T(key, "Ustaw port komunikacyjny"));
 }
 
 // Runs body on an open link; a failure marks the current line failed and closes the link.

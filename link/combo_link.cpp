@@ -42,6 +42,8 @@ namespace {
 // constant, write per byte, write constant.
 constexpr std::uint32_t kSerialTimeouts[5] = {50, 50, 5000, 50, 5000};
 constexpr std::uint32_t kTcpByteWaitMs = 30000;
+// What a serial byte read waits at most: the read constant plus one byte.
+constexpr std::uint32_t kSerialByteWaitMs = 5050;
 constexpr std::uint32_t kMultiplexer4WaitMs = 300;
 constexpr std::uint32_t kMultiplexer8WaitMs = 500;
 constexpr std::uint8_t kMultiplexer8Select = 0xFE;
@@ -342,7 +344,11 @@ void TComboLink::waitComplexAnswer() {
 bool TComboLink::receiveByte(std::uint8_t& b) {
     Transport* t = line_->active();
     if (!t || !t->isOpen()) return false;
-    return t->receiveByte(b, Transport::kOwnTimeout);
+    if (!clock().IsVirtual()) return t->receiveByte(b, Transport::kOwnTimeout);
+    // On a virtual clock the byte wait runs in short real probes, so a silent
+    // register costs the tests milliseconds instead of the full wait.
+    const std::uint32_t wait = line_->tcp ? kTcpByteWaitMs : kSerialByteWaitMs;
+    return pollUntil(wait, 100, [&](std::uint32_t slice) { return t->isOpen() && t->receiveByte(b, slice); });
 }
 
 bool TComboLink::ReceiveFrame() {

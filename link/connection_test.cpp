@@ -99,7 +99,7 @@ bool CheckRegisterNumber(TZTComboAction& a) {
 
 void TestConnection(TZTComboAction& a) {
     TComboLink& link = a.Link();
-    if (a.Config().transport == Transport::File)
+    if (a.Config().transport == TransportKind::File)
         throw Exception(T("TZTComboTestConnExceptio", "Ustawione złącze PLIK. Kasa nie obsługuje testu połączenia z plikiem!"));
     auto line = [&a](const std::string& text) { a.Postep(text, 5); };
     try {

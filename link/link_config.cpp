@@ -10,8 +10,8 @@ namespace zt {
 LinkConfig MakeLinkConfig(const ComboConfig& c) {
     LinkConfig l;
     switch (c.transport) {
-        case Transport::Serial: l.transport = LinkConfig::Serial; break;
-        case Transport::Tcp: l.transport = LinkConfig::Tcp; break;
+        case TransportKind::Serial: l.transport = LinkConfig::Serial; break;
+        case TransportKind::Tcp: l.transport = LinkConfig::Tcp; break;
         default: l.transport = LinkConfig::File; break;
     }
     l.port = c.port;

@@ -15,6 +15,9 @@ public:
     virtual void sleep(std::uint32_t ms) = 0;
     // Local date-time as a day count since 30 December 1899.
     virtual double now() = 0;
+    // True for a clock that moves only when slept on: waits on outside input
+    // must then be cut into short real probes.
+    virtual bool IsVirtual() const { return false; }
 };
 
 // The operating system's clock.
@@ -28,6 +31,7 @@ public:
     void sleep(std::uint32_t ms) override { ticks_ += ms; }
     double now() override { return start_ + ticks_ / 86400000.0; }
     void advance(std::uint32_t ms) { ticks_ += ms; }
+    bool IsVirtual() const override { return true; }
 
 private:
     std::uint32_t ticks_ = 1000;

@@ -66,7 +66,7 @@ void TZTComboAction::Operacja(HQORDLLSRODOWISKO& record, int operation, int extr
 }
 
 void TZTComboAction::OperacjaOkna(int window) {
-    const bool port = config_.transport != Transport::File;
+    const bool port = config_.transport != TransportKind::File;
     switch (window) {
         case 1: ResetSal(*this); break;
         case 2: ResetAll(*this, true); break;

@@ -25,9 +25,9 @@ std::vector<std::pair<std::string, int>> ParseGroupMap(const std::string& text) 
 ComboConfig LoadComboConfig(TZTActionBase& a) {
     ComboConfig c;
     c.port = a.Parametr("ComboPort");
-    if (c.port == trc("TZTComboReadParaifport", "PLIK")) c.transport = Transport::File;
-    else if (c.port == "TCP/IP") c.transport = Transport::Tcp;
-    else c.transport = Transport::Serial;
+    if (c.port == trc("TZTComboReadParaifport", "PLIK")) c.transport = TransportKind::File;
+    else if (c.port == "TCP/IP") c.transport = TransportKind::Tcp;
+    else c.transport = TransportKind::Serial;
     c.multiplexerChannel = a.ParametrInt("ComboKanMul");
     c.groupMap = ParseGroupMap(a.WlasnyParametrDlugi("ComboAsort", 6));
     c.debug = a.ParametrInt("ComboDedbug") != 0;

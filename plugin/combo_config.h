@@ -8,11 +8,11 @@ namespace zt {
 
 class TZTActionBase;
 
-enum class Transport { File, Serial, Tcp };
+enum class TransportKind { File, Serial, Tcp };
 
 struct ComboConfig {
     std::string port;                    // "ComboPort" as stored
-    Transport transport = Transport::File;
+    TransportKind transport = TransportKind::File;
     int multiplexerChannel = 0;          // "ComboKanMul"
     std::vector<std::pair<std::string, int>> groupMap;  // "ComboAsort": name=slot
     bool debug = false;                  // "ComboDedbug": communication log

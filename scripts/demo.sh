@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# The main job: builds the Linux plug-in and bench and shows what the host sees.
+# The main job: builds the Linux plug-in, bench and register simulator, starts
+# the simulator and runs the connection test through the bench, printing what
+# the host's message list shows.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -7,15 +9,39 @@ bash scripts/setup.sh
 bash scripts/build.sh linux >/dev/null
 bin="$root/build/linux"
 work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+sim_pid=""
+cleanup() {
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The simulator prints its lines, then "ready"; it stops by itself after 120 s.
+"$bin/regsim" --timeout 120 > "$work/regsim.out" 2>&1 &
+sim_pid=$!
+for _ in $(seq 1 100); do grep -q '^ready' "$work/regsim.out" 2>/dev/null && break; sleep 0.1; done
+port="$(awk '$1 == "port" {print $2}' "$work/regsim.out")"
+pty="$(awk '$1 == "pty" {print $2}' "$work/regsim.out")"
+[ -n "$port" ] || { echo "the register simulator did not start:"; cat "$work/regsim.out"; exit 1; }
+echo "== register simulator on 127.0.0.1:$port and $pty"
+
 cat > "$work/params.txt" <<P
 ComboPort=TCP/IP
+ComboIpAddress=127.0.0.1
+ComboIpPort=$port
 ComboEdiFolder=$work/EDI
-ComboDedbug=0
+ComboDedbug=1
 P
+host=("$bin/zthost" --plugin "$bin/libztcombo.so" --params "$work/params.txt" --workdir "$work" --register 1)
 echo "== library properties"
-"$bin/zthost" --plugin "$bin/libztcombo.so" properties
-echo "== windows"
-"$bin/zthost" --plugin "$bin/libztcombo.so" windows
-echo "== operation -1 (connection test)"
-"$bin/zthost" --plugin "$bin/libztcombo.so" --params "$work/params.txt" --workdir "$work" run -1
+"${host[@]}" properties
+echo
+echo "== connection test (operation -1) over TCP/IP"
+"${host[@]}" run -1
+echo
+echo "== connection test over the serial line $pty"
+sed -i "s#^ComboPort=.*#ComboPort=$pty#" "$work/params.txt"
+"${host[@]}" run -1
+echo
+echo "== communication log"
+ls "$work/log"

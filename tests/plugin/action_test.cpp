@@ -255,7 +255,7 @@ TEST_F(ActionTest, ConfigurationGroupMapDropsBadLists) {
     host.params["ZT_Combo_ComboAsort2"] = "eb=3";
     auto a = action();
     const ComboConfig c = LoadComboConfig(*a);
-    EXPECT_EQ(c.transport, Transport::Serial);
+    EXPECT_EQ(c.transport, TransportKind::Serial);
     ASSERT_EQ(c.groupMap.size(), 2u);
     EXPECT_EQ(c.groupMap[1].first, "Chleb");
     EXPECT_EQ(c.groupMap[1].second, 3);
