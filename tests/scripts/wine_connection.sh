@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# The connection test with the real Windows DLL: zthost.exe and ztcombo.dll
+# under Wine against the register simulator, over TCP/IP on 127.0.0.1 and over
+# a Wine COM port mapped to the simulator's pseudo-terminal. The host's message
+# list must match the Linux run byte for byte.
+set -uo pipefail
+source "$(dirname "$0")/common.bash"
+wine_ready
+[ -f "$win/zthost.exe" ] || skip "no zthost.exe in $win"
+[ -x "$bld/regsim" ] || skip "regsim is not built in $bld"
+[ -x "$bld/zthost" ] || skip "zthost is not built in $bld"
+
+tmp="$(mktemp -d)"
+sim_pid=""
+com="$WINEPREFIX/dosdevices/com7"
+cleanup() {
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
+  rm -f "$com"
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+"$bld/regsim" --timeout 300 > "$tmp/regsim.out" 2>&1 &
+sim_pid=$!
+for _ in $(seq 1 100); do grep -q '^ready' "$tmp/regsim.out" 2>/dev/null && break; sleep 0.1; done
+port="$(awk '$1 == "port" {print $2}' "$tmp/regsim.out")"
+pty="$(awk '$1 == "pty" {print $2}' "$tmp/regsim.out")"
+[ -n "$port" ] && [ -n "$pty" ] || { echo "regsim did not start"; cat "$tmp/regsim.out"; exit 1; }
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+export ZTCOMBO_VIRTUAL_TIME=1
+
+# run NAME PORT: the connection test on Linux and under Wine, outputs compared.
+run() {
+  local name="$1" linuxPort="$2" winPort="$3"
+  mkdir -p "$tmp/$name-linux/EDI" "$tmp/$name-win/EDI"
+  printf 'ComboPort=%s\nComboIpAddress=127.0.0.1\nComboIpPort=%s\nComboEdiFolder=EDI\nComboDedbug=0\n' \
+    "$linuxPort" "$port" > "$tmp/$name-linux/p.ini"
+  printf 'ComboPort=%s\nComboIpAddress=127.0.0.1\nComboIpPort=%s\nComboEdiFolder=EDI\nComboDedbug=0\n' \
+    "$winPort" "$port" > "$tmp/$name-win/p.ini"
+  (cd "$tmp/$name-linux" && "$bld/zthost" --plugin "$bld/libztcombo.so" --params p.ini --workdir . run -1 > out.txt 2>&1)
+  (cd "$tmp/$name-win" && timeout 300 wine "$win/zthost.exe" --plugin "$win/ztcombo.dll" --params p.ini --workdir . run -1 \
+    > out.txt 2>&1)
+  # The serial port's name differs between the two runs; nothing else may.
+  sed "s#$linuxPort#PORT#g" "$tmp/$name-linux/out.txt" > "$tmp/$name-linux.txt"
+  sed "s#$winPort#PORT#g" "$tmp/$name-win/out.txt" > "$tmp/$name-win.txt"
+  grep -q 'kasa o numerze: 1' "$tmp/$name-linux.txt" || { fail "$name: Linux run incomplete"; cat "$tmp/$name-linux.txt"; }
+  grep -q '^\[ERR' "$tmp/$name-linux.txt" && { fail "$name: Linux run reported errors"; cat "$tmp/$name-linux.txt"; }
+  if ! cmp -s "$tmp/$name-linux.txt" "$tmp/$name-win.txt"; then
+    fail "$name: Wine run differs from Linux"
+    diff "$tmp/$name-linux.txt" "$tmp/$name-win.txt" | head -40
+  fi
+}
+
+run tcp "TCP/IP" "TCP/IP"
+ln -sf "$pty" "$com"
+run serial "$pty" "COM7"
+[ $failures -eq 0 ] || exit 1
+echo "connection test: Wine matches Linux over TCP/IP and over COM7 -> $pty"
