@@ -31,6 +31,8 @@ public:
 
     // Sends every byte or raises (also when the peer does not take them within timeoutMs).
     void sendAll(const void* data, std::size_t len, std::uint32_t timeoutMs = 30000);
+    // A text literal with a time-out must not be taken for (data, length).
+    void sendAll(const char* text, std::uint32_t timeoutMs = 30000) { sendAll(std::string_view(text), timeoutMs); }
     void sendAll(std::string_view bytes, std::uint32_t timeoutMs = 30000) {
         sendAll(bytes.data(), bytes.size(), timeoutMs);
     }
