@@ -6,7 +6,7 @@ set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-for p in cmake g++ make libgtest-dev libgmock-dev g++-mingw-w64-i686 xvfb xdotool x11-utils imagemagick; do
+for p in cmake g++ make libgtest-dev libgmock-dev g++-mingw-w64-i686 xvfb xdotool imagemagick; do
   have "$p" || need+=("$p")
 done
 i386=0
@@ -23,5 +23,5 @@ if [ ${#need[@]} -gt 0 ]; then
     $SUDO dpkg --add-architecture i386
   fi
   $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}" >/dev/null
 fi
