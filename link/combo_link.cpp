@@ -279,7 +279,13 @@ void TComboLink::SendFrame() {
     CommLog("->", frameOut);
     Transport* t = line_->active();
     if (!t || !t->isOpen()) giveUp();
-    t->send(frameOut);
+    try {
+        t->send(frameOut);
+    } catch (const Exception&) {
+        // The line broke under the write (the register dropped the
+        // connection): the register is lost, as when it stops answering.
+        giveUp();
+    }
 }
 
 void TComboLink::giveUp() {
