@@ -187,13 +187,14 @@ std::int64_t TxfTools::Scaled(int decimals) const {
         if (!mulPow10(mant_, decimals - scale_, out)) throw EMException(0, "decimal overflow", ToString());
         return out;
     }
-    if (decimals < 0) {
-        // Division by a further power of ten.
-        TxfTools t = *this;
-        t.Round(0);
-        return divRound(t.mant_, -decimals);
-    }
-    return divRound(mant_, scale_ - decimals);
+    // One rounding of the exact value: rounding to whole units first and then
+    // dividing would round 14.5 at 10^-1 up to 2.
+    const int k = scale_ - decimals;
+    if (k <= 18) return divRound(mant_, k);
+    // Beyond 10^18 the half-way point is a whole multiple of the cut-off part,
+    // so cutting digits first does not change the rounding.
+    if (k - 18 > 18) return 0;
+    return divRound(mant_ / kPow10[k - 18], 18);
 }
 
 }  // namespace zt

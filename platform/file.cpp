@@ -20,22 +20,6 @@ namespace {
 
 constexpr std::size_t kBufSize = 64 * 1024;
 
-#ifdef _WIN32
-std::string osErrorText(int code) {
-    char* msg = nullptr;
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&msg), 0, nullptr);
-    std::string s = n && msg ? std::string(msg, n) : "error " + std::to_string(code);
-    if (msg) LocalFree(msg);
-    while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ' || s.back() == '.')) s.pop_back();
-    return s;
-}
-int lastError() { return static_cast<int>(GetLastError()); }
-#else
-std::string osErrorText(int code) { return std::strerror(code); }
-int lastError() { return errno; }
-#endif
-
 }  // namespace
 
 void TMFile::fail(int code) const { throw EMException(code, path_, osErrorText(code)); }
@@ -77,11 +61,11 @@ void TMFile::Open() {
     HANDLE h = CreateFileA(native.c_str(), readOnly_ ? GENERIC_READ : (GENERIC_READ | GENERIC_WRITE),
                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, readOnly_ ? OPEN_EXISTING : OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) fail(lastError());
+    if (h == INVALID_HANDLE_VALUE) fail(lastOsError());
     handle_ = h;
 #else
     int fd = ::open(native.c_str(), readOnly_ ? (O_RDONLY | O_CLOEXEC) : (O_RDWR | O_CREAT | O_CLOEXEC), 0666);
-    if (fd < 0) fail(lastError());
+    if (fd < 0) fail(lastOsError());
     struct stat st{};
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
@@ -108,7 +92,7 @@ void TMFile::Close() {
     CloseHandle(static_cast<HANDLE>(handle_));
     handle_ = nullptr;
 #else
-    if (::close(fd_) != 0) err = lastError();
+    if (::close(fd_) != 0) err = lastOsError();
     fd_ = -1;
 #endif
     rlen_ = 0;
@@ -122,11 +106,11 @@ std::int64_t TMFile::Size() {
     flushWrite();
 #ifdef _WIN32
     LARGE_INTEGER li;
-    if (!GetFileSizeEx(static_cast<HANDLE>(handle_), &li)) fail(lastError());
+    if (!GetFileSizeEx(static_cast<HANDLE>(handle_), &li)) fail(lastOsError());
     return li.QuadPart;
 #else
     struct stat st{};
-    if (::fstat(fd_, &st) != 0) fail(lastError());
+    if (::fstat(fd_, &st) != 0) fail(lastOsError());
     return st.st_size;
 #endif
 }
@@ -147,9 +131,9 @@ void TMFile::Truncate() {
     li.QuadPart = pos_;
     if (!SetFilePointerEx(static_cast<HANDLE>(handle_), li, nullptr, FILE_BEGIN) ||
         !SetEndOfFile(static_cast<HANDLE>(handle_)))
-        fail(lastError());
+        fail(lastOsError());
 #else
-    if (::ftruncate(fd_, pos_) != 0) fail(lastError());
+    if (::ftruncate(fd_, pos_) != 0) fail(lastOsError());
 #endif
 }
 
@@ -185,11 +169,11 @@ void TMFile::flushWrite() {
 #ifdef _WIN32
     LARGE_INTEGER li;
     li.QuadPart = off;
-    if (!SetFilePointerEx(static_cast<HANDLE>(handle_), li, nullptr, FILE_BEGIN)) fail(lastError());
+    if (!SetFilePointerEx(static_cast<HANDLE>(handle_), li, nullptr, FILE_BEGIN)) fail(lastOsError());
     while (left > 0) {
         DWORD done = 0;
         DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
-        if (!WriteFile(static_cast<HANDLE>(handle_), p, chunk, &done, nullptr)) fail(lastError());
+        if (!WriteFile(static_cast<HANDLE>(handle_), p, chunk, &done, nullptr)) fail(lastOsError());
         if (done == 0) fail(ERROR_WRITE_FAULT);
         p += done;
         left -= done;
@@ -199,7 +183,7 @@ void TMFile::flushWrite() {
         ssize_t n = ::pwrite(fd_, p, left, off);
         if (n < 0) {
             if (errno == EINTR) continue;
-            fail(lastError());
+            fail(lastOsError());
         }
         if (n == 0) fail(EIO);
         p += n;
@@ -214,9 +198,9 @@ void TMFile::Flush() {
     flushWrite();
     if (readOnly_) return;
 #ifdef _WIN32
-    if (!FlushFileBuffers(static_cast<HANDLE>(handle_))) fail(lastError());
+    if (!FlushFileBuffers(static_cast<HANDLE>(handle_))) fail(lastOsError());
 #else
-    if (::fsync(fd_) != 0) fail(lastError());
+    if (::fsync(fd_) != 0) fail(lastOsError());
 #endif
 }
 
@@ -229,17 +213,17 @@ bool TMFile::fillRead() {
 #ifdef _WIN32
     LARGE_INTEGER li;
     li.QuadPart = pos_;
-    if (!SetFilePointerEx(static_cast<HANDLE>(handle_), li, nullptr, FILE_BEGIN)) fail(lastError());
+    if (!SetFilePointerEx(static_cast<HANDLE>(handle_), li, nullptr, FILE_BEGIN)) fail(lastOsError());
     DWORD done = 0;
     if (!ReadFile(static_cast<HANDLE>(handle_), rbuf_.data(), static_cast<DWORD>(kBufSize), &done, nullptr))
-        fail(lastError());
+        fail(lastOsError());
     rlen_ = done;
 #else
     for (;;) {
         ssize_t n = ::pread(fd_, rbuf_.data(), kBufSize, pos_);
         if (n < 0) {
             if (errno == EINTR) continue;
-            fail(lastError());
+            fail(lastOsError());
         }
         rlen_ = static_cast<std::size_t>(n);
         break;

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <vector>
 #endif
 
@@ -100,29 +101,33 @@ bool copyFile(const std::string& from, const std::string& to, bool failIfExists)
     if (in < 0) return false;
     int out = ::open(t.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC), 0666);
     if (out < 0) {
+        const int err = errno;
         ::close(in);
+        errno = err;
         return false;
     }
     std::vector<char> buf(64 * 1024);
-    bool ok = true;
+    int err = 0;  // errno of the first failed step, kept past the closes
     for (;;) {
         ssize_t n = ::read(in, buf.data(), buf.size());
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            ok = n == 0;
+            if (n < 0) err = errno;
             break;
         }
-        for (ssize_t done = 0; ok && done < n;) {
+        for (ssize_t done = 0; err == 0 && done < n;) {
             ssize_t w = ::write(out, buf.data() + done, static_cast<std::size_t>(n - done));
             if (w < 0 && errno == EINTR) continue;
-            if (w <= 0) ok = false;
+            if (w < 0) err = errno;
+            else if (w == 0) err = EIO;
             else done += w;
         }
-        if (!ok) break;
+        if (err != 0) break;
     }
     ::close(in);
-    if (::close(out) != 0) ok = false;
-    return ok;
+    if (::close(out) != 0 && err == 0) err = errno;
+    errno = err;
+    return err == 0;
 #endif
 }
 
@@ -160,5 +165,23 @@ std::string shortPath(const std::string& path) {
     return {};
 #endif
 }
+
+#ifdef _WIN32
+int lastOsError() noexcept { return static_cast<int>(GetLastError()); }
+
+std::string osErrorText(int code) {
+    char* msg = nullptr;
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&msg), 0, nullptr);
+    std::string s = n && msg ? std::string(msg, n) : "error " + std::to_string(code);
+    if (msg) LocalFree(msg);
+    while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ' || s.back() == '.')) s.pop_back();
+    return s;
+}
+#else
+int lastOsError() noexcept { return errno; }
+
+std::string osErrorText(int code) { return std::strerror(code); }
+#endif
 
 }  // namespace zt

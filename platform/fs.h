@@ -24,11 +24,17 @@ bool createDirs(const std::string& path);
 bool deleteFile(const std::string& path);
 // Renames, replacing an existing target.
 bool renameFile(const std::string& from, const std::string& to);
-// Copies, replacing an existing target unless failIfExists.
+// Copies, replacing an existing target unless failIfExists. After a failure
+// lastOsError() gives the reason of the step that failed.
 bool copyFile(const std::string& from, const std::string& to, bool failIfExists = false);
 // True when at least one file matches the pattern ('*' and '?' in the last part).
 bool anyFileMatches(const std::string& pattern);
 // The operating system's short form of a path; empty when it has none.
 std::string shortPath(const std::string& path);
+
+// The error code of the last failed system call of this thread (errno or
+// GetLastError) and the system's own words for a code.
+int lastOsError() noexcept;
+std::string osErrorText(int code);
 
 }  // namespace zt

@@ -73,9 +73,9 @@ void TLTools::BufToFileEx(std::string_view text, const std::string& file, const 
         // left by an earlier failure never gets appended to.
         deleteFile(tempFile);
         if (fileExists(file) && !copyFile(file, tempFile)) {
-            TMFile probe(file, true);
-            probe.Open();  // raises with the system's reason when the file cannot be read
-            throw EMException(0, tempFile, "copy failed");
+            const int err = lastOsError();
+            deleteFile(tempFile);  // no half copy is left behind
+            throw EMException(err, tempFile, osErrorText(err));
         }
         BufToAppendFile(text, tempFile);
     } else {
@@ -140,6 +140,8 @@ void TLTools::SaveListToFile(const std::vector<std::string>* list, const std::st
 // ---- debug log ----
 
 void TLTools::InitDebug(const std::string& file, const TMLgExtTools* t) {
+    // A failed set-up also ends logging to an earlier file: the path is gone.
+    debugOn = false;
     debugPath = file;
     try {
         TMFile f(file);
@@ -177,13 +179,9 @@ void TLTools::DebugItHex(const void* bytes, int length) {
         out += row == 0 ? stamp : std::string(stamp.size(), ' ');
         const int n = length - row < 16 ? length - row : 16;
         char hex[4];
-        for (int k = 0; k < 16; ++k) {
-            if (k < n) {
-                std::snprintf(hex, sizeof hex, "%02X ", b[row + k]);
-                out += hex;
-            } else {
-                out += "   ";  // keeps the characters of a short last row in their column
-            }
+        for (int k = 0; k < n; ++k) {
+            std::snprintf(hex, sizeof hex, "%02X ", b[row + k]);
+            out += hex;
         }
         for (int k = 0; k < n; ++k) out += b[row + k] < 0x20 ? '.' : static_cast<char>(b[row + k]);
         out += kCrLf;

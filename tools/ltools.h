@@ -39,8 +39,14 @@ public:
     // failures are swallowed.
     void SaveListToFile(const std::vector<std::string>* list, const std::string& file);
 
+    // Sets up the log file with its header; debugOn tells whether that worked
+    // (a failure also ends logging to an earlier file). Nothing is raised.
     void InitDebug(const std::string& file, const TMLgExtTools* t);
+    // "time stamp, blank, label, blank, text"; file errors are raised.
     void DebugIt(std::string_view label, std::string_view text);
+    // 16 bytes a line, each "%02X ", then the same bytes as characters (below
+    // 0x20 as '.'); the first line after the time stamp and a blank, the
+    // others after as many blanks.
     void DebugItHex(const void* bytes, int length);
 
     static std::string StrMax(std::string_view text, int maximum, bool ellipsis);

@@ -45,6 +45,12 @@ TEST(TxfTools, RoundsHalfAwayFromZero) {
     EXPECT_EQ(r("9.995", 2), "10.00");
     EXPECT_EQ(TxfTools::Parse("1.005").Scaled(2), 101);
     EXPECT_EQ(TxfTools::Parse("-1.005").Scaled(2), -101);
+    // Scaling to tens and beyond rounds the exact value once.
+    EXPECT_EQ(TxfTools::Parse("14.5").Scaled(-1), 1);
+    EXPECT_EQ(TxfTools::Parse("-14.5").Scaled(-1), -1);
+    EXPECT_EQ(TxfTools::Parse("15").Scaled(-1), 2);
+    EXPECT_EQ(TxfTools::Parse("0.000000000000000001").Scaled(-2), 0);
+    EXPECT_EQ(TxfTools::Parse("6000000000000000000").Scaled(-19), 1);
 }
 
 TEST(TxfTools, FromExtendedKeepsMoneyExact) {

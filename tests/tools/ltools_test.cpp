@@ -139,7 +139,54 @@ TEST(TLTools, SaveListAndDebugLog) {
     EXPECT_EQ(ls[2].substr(8), " SEND abc\r");
     const std::string stamp = ls[2].substr(0, 9);
     EXPECT_EQ(ls[3], stamp + "02 41 42 10 00 01 02 03 04 05 06 07 08 09 0A FF .AB............\xFF\r");
-    EXPECT_EQ(ls[4], std::string(9, ' ') + "78 79 7A 03 " + std::string(36, ' ') + "xyz.\r");
+    EXPECT_EQ(ls[4], std::string(9, ' ') + "78 79 7A 03 xyz.\r");
+
+    // A failed set-up ends logging to the earlier file as well.
+    t.InitDebug(d.file("no/such/dir/log"), nullptr);
+    EXPECT_FALSE(t.debugOn);
+    EXPECT_NO_THROW(t.DebugIt("X", "dropped"));
+    EXPECT_EQ(slurp(d.file("log")), log);
+}
+
+namespace {
+
+int openFiles() {
+    int n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST(TLTools, FailuresCloseFilesAndNameTheReason) {
+    TempDir d;
+    TLTools t;
+    const auto f = d.file("wynik.exp");
+    put(f, "old");
+    put(d.file("src"), "l1\r\nl2\r\n");
+    const int before = openFiles();
+
+    // The copy of the old content fails: the reason is the system's, the
+    // file stays whole and no half temporary file is left.
+    try {
+        t.BufToFileEx("new", f, d.file("no/dir/wynik.tmp"), nullptr, true);
+        FAIL();
+    } catch (const EMException& e) {
+        EXPECT_EQ(e.message(), d.file("no/dir/wynik.tmp") + ": No such file or directory");
+    }
+    EXPECT_EQ(slurp(f), "old");
+
+    // The archive cannot be opened: the source is closed again.
+    EXPECT_THROW(t.ArchiveFile(d.file("src"), d.file("no/dir/arch"), nullptr, false, 0, true, ""), EMException);
+
+    // The log file turned into a folder: DebugIt raises and holds nothing open.
+    t.InitDebug(d.file("log"), nullptr);
+    ASSERT_TRUE(t.debugOn);
+    std::filesystem::remove(d.file("log"));
+    std::filesystem::create_directory(d.file("log"));
+    EXPECT_THROW(t.DebugIt("X", "y"), EMException);
+    EXPECT_THROW(t.BufToFile("x", d.file("log")), EMException);
+    EXPECT_EQ(openFiles(), before);
 }
 
 TEST(TLTools, FixedWidthTexts) {
