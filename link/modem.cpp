@@ -123,10 +123,14 @@ int TModemPort::SendAt(const std::string& command, int timeout) {
     if (!first) return NoAnswer;
     // Until a period of 500 ms brings nothing new.
     for (int period = 0; period < kSettlePeriods && answer.size() < kAnswerMax; ++period) {
-        sleepMs(500);
         const std::size_t before = answer.size();
-        while (answer.size() < kAnswerMax && line_->available() > 0 && line_->receiveByte(b, 0))
-            answer += static_cast<char>(b);
+        // The period runs on the clock; its probes give the line short real
+        // waits, so that a modem writing its echo and its result apart is read
+        // whole on a virtual clock too.
+        pollUntil(500, 500, [&](std::uint32_t sliceMs) {
+            while (answer.size() < kAnswerMax && line_->receiveByte(b, sliceMs)) answer += static_cast<char>(b);
+            return false;
+        });
         if (answer.size() == before) break;
     }
     return ParseAnswer(answer);
