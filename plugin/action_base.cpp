@@ -105,17 +105,23 @@ std::string TZTActionBase::ParametrKatalog(std::string_view name) {
         }
         if (!dirExists(dir)) throw Exception(T("TZTActioParametrKatalog_00002", "Próba utworzenia katalogu zakończona błędem"));
     }
-    const std::string test = withTrailingSeparator(dir) + "test";
+    // The probe is a file of our own: a "test" the user keeps there is never
+    // opened, overwritten or deleted; the next free name is taken instead.
+    std::string test = withTrailingSeparator(dir) + "test";
+    for (int n = 1; n < 100 && (fileExists(test) || dirExists(test)); ++n)
+        test = withTrailingSeparator(dir) + "test" + std::to_string(n);
     bool written = false;
-    try {
-        TMFile f(test);
-        f.Open();
-        f.Write("test", 4);
-        f.Close();  // closed before the delete: Windows refuses to delete an open file
+    if (!fileExists(test) && !dirExists(test)) {
+        try {
+            TMFile f(test);
+            f.Open();
+            f.Write("test", 4);
+            f.Close();  // closed before the delete: Windows refuses to delete an open file
+        } catch (const std::exception&) {
+            // Whether the file came to be decides below.
+        }
         written = fileExists(test);
         if (written) deleteFile(test);
-    } catch (const std::exception&) {
-        written = false;
     }
     if (!written)
         throw Exception(T("TZTActioParametrKatalog_00003", "Ambrel nie ma uprawnień do zapisu w katalogu ") + "\"" + value +

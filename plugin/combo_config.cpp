@@ -42,7 +42,8 @@ ComboConfig LoadComboConfig(TZTActionBase& a) {
     c.productFlag = a.ParametrInt("ComboProductFlag");
     c.groupOverwrite = a.ParametrInt("ComboGroupOverwrite") != 0;
     c.ediFolder = a.ParametrKatalog("ComboEdiFolder");
-    if (c.ediFolder.empty() || (c.ediFolder.back() != '\\' && c.ediFolder.back() != '/')) c.ediFolder += kPathSeparator;
+    // The host's form on every system; the file helpers convert it where needed.
+    if (c.ediFolder.empty() || (c.ediFolder.back() != '\\' && c.ediFolder.back() != '/')) c.ediFolder += '\\';
 
     if (c.towIdParag == 1 && c.kwKodPocz != c.kwKodKonc) {
         const std::string prefix = format("%02d", c.kwPrzedr);
@@ -51,12 +52,12 @@ ComboConfig LoadComboConfig(TZTActionBase& a) {
                 c.weighedFormat = f;
                 break;
             }
-        if (c.weighedFormat.empty())
-            a.Komunikat(kWarning, format(trc("TZTComboReadParaKwFormat",
-                                                      pl("UWAGA! W konfiguracji kasy zdefiniowano format kodów ważonych %02d "
-                                                         "dla zakresu kodów, lecz nie ma takiego formatu w konfiguracji programu."))
-                                                      .c_str(),
-                                                  c.kwPrzedr));
+        if (c.weighedFormat.empty()) {
+            const std::string def = pl("UWAGA! W konfiguracji kasy zdefiniowano format kodów ważonych %02d dla zakresu kodów, "
+                                       "lecz nie ma takiego formatu w konfiguracji programu.");
+            const std::string text = formatTemplate(trc("TZTComboReadParaKwFormat", def), def);
+            a.Komunikat(kWarning, format(text.c_str(), c.kwPrzedr));
+        }
     }
     return c;
 }

@@ -106,6 +106,7 @@ QOR_EXPORT void* QOR_STDCALL QORDLLRejestrujBiblioteke(std::int32_t host, std::i
     try {
         auto* library = new TZTComboLibrary(host);
         setModuleLibrary(library);
+        setModuleTranslation(library->Tlumacz());
         library->UstawOknoHosta(window);
         return library;
     } catch (...) {
@@ -115,7 +116,11 @@ QOR_EXPORT void* QOR_STDCALL QORDLLRejestrujBiblioteke(std::int32_t host, std::i
 
 QOR_EXPORT void QOR_STDCALL QORDLLRejestrujCallback(void* library, void* pointer, std::int32_t kind) {
     try {
-        if (library) lib(library)->RejestrujCallback(pointer, kind);
+        if (!library) return;
+        lib(library)->RejestrujCallback(pointer, kind);
+        // The driver's texts follow the registered library's translation object,
+        // which kind 34 has just built (and destroyed the one it replaced).
+        if (kind == 34 && moduleLibrary() == lib(library)) setModuleTranslation(lib(library)->Tlumacz());
     } catch (...) {
     }
 }
@@ -123,8 +128,12 @@ QOR_EXPORT void QOR_STDCALL QORDLLRejestrujCallback(void* library, void* pointer
 QOR_EXPORT void QOR_STDCALL QORDLLZwolnijBiblioteke(void* library) {
     try {
         if (!library) return;
-        // A released library must not stay reachable through the module reference.
-        if (moduleLibrary() == lib(library)) setModuleLibrary(nullptr);
+        // A released library and its translation object must not stay reachable
+        // through the module references.
+        if (moduleLibrary() == lib(library)) {
+            setModuleLibrary(nullptr);
+            setModuleTranslation(nullptr);
+        }
         delete lib(library);
     } catch (...) {
     }

@@ -6,6 +6,7 @@
 #include "platform/file.h"
 #include "platform/text.h"
 #include "platform/translation.h"
+#include "plugin/module.h"
 #include "plugin/vat_slots.h"
 #include "tools/ltools.h"
 
@@ -13,6 +14,7 @@ namespace zt {
 namespace {
 // The slot found by the last rate lookup; one running action at a time.
 int g_lastSlot = -1;
+constexpr int kNoRate = 9999;
 }  // namespace
 
 ZTAction::ZTAction(TZTLibrary& library, std::int32_t session)
@@ -76,7 +78,8 @@ void ZTAction::DopiszDoLogu(const std::string& header) {
 }
 
 int ZTAction::NumerStawki(int rate) {
-    if (rate == lastRate_) return g_lastSlot;
+    // 9999 only marks "nothing looked up yet": a rate of 99.99 % is searched like any other.
+    if (rate == lastRate_ && rate != kNoRate) return g_lastSlot;
     lastRate_ = rate;
     auto& table = Stawki();
     const int n = table.DefinedCount();
@@ -85,8 +88,10 @@ int ZTAction::NumerStawki(int rate) {
             g_lastSlot = i;
             return i;
         }
-    lastRate_ = 9999;
-    throw Exception(format(TA("ZTActionNumerStawki", "Niezdefiniowana stawka %.02f%%").c_str(), rate / 100.0));
+    lastRate_ = kNoRate;
+    const std::string text =
+        formatTemplate(TA("ZTActionNumerStawki", "Niezdefiniowana stawka %.02f%%"), "Niezdefiniowana stawka %.02f%%");
+    throw Exception(format(text.c_str(), rate / 100.0));
 }
 
 void ZTAction::KrokPostepu(int& counter) {

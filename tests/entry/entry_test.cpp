@@ -239,3 +239,38 @@ TEST_F(Session, TranslatedTextsComeFromTheHostLookup) {
     ASSERT_EQ(errors.size(), 2u);
     EXPECT_EQ(errors[1], "Device does not support it");
 }
+
+TEST(LibraryLevel, DriverTextsFollowTheRegisteredLibrarysTranslation) {
+    char text[301];
+    std::int32_t op = 0;
+    {
+        FakeHost host;
+        host.translations[{"ztcombo_cbaction", "TZTLibraOpisOknareturn"}] = "VAT table";
+        host.translations[{"ztcombo_cbaction", "boPokazOknstrcpyop_nazwa_00004"}] = "Communication report";
+        api().OpisOkna(text, 0);
+        EXPECT_STREQ(text, "Tablica stawek VAT");  // no lookup registered yet
+        host.registerAll(true, true);
+        api().OpisOkna(text, 0);
+        EXPECT_STREQ(text, "VAT table");
+        EXPECT_EQ(api().PokazOkno(host.lib, 1, 5, 1, &op, text), 1);
+        EXPECT_STREQ(text, "Communication report");
+        // A replaced lookup takes over; the one it replaced is gone.
+        host.translations[{"ztcombo_cbaction", "TZTLibraOpisOknareturn"}] = "VAT rates";
+        host.reg(reinterpret_cast<void*>(&ztest::HostState::cbLookup), 34);
+        api().OpisOkna(text, 0);
+        EXPECT_STREQ(text, "VAT rates");
+    }
+    // Released: the Polish texts again, and nothing left pointing at the freed translation.
+    api().OpisOkna(text, 0);
+    EXPECT_STREQ(text, "Tablica stawek VAT");
+}
+
+TEST_F(Session, DriverErrorTextsAreTranslated) {
+    host.registerAll(true, true);
+    host.translations[{"ztcombo_cbaction", "TZTComboOperacjaImpPar"}] = "Run the normal import";
+    EXPECT_EQ(host.run(-4), 0);
+    const auto errors = host.lines(2);
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0], pl("Podczas wykonywania operacji 'import paragonu' wystąpił błąd:"));
+    EXPECT_EQ(errors[1], "Run the normal import");
+}

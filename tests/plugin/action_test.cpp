@@ -11,6 +11,7 @@
 #include "plugin/combo_action.h"
 #include "plugin/extended.h"
 #include "plugin/library.h"
+#include "plugin/module.h"
 #include "plugin/vat_dialog.h"
 #include "plugin/vat_slots.h"
 #include "tests/support/host_state.h"
@@ -259,8 +260,58 @@ TEST_F(ActionTest, ConfigurationGroupMapDropsBadLists) {
     ASSERT_EQ(c.groupMap.size(), 2u);
     EXPECT_EQ(c.groupMap[1].first, "Chleb");
     EXPECT_EQ(c.groupMap[1].second, 3);
-    EXPECT_EQ(c.ediFolder, dir.string() + "/");
+    EXPECT_EQ(c.ediFolder, dir.string() + "\\");  // the host's separator on every system
     EXPECT_TRUE(c.debug == false);
+}
+
+TEST_F(ActionTest, DirectoryWriteTestLeavesTheUsersFilesAlone) {
+    // A file named "test" that the user keeps in the folder is neither changed nor deleted.
+    { std::ofstream(dir / "test") << "moje dane"; }
+    auto a = action();
+    host.params["Katalog"] = dir.string();
+    EXPECT_EQ(a->ParametrKatalog("Katalog"), dir.string());
+    std::ifstream in(dir / "test");
+    std::string kept((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(kept, "moje dane");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+}
+
+TEST_F(ActionTest, RateLookupNeverAnswersFromTheUnusedMarker) {
+    host.params["ZT_Combo_PosortowaneStawkiVatPrec"] = "2300\r\n800";
+    auto a = action();
+    EXPECT_EQ(a->NumerStawki(800), 1);
+    auto b = action();
+    // 99.99 % equals the "nothing looked up yet" marker: it is searched, not taken from the last lookup.
+    try {
+        b->NumerStawki(9999);
+        FAIL();
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "Niezdefiniowana stawka 99.99%");
+    }
+    host.params["ZT_Combo_PosortowaneStawkiVatPrec"] = "9999\r\n800";
+    auto c = action();
+    EXPECT_EQ(c->NumerStawki(9999), 0);
+    EXPECT_EQ(c->NumerStawki(9999), 0);
+}
+
+TEST_F(ActionTest, TranslatedTemplatesMustKeepTheirConversions) {
+    lib.RejestrujCallback(reinterpret_cast<void*>(&HostState::cbLookup), 34);
+    auto undefinedRate = [this] {
+        auto a = action();
+        try {
+            a->NumerStawki(700);
+        } catch (const Exception& e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    };
+    host.translations[{"zttools_ZTAction", "ZTActionNumerStawki"}] = "Undefined rate %.02f%%";
+    EXPECT_EQ(undefinedRate(), "Undefined rate 7.00%");
+    // A translation that would read the number as a pointer is not used.
+    host.translations[{"zttools_ZTAction", "ZTActionNumerStawki"}] = "Undefined rate %s";
+    EXPECT_EQ(undefinedRate(), "Niezdefiniowana stawka 7.00%");
+    EXPECT_EQ(formatTemplate("%d z %d", "%d of %d"), "%d z %d");
+    EXPECT_EQ(formatTemplate("%d", "%02d"), "%02d");
 }
 
 namespace {
