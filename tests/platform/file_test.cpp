@@ -121,6 +121,32 @@ TEST(TMFile, ReadsLargeFileQuickly) {
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2));
 }
 
+TEST(TMFile, ReadStringsFromFileIsLinear) {
+    test::TempDir d;
+    const auto p = d.file("lines.txt");
+    // 4 MB of short lines, then one line of 4 MB with no line end at all.
+    std::string text;
+    for (int i = 0; i < 200000; ++i) text += "PLU;" + std::to_string(i) + ";nazwa\r\n";
+    text += std::string(4 << 20, 'y');
+    std::ofstream(p, std::ios::binary) << text;
+
+    const auto t0 = std::chrono::steady_clock::now();
+    const auto lines = readAll(p);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2));
+    ASSERT_EQ(lines.size(), 200001u);
+    EXPECT_EQ(lines[123456], "PLU;123456;nazwa");
+    EXPECT_EQ(lines.back().size(), std::size_t{4} << 20);
+}
+
+TEST(TMFile, CrLfSplitAcrossReadBuffers) {
+    test::TempDir d;
+    const auto p = d.file("split.txt");
+    // The CR ends the first 64 KiB block, the LF starts the next.
+    const std::string first(64 * 1024 - 1, 'a');
+    std::ofstream(p, std::ios::binary) << first << "\r\nb\r\n";
+    EXPECT_EQ(readAll(p), (std::vector<std::string>{first, "b"}));
+}
+
 TEST(TMFile, BackslashPathsWork) {
     test::TempDir d;
     std::string p = d.dir();
