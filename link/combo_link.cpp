@@ -350,11 +350,16 @@ void TComboLink::waitComplexAnswer() {
 bool TComboLink::receiveByte(std::uint8_t& b) {
     Transport* t = line_->active();
     if (!t || !t->isOpen()) return false;
-    if (!clock().IsVirtual()) return t->receiveByte(b, Transport::kOwnTimeout);
-    // On a virtual clock the byte wait runs in short real probes, so a silent
-    // register costs the tests milliseconds instead of the full wait.
-    const std::uint32_t wait = line_->tcp ? kTcpByteWaitMs : kSerialByteWaitMs;
-    return pollUntil(wait, 100, [&](std::uint32_t slice) { return t->isOpen() && t->receiveByte(b, slice); });
+    try {
+        if (!clock().IsVirtual()) return t->receiveByte(b, Transport::kOwnTimeout);
+        // On a virtual clock the byte wait runs in short real probes, so a silent
+        // register costs the tests milliseconds instead of the full wait.
+        const std::uint32_t wait = line_->tcp ? kTcpByteWaitMs : kSerialByteWaitMs;
+        return pollUntil(wait, 100, [&](std::uint32_t slice) { return t->isOpen() && t->receiveByte(b, slice); });
+    } catch (const Exception&) {
+        // The line itself failed (a connection reset by the register).
+        giveUp();
+    }
 }
 
 bool TComboLink::ReceiveFrame() {
