@@ -52,6 +52,10 @@ public:
 
 // printf-style formatting into a std::string; the GNU conversions (%Lf, %lld,
 // %zu) work on Windows too.
+#if defined(__clang__)
+std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+#else
 std::string format(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
+#endif
 
 }  // namespace zt

@@ -54,7 +54,6 @@ private:
     std::unique_ptr<TLTools> tools_;
     std::vector<std::string> warnings_;
     int lastRate_ = 9999;
-    int lastRate2_ = 9999;
     std::vector<std::string> rejected_;
 };
 
