@@ -1,6 +1,7 @@
 #pragma once
 // Faults the simulated register can inject. Frames and answers are counted from
-// 1, starting when the faults are set (RegisterSimulator::setFaults); a fault
+// 1, starting when the faults are set (RegisterSimulator::setFaults) and again
+// when a new TCP client connects (RegisterEngine::resetFaultCounts); a fault
 // fires on its k-th frame or answer and on the times-1 that follow it (times 0:
 // on every one from k on). Setting at = 0 turns a fault off.
 #include <cstdint>

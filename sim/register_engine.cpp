@@ -63,6 +63,23 @@ std::string commandName(std::uint16_t c) {
 
 bool isComplexCommand(std::uint16_t c) { return c == cmd::REPFSKDAILY || c == cmd::REPFSKMONTHLY || c == cmd::REPCOMM; }
 
+std::optional<std::string_view> requestLayout(std::uint16_t c) {
+    static const std::map<std::uint16_t, std::string_view> layouts = {
+        {cmd::TIMEGET, ""}, {cmd::DATEGET, ""}, {cmd::HEADERGET, ""}, {cmd::VATGET, ""}, {cmd::CASHREGPARGET, ""},
+        {cmd::DISCNTCARDCFGGETEX, ""}, {cmd::SALERECGET, "B"}, {cmd::CASHREGSTATUSGET, ""},
+        {cmd::DBSTATUSGET, ""}, {cmd::REPFSKDAILY, "BBVBB"}, {cmd::REPCOMM, ""}, {cmd::CNTXPLUINIT, "BB"},
+        {cmd::CNTXMUINIT, "BB"}, {cmd::CNTXPACKINIT, "BB"}, {cmd::CNTXGROUPINIT, "BB"},
+        {cmd::PLUINS, "VSSNNBBBBBBBBBBB"}, {cmd::PLUREAD, "VB"}, {cmd::PLUDEL, "VBB"}, {cmd::PLUDELALL, "B"},
+        {cmd::PLUSTATREAD, "VB"}, {cmd::PLUSTATCLEARALL, "BB"}, {cmd::PLUPRICEUPDATE, "VN"},
+        {cmd::USERINS, "VSSSSVBBBB"}, {cmd::USERREAD, "V"}, {cmd::USERSTATREAD, "VB"}, {cmd::MUINS, "VSSB"},
+        {cmd::MUREAD, "V"}, {cmd::PACKINS, "VSSNNBBB"}, {cmd::PACKREAD, "V"}, {cmd::PACKDEL, "VBB"},
+        {cmd::PACKDELALL, "B"}, {cmd::PACKSTATREAD, "VB"}, {cmd::PACKSTATCLEARALL, "B"}, {cmd::GROUPINS, "VSBB"},
+        {cmd::GROUPREAD, "V"}, {cmd::PAYFORMINS, "VSBVSNBB"}, {cmd::PAYFORMREAD, "V"}};
+    auto it = layouts.find(c);
+    if (it == layouts.end()) return std::nullopt;
+    return it->second;
+}
+
 std::string describeFields(const TComboDataSet& d) {
     std::string out;
     for (std::size_t i = 0; i < d.Count(); ++i) {
@@ -91,6 +108,10 @@ void RegisterEngine::setState(RegisterState s) {
 
 void RegisterEngine::setFaults(Faults f) {
     faults_ = std::move(f);
+    resetFaultCounts();
+}
+
+void RegisterEngine::resetFaultCounts() {
     executionFired_.assign(faults_.executionErrors.size(), 0);
     frames_ = answers_ = served_ = 0;
     lineDead_ = false;
@@ -217,6 +238,14 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
     Args a(req);
     auto& s = state_;
     auto ok = [&](std::vector<std::string> f = {}) { return Answer{c, std::move(f)}; };
+    if (auto layout = requestLayout(c)) {
+        // Field by field as the register parses them, then the surplus.
+        for (std::size_t i = 0; i < layout->size(); ++i) {
+            if (i >= req.Count()) return status(0, code::kMissingData);
+            if (req[i].Type() != (*layout)[i]) return status(0, code::kBadType);
+        }
+        if (req.Count() > layout->size()) return status(0, code::kTooManyFields);
+    }
     try {
         switch (c) {
             case cmd::TIMEGET: {
@@ -228,8 +257,10 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 return ok({B(t.day), B(t.month), V(t.year)});
             }
             case cmd::HEADERGET: {
-                std::vector<std::string> f{B(s.header.size())};
-                for (std::size_t i = 0; i < s.header.size() && f.size() + 2 <= TComboDataSet::kMaxFields; ++i) {
+                // As many lines as fit one answer; field 0 counts the lines sent.
+                const std::size_t n = std::min(s.header.size(), (TComboDataSet::kMaxFields - 1) / 2);
+                std::vector<std::string> f{B(n)};
+                for (std::size_t i = 0; i < n; ++i) {
                     f.push_back(B(i + 1));  // line attributes: its number
                     f.push_back(S(s.header[i]));
                 }
@@ -288,13 +319,14 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 std::vector<std::string> f{V(r->plu), S(r->name), S(r->barcode), N(r->minStock), B(r->setFlag),
                                            B(r->vatSlot)};
                 if (r->setFlag)
-                    f.insert(f.end(), {B(r->discountNumber), B(r->discountAllowed), V(r->extraBarcodes.size())});
+                    f.insert(f.end(), {B(r->discountNumber), B(r->discountAllowed)});
                 else
                     f.insert(f.end(), {N(r->price), B(r->package), B(r->unit), B(r->quantityFormat), B(r->fixedPrice),
-                                       B(r->discountNumber), B(r->group), B(r->discountAllowed),
-                                       V(r->extraBarcodes.size())});
-                for (const auto& x : r->extraBarcodes)
-                    if (f.size() < TComboDataSet::kMaxFields) f.push_back(S(x));
+                                       B(r->discountNumber), B(r->group), B(r->discountAllowed)});
+                // The count announces only the barcodes that fit the answer.
+                const std::size_t extra = std::min(r->extraBarcodes.size(), TComboDataSet::kMaxFields - f.size() - 1);
+                f.push_back(V(extra));
+                for (std::size_t i = 0; i < extra; ++i) f.push_back(S(r->extraBarcodes[i]));
                 return ok(f);
             }
             case cmd::PACKREAD:

@@ -3,6 +3,7 @@
 // returns what goes back on the line. Not thread-safe; RegisterSimulator
 // serialises the calls.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,13 +32,20 @@ constexpr std::uint16_t TIMEGET = 14, DATEGET = 15, HEADERGET = 18, VATGET = 20,
 namespace code {
 constexpr std::uint16_t kNoMoreReceipts = 801, kRecordKept = 901, kNoRecord = 903, kDatabaseFull = 905,
                         kBadVat = 924, kEmptyName = 945, kNoUser = 956, kEndOfContext = 975,
-                        kMissingData = 3013, kBadType = 3011, kUnknownCommand = 3008;
+                        kMissingData = 3013, kBadType = 3011, kTooManyFields = 3012, kUnknownCommand = 3008;
 }  // namespace code
 
 std::string commandName(std::uint16_t code);
 
 // Whether the command runs as a complex sequence (answer 1 first, then the final one).
 bool isComplexCommand(std::uint16_t code);
+
+// The request fields the register takes for a command, one type letter per
+// field in order ("VB" for PLUREAD); none for a command it does not know and
+// for REPFSKMONTHLY, whose fields it does not check. A request that differs is
+// refused: a missing field W 3013, a field of another type W 3011, a field too
+// many W 3012.
+std::optional<std::string_view> requestLayout(std::uint16_t code);
 
 // The request fields as journal text: V:1 S:"Chleb" N:450.
 std::string describeFields(const TComboDataSet& fields);
@@ -67,6 +75,10 @@ public:
     const Faults& faults() const { return faults_; }
     // Replaces the faults and restarts their frame and answer counts.
     void setFaults(Faults f);
+    // Restarts the frame and answer counts of the faults as they stand (and
+    // revives a line a disconnect fault silenced): a new TCP client is counted
+    // from its first request.
+    void resetFaultCounts();
     // Wait between answer 1 and the final answer of a complex sequence.
     void setComplexDelayMs(std::uint32_t ms) { complexDelayMs_ = ms; }
 

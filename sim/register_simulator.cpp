@@ -112,24 +112,23 @@ void RegisterSimulator::serve() {
             if (listener_ && !client) {
                 client = listener_->accept(pty_ ? kPollMs : 20);
                 tcpIn.reset();
+                if (client) {
+                    // A new client (a new operation of the plug-in) meets the
+                    // faults counted from its own first request, also after a
+                    // disconnect fault dropped the one before.
+                    std::lock_guard lock(mutex_);
+                    engine_.resetFaultCounts();
+                }
             }
             if (client) {
-                bool keep = true, dropped = false;
+                bool keep = true;
                 try {
                     std::size_t n = client->receiveSome(buf, sizeof buf, kPollMs);
                     for (std::size_t i = 0; i < n && keep; ++i)
-                        if (tcpIn.feed(static_cast<std::uint8_t>(buf[i])) == FrameReceiver::Event::Frame) {
+                        if (tcpIn.feed(static_cast<std::uint8_t>(buf[i])) == FrameReceiver::Event::Frame)
                             keep = answer(tcpIn.frame(), [&](const std::string& w) { client->sendAll(w, 5000); });
-                            dropped = !keep;
-                        }
                 } catch (const Exception&) {
                     keep = false;  // the client went away mid-answer
-                }
-                if (dropped && !stopping_) {
-                    // Only this connection went: the next client is served,
-                    // with the faults counted anew from its first request.
-                    std::lock_guard lock(mutex_);
-                    engine_.setFaults(engine_.faults());
                 }
                 if (!keep || client->peerClosed()) {
                     client.reset();

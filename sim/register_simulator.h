@@ -52,6 +52,7 @@ public:
     void setState(RegisterState s);
     void updateState(const std::function<void(RegisterState&)>& change);
 
+    // Fault counts start here, and again with every new TCP client.
     void setFaults(Faults f);
     void clearFaults() { setFaults({}); }
     void setComplexDelayMs(std::uint32_t ms);
