@@ -16,16 +16,22 @@ void requirePort(TZTComboAction& a, const char* key) {
     if (a.Config().transport == TransportKind::File) throw Exception(T(key, "Ustaw port komunikacyjny"));
 }
 
-// Runs body on an open link; a failure marks the current line failed and closes the link.
+// Runs body on an open link (opened here when ownLink); a failure, of the
+// opening too, marks the current line failed and closes the link, so the card
+// server gets the register back at once.
 template <typename F>
 void onLink(TZTComboAction& a, bool ownLink, F&& body) {
     TComboLink& link = a.Link();
-    if (ownLink) link.OpenLink();
     try {
+        if (ownLink) link.OpenLink();
         body(link);
     } catch (...) {
         a.PostepTryb(1);
-        link.CloseLink();
+        try {
+            link.CloseLink();
+        } catch (...) {
+            // The failure that ended the operation is the one to report.
+        }
         throw;
     }
     if (ownLink) link.CloseLink();

@@ -155,9 +155,11 @@ void TComboLink::OpenSerial() {
             line_->modem->OpenModemPort(c.port, BaudRateCode(), 0, 0, 3);
             line_->modem->Dial(phone, action_.ParametrInt("ComboModemTimeout"));
         } else {
+            // A host translation that changed the conversion would have the
+            // port name read as something else: the default template then.
+            const std::string def = pl("Otwieranie portu komunikacyjnego %s ...");
             const std::string text =
-                format(trc("SComboOpenRS23msgsprintf", pl("Otwieranie portu komunikacyjnego %s ...")).c_str(),
-                       c.port.c_str());
+                format(formatTemplate(trc("SComboOpenRS23msgsprintf", def), def).c_str(), c.port.c_str());
             action_.Postep(text, 5, 100);
             CommLog(text, "");
 

@@ -152,11 +152,11 @@ void TestConnection(TZTComboAction& a) {
         const auto& d = link.answer;
         line(T("TZTComboTestConnmsg", "- stan totalizerów: ") +
              (d[1].AsB() == 1 ? T("TZTComboTestConnmsg_00001", "NIEZEROWE") : T("TZTComboTestConnmsg_00002", "ZEROWE")));
-        std::uint16_t counts[20];
-        for (std::size_t f = 0; f < 20; ++f) counts[f] = d[f + 2].AsV();
+        // Each counter is shown as it is read: a short answer ends the test on
+        // the line of the field that is missing.
         for (std::size_t f = 0; f < 20; ++f) {
             a.Postep(T(kDbLines[f].key, kDbLines[f].label), 4);
-            a.PostepPozycja(counts[f]);
+            a.PostepPozycja(d[f + 2].AsV());
         }
 
         if (link.deviceFamily > 4 && link.workMode != 0) {
@@ -172,7 +172,11 @@ void TestConnection(TZTComboAction& a) {
         link.CloseLink();
     } catch (...) {
         a.PostepTryb(1);
-        link.CloseLink();
+        try {
+            link.CloseLink();
+        } catch (...) {
+            // The failure that ended the test is the one to report.
+        }
         throw;
     }
 }
