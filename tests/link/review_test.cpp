@@ -210,6 +210,27 @@ TEST_F(ReviewTest, ServiceOperationLinesInOrder) {
     EXPECT_EQ(host.list().back(), pl("Zdalne odblokowanie serwera Posnet (SKP)"));
 }
 
+TEST_F(ReviewTest, FailedHangUpDoesNotHideTheFailureThatEndedTheTest) {
+    Register reg;
+    reg.refuse = zt::cmdHEADERGET;
+    PtyPeer peer(reg, [](const std::string& command) {
+        if (command.rfind("ATDT", 0) == 0) return std::string("\r\nCONNECT 9600\r\n");
+        if (command == "ATH") return std::string("\r\nERROR\r\n");
+        return std::string("\r\nOK\r\n");
+    });
+    factory->useFake = false;
+    factory->carrierOnPty = true;
+    host.params["ComboPort"] = peer.path();
+    host.params["ComboModemPhone"] = "0221234567";
+    host.params["ComboModemTimeout"] = "60";
+    combo_ = std::make_unique<zt::TZTComboAction>(lib, 1, factory);
+    combo_->WczytajKonfiguracje();
+    const int fds = openDescriptors();
+    EXPECT_EQ(raised([&] { zt::TestConnection(*combo_); }), pl("Kasa zgłosiła błąd wykonania: [W904] - baza jest pusta"));
+    EXPECT_EQ(peer.commands().back(), "ATH");
+    EXPECT_EQ(openDescriptors(), fds);  // the port is closed all the same
+}
+
 // A host translation whose template reads another conversion than the
 // default's must not decide how the port name is read.
 std::int32_t ZT_HOST_STDCALL numberTemplate(char* out, std::int32_t size, const char*, const char* key) {
