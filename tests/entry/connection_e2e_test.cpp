@@ -234,3 +234,14 @@ TEST_F(WithRegister, VatWindowStoresTheOrderAndLeavesTheOutArguments) {
     unsetenv("ZTCOMBO_DIALOG_SCRIPT");
     EXPECT_TRUE(host.written.empty());
 }
+
+TEST_F(WithRegister, TheHostsStopEndsTheGoodsBaseClearingBeforeItStarts) {
+    host.abortAfter = 0;
+    host.run(-8, 2);
+    const auto errors = host.lines(2);
+    ASSERT_FALSE(errors.empty()) << dump();
+    EXPECT_EQ(errors.back(), pl("Operacja przerwana przez użytkownika"));
+    EXPECT_FALSE(sim.state().goods.empty());
+    EXPECT_EQ(sim.journal().count(2150), 0u);
+    EXPECT_GE(host.abortQueries, 1);
+}
