@@ -64,27 +64,7 @@ bool waitFor(int fd, short events, std::uint32_t timeoutMs, short& revents, int&
 
 }  // namespace
 
-TcpClient::~TcpClient() { close(); }
-
-TcpClient::TcpClient(TcpClient&& other) noexcept
-    : socket_(other.socket_), peer_(std::move(other.peer_)), peerClosed_(other.peerClosed_) {
-    other.socket_ = kNoSocket;
-}
-
-TcpClient& TcpClient::operator=(TcpClient&& other) noexcept {
-    if (this != &other) {
-        close();
-        socket_ = other.socket_;
-        peer_ = std::move(other.peer_);
-        peerClosed_ = other.peerClosed_;
-        other.socket_ = kNoSocket;
-    }
-    return *this;
-}
-
 void TcpClient::fail(const std::string& what, int osError) const { raise(peer_, what, osError); }
-
-bool TcpClient::isOpen() const { return socket_ != kNoSocket; }
 
 void TcpClient::close() noexcept {
     if (socket_ == kNoSocket) return;
