@@ -34,87 +34,29 @@
 #include "plugin/library.h"
 #include "plugin/qordll.h"
 #include "plugin/zt_action.h"
+#include "tests/support/host_state.h"
 
 namespace ztlink {
 
 // ---- host ----
 
-struct Message {
-    int kind;
-    std::string text;
-    bool status;  // through the status line (13)
-};
-
-struct Host {
-    std::map<std::string, std::string> params;
-    std::vector<Message> messages;
-    std::string workDir;
-    int registerNo = 1;
-    int abortAfter = -1;  // "stop" once this many queries were answered; -1 never
-    int abortQueries = 0;
-
-    Host() { current() = this; }
-    ~Host() {
-        if (current() == this) current() = nullptr;
-    }
-    static Host*& current() {
-        static Host* h = nullptr;
-        return h;
-    }
-    static Host& h() { return *current(); }
-
+// The test host, with the views of its messages these tests use.
+struct Host : ztest::HostState {
+    // Registers the callbacks the link uses (no VAT rates, no stores).
     void registerOn(zt::TZTLibrary& lib) {
-        lib.RejestrujCallback(reinterpret_cast<void*>(&cbAbort), 5);
-        lib.RejestrujCallback(reinterpret_cast<void*>(&cbParam), 6);
-        lib.RejestrujCallback(reinterpret_cast<void*>(&cbEnv), 11);
-        lib.RejestrujCallback(reinterpret_cast<void*>(&cbMessage), 12);
-        lib.RejestrujCallback(reinterpret_cast<void*>(&cbStatus), 13);
+        registerAll(
+            [&](void* p, int k) {
+                if (k == 5 || k == 6 || (k >= 11 && k <= 13)) lib.RejestrujCallback(p, k);
+            },
+            false);
     }
     // Texts of the message list (12) of a kind (-1 any).
-    std::vector<std::string> list(int kind = -1) const {
-        std::vector<std::string> out;
-        for (const auto& m : messages)
-            if (!m.status && (kind < 0 || m.kind == kind)) out.push_back(m.text);
-        return out;
-    }
-    std::vector<std::string> statusLines() const {
-        std::vector<std::string> out;
-        for (const auto& m : messages)
-            if (m.status) out.push_back(m.text);
-        return out;
-    }
+    std::vector<std::string> list(int kind = -1) const { return lines(kind, false); }
+    std::vector<std::string> statusLines() const { return lines(-1, true); }
     bool has(const std::string& text, int kind = -1) const {
         for (const auto& m : messages)
             if (m.text == text && (kind < 0 || m.kind == kind)) return true;
         return false;
-    }
-
-    static std::int32_t QOR_STDCALL cbAbort(std::int32_t, std::int32_t) {
-        ++h().abortQueries;
-        return h().abortAfter >= 0 && h().abortQueries > h().abortAfter;
-    }
-    static std::int32_t QOR_STDCALL cbParam(std::int32_t, std::int32_t, const char* name, char* out) {
-        auto it = h().params.find(name);
-        if (it != h().params.end()) {
-            std::strncpy(out, it->second.c_str(), 300);
-            out[300] = 0;
-        }
-        return 1;
-    }
-    static std::int32_t QOR_STDCALL cbEnv(std::int32_t, std::int32_t, std::int32_t* id, std::int32_t* no, char*, char*,
-                                          char* wd) {
-        *id = 1;
-        *no = h().registerNo;
-        std::strncpy(wd, h().workDir.c_str(), 260);
-        return 1;
-    }
-    static std::int32_t QOR_STDCALL cbMessage(std::int32_t, std::int32_t, std::int32_t kind, const char* text) {
-        h().messages.push_back({kind, text, false});
-        return 1;
-    }
-    static std::int32_t QOR_STDCALL cbStatus(std::int32_t, std::int32_t, std::int32_t kind, const char* text) {
-        h().messages.push_back({kind, text, true});
-        return 1;
     }
 };
 
