@@ -26,12 +26,7 @@ void onLink(TZTComboAction& a, bool ownLink, F&& body) {
         if (ownLink) link.OpenLink();
         body(link);
     } catch (...) {
-        a.PostepTryb(1);
-        try {
-            link.CloseLink();
-        } catch (...) {
-            // The failure that ended the operation is the one to report.
-        }
+        link.CloseLinkAfterFailure();
         throw;
     }
     if (ownLink) link.CloseLink();

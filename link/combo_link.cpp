@@ -122,6 +122,17 @@ void TComboLink::OpenLink() {
     }
 }
 
+void TComboLink::CloseLinkAfterFailure() noexcept {
+    try {
+        action_.PostepTryb(1);
+    } catch (...) {
+    }
+    try {
+        CloseLink();
+    } catch (...) {
+    }
+}
+
 void TComboLink::CloseLink() {
     const int transport = Config().transport;
     const bool anything = line_->direct || line_->modem || line_->skp.locked();

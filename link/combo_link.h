@@ -41,6 +41,9 @@ public:
     // ---- link ----
     void OpenLink();
     void CloseLink();
+    // On a failure path: marks the current line failed and closes the link; an
+    // error of the closing itself gives way to the failure being reported.
+    void CloseLinkAfterFailure() noexcept;
     void OpenSerial();
     void CloseSerial();
     void OpenTcp();

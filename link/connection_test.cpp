@@ -171,12 +171,7 @@ void TestConnection(TZTComboAction& a) {
         if (!CheckRegisterNumber(a)) throw Exception(T("TZTComboTestConnExceptio_00001", "Niezgodny numer urządzenia!"));
         link.CloseLink();
     } catch (...) {
-        a.PostepTryb(1);
-        try {
-            link.CloseLink();
-        } catch (...) {
-            // The failure that ended the test is the one to report.
-        }
+        link.CloseLinkAfterFailure();
         throw;
     }
 }
