@@ -165,16 +165,6 @@ void TMSerialPort::applyModemLines() {
     }
 }
 
-void TMSerialPort::SetRTS(bool on) {
-    rts_ = on;
-    applyModemLines();
-}
-
-void TMSerialPort::SetDTR(bool on) {
-    dtr_ = on;
-    applyModemLines();
-}
-
 bool TMSerialPort::CarrierDetect() {
     if (!isOpen()) return false;
     if (modemLines_) {

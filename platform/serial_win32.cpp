@@ -124,16 +124,6 @@ void TMSerialPort::applyModemLines() {
     }
 }
 
-void TMSerialPort::SetRTS(bool on) {
-    rts_ = on;
-    applyModemLines();
-}
-
-void TMSerialPort::SetDTR(bool on) {
-    dtr_ = on;
-    applyModemLines();
-}
-
 bool TMSerialPort::CarrierDetect() {
     if (!isOpen()) return false;
     DWORD status = 0;
