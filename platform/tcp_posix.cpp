@@ -153,7 +153,8 @@ std::size_t TcpClient::receiveSome(void* buffer, std::size_t max, std::uint32_t 
     for (;;) {
         ssize_t n = ::recv(fdOf(socket_), buffer, max, 0);
         if (n > 0) return static_cast<std::size_t>(n);
-        if (n == 0) {
+        // An orderly close and an abortive one (reset) both mean the peer has gone.
+        if (n == 0 || errno == ECONNRESET) {
             peerClosed_ = true;
             return 0;
         }

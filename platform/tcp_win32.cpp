@@ -172,11 +172,12 @@ std::size_t TcpClient::receiveSome(void* buffer, std::size_t max, std::uint32_t 
     for (;;) {
         int n = ::recv(sockOf(socket_), static_cast<char*>(buffer), static_cast<int>(max), 0);
         if (n > 0) return static_cast<std::size_t>(n);
-        if (n == 0) {
+        int err = n == 0 ? 0 : WSAGetLastError();
+        // An orderly close and an abortive one (reset) both mean the peer has gone.
+        if (n == 0 || err == WSAECONNRESET) {
             peerClosed_ = true;
             return 0;
         }
-        int err = WSAGetLastError();
         if (!wouldBlock(err)) fail("", err);
         if (!waitFor(sockOf(socket_), false, remaining(start, timeoutMs), err)) return 0;
         if (err != 0) fail("", err);
