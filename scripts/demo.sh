@@ -16,13 +16,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The simulator prints its lines, then "ready"; it stops by itself after 120 s.
-"$bin/regsim" --timeout 120 > "$work/regsim.out" 2>&1 &
-sim_pid=$!
-for _ in $(seq 1 100); do grep -q '^ready' "$work/regsim.out" 2>/dev/null && break; sleep 0.1; done
-port="$(awk '$1 == "port" {print $2}' "$work/regsim.out")"
-pty="$(awk '$1 == "pty" {print $2}' "$work/regsim.out")"
-[ -n "$port" ] || { echo "the register simulator did not start:"; cat "$work/regsim.out"; exit 1; }
+# The simulator stops by itself after 120 s.
+source "$root/scripts/regsim.bash"
+start_regsim "$bin/regsim" "$work" 120 || exit 1
 echo "== register simulator on 127.0.0.1:$port and $pty"
 
 cat > "$work/params.txt" <<P

@@ -19,12 +19,8 @@ cleanup() {
   rm -rf "$tmp"
 }
 trap cleanup EXIT
-"$bld/regsim" --timeout 300 > "$tmp/regsim.out" 2>&1 &
-sim_pid=$!
-for _ in $(seq 1 100); do grep -q '^ready' "$tmp/regsim.out" 2>/dev/null && break; sleep 0.1; done
-port="$(awk '$1 == "port" {print $2}' "$tmp/regsim.out")"
-pty="$(awk '$1 == "pty" {print $2}' "$tmp/regsim.out")"
-[ -n "$port" ] && [ -n "$pty" ] || { echo "regsim did not start"; cat "$tmp/regsim.out"; exit 1; }
+source "$src/scripts/regsim.bash"
+start_regsim "$bld/regsim" "$tmp" 300 || exit 1
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
