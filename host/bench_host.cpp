@@ -165,6 +165,7 @@ std::int32_t BenchHost::environment(std::int32_t host, std::int32_t session, std
 
 std::int32_t BenchHost::message(std::int32_t host, std::int32_t session, std::int32_t kind, const char* text) {
     checkCaller("12", host, session);
+    if (kind == 2) ++errorMessages_;
     console_.message(kind, in(text));
     return 1;
 }

@@ -51,6 +51,8 @@ public:
 
     const ParamsFile& params() const { return params_; }
     std::int32_t abortQueries() const { return abortQueries_; }
+    // Error messages (kind 2) the plug-in has sent: an operation that sent one failed.
+    std::int32_t errorMessages() const { return errorMessages_; }
 
 private:
     // Reports a callback that brings another host value or session than the bench gave.
@@ -63,6 +65,7 @@ private:
     bool haveTranslations_;
     std::string workDir_;
     std::int32_t abortQueries_ = 0;
+    std::int32_t errorMessages_ = 0;
 };
 
 }  // namespace zt

@@ -120,7 +120,9 @@ int commandWindows(const PluginApi& api, Console& out) {
     return 0;
 }
 
-int runSessionCommand(const PluginApi& api, BenchHost& host, const BenchOptions& o, Console& out) {
+namespace {
+
+int sessionCommand(const PluginApi& api, BenchHost& host, const BenchOptions& o, Console& out) {
     Registration reg(api, host);
     void* lib = reg.library();
     std::int32_t session = o.sessionValue();
@@ -166,6 +168,15 @@ int runSessionCommand(const PluginApi& api, BenchHost& host, const BenchOptions&
     default:
         throw std::logic_error("not a session command");
     }
+}
+
+}  // namespace
+
+int runSessionCommand(const PluginApi& api, BenchHost& host, const BenchOptions& o, Console& out) {
+    const int status = sessionCommand(api, host, o, out);
+    // The plug-in's results say nothing of success (an operation returns 0
+    // either way); its error messages do.
+    return status == 0 && host.errorMessages() > 0 ? 1 : status;
 }
 
 }  // namespace zt

@@ -14,6 +14,7 @@ int commandParams(const PluginApi& api, Console& out);
 int commandWindows(const PluginApi& api, Console& out);
 
 // Session commands: register the library and every callback, call, release.
+// 1 when the plug-in sent an error message meanwhile.
 int runSessionCommand(const PluginApi& api, BenchHost& host, const BenchOptions& options, Console& out);
 
 }  // namespace zt

@@ -233,7 +233,8 @@ between a label and its value is printed as a TAB. Texts are printed in UTF-8.
 Results stored by the plug-in are copied to DIR/results/, goods handed to the
 host are appended to DIR/goods.csv. Ctrl-C asks the running operation to stop.
 
-Exit status: 0 success, 1 failure, 2 wrong command line.
+Exit status: 0 success, 1 failure (also when the plug-in reported an error
+[ERR ]), 2 wrong command line.
 )";
 }
 

@@ -45,7 +45,7 @@ grep -q "^106" params.out && fail "group 106 should be empty"
 expect_rc 0 windows.out "$host" windows
 has windows.out "$(printf 'window 6: 1\tImport towarów do programu')"
 
-expect_rc 0 run17.out "$host" --params p.ini run 17
+expect_rc 1 run17.out "$host" --params p.ini run 17
 errors="$(grep '^\[ERR \] ' run17.out)"
 want="[ERR ] Podczas wykonywania operacji 'operacja [17]' wystąpił błąd:
 [ERR ] Urządzenie nie obsługuje zleconego typu operacji"
@@ -56,7 +56,7 @@ has run17.out "result: 0"
 for m in zttools_ZTLib zttools_ZTAction; do
   echo "$m|TZTActioOperacjaExceptio|Operacja nieobsługiwana (tłumaczenie)"
 done > texts.txt
-expect_rc 0 texts.out "$host" --params p.ini --translations texts.txt run 17
+expect_rc 1 texts.out "$host" --params p.ini --translations texts.txt run 17
 has texts.out "[ERR ] Operacja nieobsługiwana (tłumaczenie)"
 
 # A session of another type is not run; the bench's session name goes with it.
@@ -78,7 +78,7 @@ cp p.ini before.ini
 # Read back and stored again unchanged: the multi-line value survives the file.
 ZTCOMBO_DIALOG_SCRIPT=ok expect_rc 0 win0b.out "$host" --params p.ini window 0 < /dev/null
 cmp -s p.ini before.ini || { fail "the stored order changed on the round trip"; diff before.ini p.ini; }
-ZTCOMBO_DIALOG_SCRIPT=ok expect_rc 0 refuse.out "$host" --params p.ini --refuse-store window 0 < /dev/null
+ZTCOMBO_DIALOG_SCRIPT=ok expect_rc 1 refuse.out "$host" --params p.ini --refuse-store window 0 < /dev/null
 has refuse.out "[HOST] refused to store parameter"
 has refuse.out "[ERR ] "
 cmp -s p.ini before.ini || fail "a refused store changed p.ini"
