@@ -132,7 +132,7 @@ int sessionCommand(const PluginApi& api, BenchHost& host, const BenchOptions& o,
         return 0;
     case BenchCommand::Window: {
         std::int32_t operation = -1;
-        HostBuffer<1024> name;  // the operation name is copied without a bound
+        Text301 name;
         std::int32_t r = api.SerKasPokazOkno(lib, session, o.arg1, 1, &operation, name.get());
         std::string n = textOf(name, out, "QORDLLSerKasPokazOkno");
         out.endStatus();

@@ -2,25 +2,21 @@
 #include "plugin/library.h"
 #include "plugin/windows.h"
 
-#include <cstring>
-
 namespace zt {
 
 std::unique_ptr<TZTActionBase> TZTComboLibrary::UtworzAkcje(std::int32_t session) {
     return std::make_unique<TZTComboAction>(*this, session, linkFactory_);
 }
 
-int TZTComboLibrary::PokazOkno(TZTActionBase& action, int window, bool editable, std::int32_t* operation, char* name) {
+int TZTComboLibrary::PokazOkno(TZTActionBase& action, int window, bool editable, std::int32_t* operation,
+                               std::string& name) {
     if (window == 0) {
         action.PokazStawki("A", editable, "");
         return 0;
     }
     if (window < 1 || window > 6) return 0;
     if (operation) *operation = window;
-    if (name) {
-        const std::string n = windowOperationName(window);
-        std::memcpy(name, n.c_str(), n.size() + 1);
-    }
+    name = windowOperationName(window);
     // Window 6 asks for the goods-import options first; it arrives with the goods import.
     return 1;
 }

@@ -197,10 +197,11 @@ QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasPokazOkno(void* library, std::in
     std::int32_t result = 0;
     try {
         withAction(library, session, "wyświetlanie okna", [&](TZTActionBase& a) {
-            // The name buffer gets the same 300-character bound as every other text.
-            char local[kMaxText + 1] = {0};
+            // The name is a host translation of any length: the host's buffer gets
+            // the same 300-character bound as every other text.
+            std::string local;
             result = lib(library)->PokazOkno(a, window, editable != 0, operation, local);
-            if (name && local[0]) copyOut(name, std::string(local, strnlen(local, kMaxText)));
+            if (name && !local.empty()) copyOut(name, local);
         });
     } catch (...) {
         result = 0;

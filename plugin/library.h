@@ -22,8 +22,9 @@ public:
 
     // Creates the action for a session; the caller owns it.
     virtual std::unique_ptr<TZTActionBase> UtworzAkcje(std::int32_t session) = 0;
-    // Shows window n for the action; 1 when the host is to run an operation.
-    virtual int PokazOkno(TZTActionBase& action, int window, bool editable, std::int32_t* operation, char* name);
+    // Shows window n for the action; 1 when the host is to run an operation,
+    // whose name goes to `name` (the entry point bounds it for the host).
+    virtual int PokazOkno(TZTActionBase& action, int window, bool editable, std::int32_t* operation, std::string& name);
     // Throws when the host still holds a session of another type.
     void WeryfikujTypSesji(std::int32_t sessionType, const std::string& sessionName);
     void PodtrzymajSesje(void* sessionRecord, char* name, std::int32_t flag, std::int32_t value) {}
@@ -56,7 +57,7 @@ class TZTComboLibrary : public TZTLibrary {
 public:
     using TZTLibrary::TZTLibrary;
     std::unique_ptr<TZTActionBase> UtworzAkcje(std::int32_t session) override;
-    int PokazOkno(TZTActionBase& action, int window, bool editable, std::int32_t* operation, char* name) override;
+    int PokazOkno(TZTActionBase& action, int window, bool editable, std::int32_t* operation, std::string& name) override;
     // Where the actions get their lines (tests hand in their own); null: real ports and sockets.
     void UstawFabrykeLaczy(std::shared_ptr<LinkFactory> factory) { linkFactory_ = std::move(factory); }
 

@@ -265,6 +265,20 @@ TEST(LibraryLevel, DriverTextsFollowTheRegisteredLibrarysTranslation) {
     EXPECT_STREQ(text, "Tablica stawek VAT");
 }
 
+TEST_F(Session, LongWindowNameTranslationIsCutAt300) {
+    // The host's lookup may answer up to 1023 bytes; the name buffer holds 301.
+    host.registerAll(true, true);
+    host.translations[{"ztcombo_cbaction", "boPokazOknstrcpyop_nazwa"}] = std::string(400, 'N');
+    char name[301 + 64];
+    std::memset(name, '#', sizeof name);
+    name[0] = 0;
+    std::int32_t op = -1;
+    EXPECT_EQ(api().PokazOkno(host.lib, 1, 1, 1, &op, name), 1);
+    EXPECT_EQ(op, 1);
+    EXPECT_EQ(std::string(name), std::string(300, 'N'));
+    EXPECT_EQ(std::string(name + 301, 64), std::string(64, '#'));
+}
+
 TEST_F(Session, DriverErrorTextsAreTranslated) {
     host.registerAll(true, true);
     host.translations[{"ztcombo_cbaction", "TZTComboOperacjaImpPar"}] = "Run the normal import";

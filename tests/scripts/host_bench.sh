@@ -59,6 +59,13 @@ done > texts.txt
 expect_rc 1 texts.out "$host" --params p.ini --translations texts.txt run 17
 has texts.out "[ERR ] Operacja nieobsługiwana (tłumaczenie)"
 
+# A window name translated longer than the host's buffer is cut at 300 characters.
+long="$(printf 'N%.0s' $(seq 400))"
+echo "ztcombo_cbaction|boPokazOknstrcpyop_nazwa|$long" > long.txt
+expect_rc 1 long.out "$host" --params p.ini --translations long.txt window 1
+has long.out "window 1: result 1, operation 1, name '${long:0:300}'"
+grep -q "wrote past" long.out && { fail "QORDLLSerKasPokazOkno wrote past the name buffer"; cat long.out; }
+
 # A session of another type is not run; the bench's session name goes with it.
 expect_rc 0 type.out "$host" --params p.ini --session-type 2 --session 4 run 17
 has type.out "[INFO] Oczekiwanie na zamknięcie sesji 'sesja 4'"
