@@ -1,6 +1,7 @@
 #include "host/options.h"
 
 #include <charconv>
+#include <limits>
 #include <string_view>
 
 #include "platform/cp1250.h"
@@ -86,7 +87,9 @@ std::string applyOption(BenchOptions& o, std::string_view name, const std::strin
         o.vat.clear();
         for (const std::string& item : splitComma(value)) {
             auto v = parseInt(item);
-            if (!v || *v < -1) return "option --vat needs rates in whole percent (-1 = exempt), got '" + item + "'";
+            // The bench also answers them in hundredths (kind 32): they must fit scaled.
+            if (!v || *v < -1 || *v > std::numeric_limits<std::int32_t>::max() / 100)
+                return "option --vat needs rates in whole percent (-1 = exempt), got '" + item + "'";
             o.vat.push_back(*v);
         }
     } else if (name == "--barcode-formats") {

@@ -291,7 +291,11 @@ TMacSetOfIntegers& TZTActionBase::StawkiHosta() {
             for (int i = 0; i < 100; ++i) {
                 std::int32_t rate = 0;
                 if ((prec ? prec : whole)(library_.HostValue(), session_, i, &rate) == 0) break;
-                if (!prec && rate > 0) rate *= 100;
+                if (!prec && rate > 0) {
+                    rate = wholeToHundredths(rate);
+                    // A whole-percent rate too large to express in hundredths is no rate.
+                    if (rate == TZTStawkiKolejne::kUndefined) continue;
+                }
                 hostRates_->Add(rate);
             }
         }

@@ -1,6 +1,9 @@
 #include "plugin/vat_slots.h"
 
 #include <cmath>
+#include <cstdint>
+#include <exception>
+#include <limits>
 
 #include "platform/cp1250.h"
 #include "platform/decimal.h"
@@ -15,6 +18,11 @@ constexpr char kKeyPrec[] = "PosortowaneStawkiVatPrec";
 constexpr char kKeyWhole[] = "PosortowaneStawkiVat";
 int normalised(int v) { return v < -1 ? TZTStawkiKolejne::kUndefined : v; }
 }  // namespace
+
+int wholeToHundredths(int rate) {
+    if (rate <= 0) return rate;
+    return rate > std::numeric_limits<int>::max() / 100 ? TZTStawkiKolejne::kUndefined : rate * 100;
+}
 
 void TZTStawkiKolejne::Set(int i, int v) {
     if (i >= 0 && i < kSlots) slots_[i] = normalised(v);
@@ -44,7 +52,7 @@ void TZTStawkiKolejne::FromText(std::string_view text, bool wholePercent) {
     const auto lines = splitLines(text);
     for (std::size_t i = 0; i < lines.size() && i < kSlots; ++i) {
         int v = normalised(TxTools::StrToIntDef(lines[i], kUndefined));
-        if (wholePercent && v > 0) v *= 100;
+        if (wholePercent && v > 0) v = wholeToHundredths(v);
         slots_[i] = v;
     }
 }
@@ -85,7 +93,13 @@ int TekstNaStawke(std::string_view text, bool hundredths) {
     TxfTools d;
     if (!d.FromString(s)) return TZTStawkiKolejne::kUndefined;
     d.Round(hundredths ? 2 : 0);
-    return static_cast<int>(d.Scaled(hundredths ? 2 : 0));
+    std::int64_t v = 0;
+    try {
+        v = d.Scaled(hundredths ? 2 : 0);
+    } catch (const std::exception&) {
+        return TZTStawkiKolejne::kUndefined;
+    }
+    return v < -1 || v > std::numeric_limits<int>::max() ? TZTStawkiKolejne::kUndefined : static_cast<int>(v);
 }
 
 }  // namespace zt

@@ -37,6 +37,8 @@ private:
     std::array<int, kSlots> slots_;
 };
 
+// A whole-percent rate in hundredths; a rate too large to scale is undefined (-999).
+int wholeToHundredths(int rate);
 // Display text of a rate: "<pusta>", "zw", "23.00" (hundredths) or "23" (whole percent).
 std::string StawkaNaTekst(int rate, bool hundredths, const class TMLgExtTools* t);
 // Rate of a display text; -999 when it cannot be read.

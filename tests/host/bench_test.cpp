@@ -47,6 +47,8 @@ TEST(BenchOptions, WrongCommandLinesAreErrors) {
     EXPECT_NE(parse({"properties", "--register"}).error, "");        // value missing
     EXPECT_NE(parse({"--register", "x1", "properties"}).error, "");  // not a number
     EXPECT_NE(parse({"--vat", "23,-2", "properties"}).error, "");
+    EXPECT_NE(parse({"--vat", "21474837", "properties"}).error, "");  // not expressible in hundredths
+    EXPECT_EQ(parse({"--vat", "21474836", "properties"}).error, "");
     EXPECT_NE(parse({"--refuse-store=1", "properties"}).error, "");
     EXPECT_NE(parse({}).error, "");
     EXPECT_NE(parse({"explode"}).error, "");

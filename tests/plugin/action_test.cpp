@@ -8,6 +8,7 @@
 
 #include "platform/cp1250.h"
 #include "platform/exception.h"
+#include "platform/intset.h"
 #include "plugin/combo_action.h"
 #include "plugin/extended.h"
 #include "plugin/library.h"
@@ -155,6 +156,28 @@ TEST_F(ActionTest, VatOrderFromTheHostsRates) {
     } catch (const Exception& e) {
         EXPECT_STREQ(e.what(), "Niezdefiniowana stawka 7.00%");
     }
+}
+
+TEST_F(ActionTest, VatRatesTooLargeForHundredthsAreNoRates) {
+    // Whole percents are scaled by 100; a value that cannot be is dropped, not wrapped.
+    host.params["ZT_Combo_PosortowaneStawkiVat"] = "99999999\r\n23\r\n21474836\r\n21474837";
+    {
+        auto a = action();
+        auto& t = a->Stawki();
+        EXPECT_FALSE(t.Defined(0));
+        EXPECT_EQ(t.Get(1), 2300);
+        EXPECT_EQ(t.Get(2), 2147483600);
+        EXPECT_FALSE(t.Defined(3));
+    }
+    host.params.clear();
+    host.vatWhole = {2147483647, 23, 21474837, 8};
+    auto a = action();
+    auto& rates = a->StawkiHosta();
+    ASSERT_EQ(rates.GetCount(), 2);
+    EXPECT_EQ(rates.GetValues(0), 800);
+    EXPECT_EQ(rates.GetValues(1), 2300);
+    EXPECT_EQ(TekstNaStawke("99999999999", true), TZTStawkiKolejne::kUndefined);
+    EXPECT_EQ(TekstNaStawke("21474836.47", true), 2147483647);
 }
 
 TEST_F(ActionTest, VatTextConversions) {
