@@ -21,6 +21,7 @@ namespace {
 
 constexpr char kOwnPrefix[] = "ZT_Combo_";
 constexpr std::size_t kTextBuf = 301;
+constexpr std::size_t kWorkDirBuf = 261;
 
 // Copies a host output buffer: byte `last` is forced to 0 after the call.
 std::string fromBuffer(std::vector<char>& buf, std::size_t last) {
@@ -52,17 +53,31 @@ F TZTActionBase::cb(std::int32_t kind) const {
 
 TZTActionBase::TZTActionBase(TZTLibrary& library, std::int32_t session) : library_(library), session_(session) {
     if (auto env = cb<QORCbEnv>(QOR_CB_ENV)) {
-        std::vector<char> t1(kTextBuf, '\0'), t2(kTextBuf, '\0'), wd(261, '\0');
+        std::vector<char> t1(kTextBuf, '\0'), t2(kTextBuf, '\0'), wd(kWorkDirBuf, '\0');
         env(library_.HostValue(), session_, &envId_, &registerNo_, t1.data(), t2.data(), wd.data());
         envText1_ = fromBuffer(t1, 300);
         envText2_ = fromBuffer(t2, 300);
-        workDir_ = fromBuffer(wd, 260);
+        workDir_ = fromBuffer(wd, kWorkDirBuf - 1);
+        // A directory that fills the whole buffer may have been cut by the host;
+        // files written under a cut path would land in a stranger's folder.
+        workDirCut_ = workDir_.size() >= kWorkDirBuf - 1;
     }
 }
 
 TZTActionBase::~TZTActionBase() = default;
 
 const TMLgExtTools* TZTActionBase::Tlumacz() const { return library_.Tlumacz(); }
+
+const std::string& TZTActionBase::KatalogRoboczy() const {
+    SprawdzKatalogRoboczy();
+    return workDir_;
+}
+
+void TZTActionBase::SprawdzKatalogRoboczy() const {
+    if (workDirCut_)
+        throw Exception(T("TZTActioKatalogRoboczyDlugi", "Ścieżka katalogu roboczego \"") + workDir_ +
+                        T("TZTActioKatalogRoboczyDlugi_00001", "...\" jest za długa, skróć ją aby kontynuować"));
+}
 
 std::string TZTActionBase::T(std::string_view key, std::string_view polishUtf8) const {
     return translate(Tlumacz(), "zttools_ZTLib", key, pl(polishUtf8));
@@ -94,6 +109,11 @@ int TZTActionBase::ParametrInt(std::string_view name) { return TxTools::StrToInt
 
 std::string TZTActionBase::ParametrKatalog(std::string_view name) {
     const std::string value = Parametr(name);
+    // A value that fills the whole buffer may have been cut: never create or
+    // test a folder at a cut path.
+    if (value.size() >= kTextBuf - 1)
+        throw Exception(T("TZTActioParametrKatalogDlugi", "Ścieżka katalogu \"") + value +
+                        T("TZTActioParametrKatalogDlugi_00001", "...\" jest za długa, skróć ją aby kontynuować"));
     const std::string dir = nativePath(value);
     if (!dirExists(dir)) {
         Komunikat(kInfo, T("TZTActioParametrKatalog", "Katalog ") + "\"" + value + "\"" +

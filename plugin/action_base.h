@@ -52,7 +52,9 @@ public:
     std::int32_t NumerKasy() const { return registerNo_; }
     const std::string& Tekst1() const { return envText1_; }
     const std::string& Tekst2() const { return envText2_; }
-    const std::string& KatalogRoboczy() const { return workDir_; }
+    // The working directory; throws when the host's buffer could not hold it.
+    const std::string& KatalogRoboczy() const;
+    void SprawdzKatalogRoboczy() const;
     int Dodatkowy() const { return extra_; }
     void UstawDodatkowy(int extra) { extra_ = extra; }
 
@@ -108,6 +110,7 @@ private:
     std::int32_t envId_ = -1;
     std::int32_t registerNo_ = 0;
     std::string envText1_, envText2_, workDir_;
+    bool workDirCut_ = false;
     std::unique_ptr<std::vector<std::string>> hostTexts_;
     std::unique_ptr<TMacSetOfIntegers> hostRates_;
     std::unique_ptr<TZTStawkiKolejne> slots_;

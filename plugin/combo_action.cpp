@@ -51,6 +51,7 @@ TComboLink& TZTComboAction::Link() {
 }
 
 void TZTComboAction::Operacja(HQORDLLSRODOWISKO& record, int operation, int extra) {
+    SprawdzKatalogRoboczy();
     WczytajKonfiguracje();
     switch (operation) {
         case -1: TestConnection(*this); break;

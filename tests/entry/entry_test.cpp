@@ -213,6 +213,42 @@ TEST_F(Session, MissingEdiFolderIsCreatedWithAMessage) {
     EXPECT_FALSE(std::filesystem::exists(dir.path / "EDI" / "test"));
 }
 
+TEST_F(Session, OverLongFoldersFailWithoutStrayFolders) {
+    namespace fs = std::filesystem;
+    // Paths longer than the host's buffers: the host cuts them inside the second folder name.
+    const fs::path parent = dir.path / std::string(150, 'd');
+    const fs::path deep = parent / std::string(150, 'e');
+    fs::create_directories(deep);
+    auto onlyChildOfParent = [&] {
+        std::vector<fs::path> children(fs::directory_iterator(parent), fs::directory_iterator{});
+        return children.size() == 1 && children[0] == deep;
+    };
+    struct Case {
+        const char* what;
+        std::string workDir, ediFolder, error;
+    };
+    const Case cases[] = {
+        {"working directory", deep.string() + "/", dir.withSep() + "EDI",
+         pl("Ścieżka katalogu roboczego \"") + (deep.string() + "/").substr(0, 260) +
+             pl("...\" jest za długa, skróć ją aby kontynuować")},
+        {"EDI folder", dir.withSep(), (deep / std::string(150, 'f')).string(),
+         pl("Ścieżka katalogu \"") + (deep / std::string(150, 'f')).string().substr(0, 300) +
+             pl("...\" jest za długa, skróć ją aby kontynuować")},
+    };
+    for (const Case& c : cases) {
+        host.messages.clear();
+        host.workDir = c.workDir;
+        host.params["ComboEdiFolder"] = c.ediFolder;
+        host.params["ComboDedbug"] = "1";
+        EXPECT_EQ(host.run(-1), 0) << c.what;
+        const auto errors = host.lines(2);
+        ASSERT_EQ(errors.size(), 2u) << c.what;
+        EXPECT_EQ(errors[1], c.error) << c.what;
+        EXPECT_TRUE(onlyChildOfParent()) << c.what;
+        EXPECT_TRUE(fs::is_empty(deep)) << c.what;
+    }
+}
+
 TEST_F(Session, WeighedBarcodeFormatWarning) {
     host.params["ComboTowIdParag"] = "1";
     host.params["ComboKwKodPocz"] = "1";
