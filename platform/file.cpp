@@ -55,21 +55,69 @@ bool TMFile::Active() const noexcept {
 }
 
 void TMFile::Open() {
+    bool nameTaken = false;
+    open(true, nameTaken);
+}
+
+bool TMFile::TryOpen() {
+    bool nameTaken = false;
+    open(false, nameTaken);
+    return !nameTaken;
+}
+
+void TMFile::open(bool nameTakenThrows, bool& nameTaken) {
+    nameTaken = false;
     if (Active()) return;
     const std::string native = nativePath(path_);
+    const FileCreation creation = readOnly_ ? FileCreation::Always : creation_;
 #ifdef _WIN32
+    DWORD disposition = readOnly_ ? OPEN_EXISTING : (creation == FileCreation::New ? CREATE_NEW : OPEN_ALWAYS);
+    // A reparse point (a link) is opened itself rather than followed, and then refused.
+    DWORD flags = FILE_ATTRIBUTE_NORMAL | (creation == FileCreation::NoFollow ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
     HANDLE h = CreateFileA(native.c_str(), readOnly_ ? GENERIC_READ : (GENERIC_READ | GENERIC_WRITE),
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, readOnly_ ? OPEN_EXISTING : OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) fail(lastOsError());
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition, flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const int err = lastOsError();
+        nameTaken = creation == FileCreation::New && (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS);
+        if (nameTaken && !nameTakenThrows) return;
+        fail(err);
+    }
+    if (creation != FileCreation::Always) {
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!GetFileInformationByHandle(h, &info) ||
+            (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+            CloseHandle(h);
+            fail(ERROR_CANT_ACCESS_FILE);
+        }
+    }
     handle_ = h;
 #else
-    int fd = ::open(native.c_str(), readOnly_ ? (O_RDONLY | O_CLOEXEC) : (O_RDWR | O_CREAT | O_CLOEXEC), 0666);
-    if (fd < 0) fail(lastOsError());
+    int mode = O_RDONLY | O_CLOEXEC;
+    if (!readOnly_) {
+        mode = O_RDWR | O_CREAT | O_CLOEXEC;
+        // O_EXCL with O_CREAT fails on any existing name, a dangling link too.
+        if (creation == FileCreation::New) mode |= O_EXCL;
+        if (creation == FileCreation::NoFollow) mode |= O_NOFOLLOW | O_NONBLOCK;
+    }
+    int fd = ::open(native.c_str(), mode, 0666);
+    if (fd < 0) {
+        const int err = lastOsError();
+        nameTaken = creation == FileCreation::New && err == EEXIST;
+        if (nameTaken && !nameTakenThrows) return;
+        fail(err);
+    }
     struct stat st{};
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
         fail(EISDIR);
+    }
+    if (creation != FileCreation::Always) {
+        // Only a plain file: a planted pipe or device is not written to either.
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            fail(EINVAL);
+        }
+        if (creation == FileCreation::NoFollow) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     }
     fd_ = fd;
 #endif

@@ -11,10 +11,18 @@
 
 namespace zt {
 
+// How Open treats the path of a writable file.
+enum class FileCreation {
+    Always,    // opens what is there (a link is followed), creates a missing file
+    New,       // creates a new file only: a name taken by anything, a link too, fails
+    NoFollow,  // opens a plain file or creates a missing one, never through a link
+};
+
 class TMFile {
 public:
     TMFile() = default;
     explicit TMFile(std::string path, bool readOnly = false) : path_(std::move(path)), readOnly_(readOnly) {}
+    TMFile(std::string path, FileCreation creation) : path_(std::move(path)), creation_(creation) {}
     ~TMFile();
     TMFile(const TMFile&) = delete;
     TMFile& operator=(const TMFile&) = delete;
@@ -25,8 +33,11 @@ public:
     void SetReadOnly(bool readOnly);         // only while closed
     bool Active() const noexcept;
 
-    // Opens at position 0; creates a missing file unless read-only.
+    // Opens at position 0; creates a missing file unless read-only, as the
+    // creation rule says.
     void Open();
+    // Open, but false (and still closed) when a new file's name is already taken.
+    bool TryOpen();
     // Writes out buffered data and closes; a closed file is left alone.
     void Close();
 
@@ -57,8 +68,11 @@ private:
     bool fillRead();
     [[noreturn]] void fail(int code) const;
 
+    void open(bool nameTakenThrows, bool& nameTaken);
+
     std::string path_;
     bool readOnly_ = false;
+    FileCreation creation_ = FileCreation::Always;
 #ifdef _WIN32
     void* handle_ = nullptr;
 #else

@@ -125,23 +125,31 @@ std::string TZTActionBase::ParametrKatalog(std::string_view name) {
         }
         if (!dirExists(dir)) throw Exception(T("TZTActioParametrKatalog_00002", "Próba utworzenia katalogu zakończona błędem"));
     }
-    // The probe is a file of our own: a "test" the user keeps there is never
-    // opened, overwritten or deleted; the next free name is taken instead.
-    std::string test = withTrailingSeparator(dir) + "test";
-    for (int n = 1; n < 100 && (fileExists(test) || dirExists(test)); ++n)
-        test = withTrailingSeparator(dir) + "test" + std::to_string(n);
+    // The probe is a new file of our own, created exclusively: a "test" the user
+    // keeps there, or a link planted under that name, is never opened, written
+    // through or deleted; the next free name is taken instead.
     bool written = false;
-    if (!fileExists(test) && !dirExists(test)) {
+    for (int n = 0; n < 100; ++n) {
+        const std::string test = withTrailingSeparator(dir) + "test" + (n ? std::to_string(n) : std::string());
+        TMFile f(test, FileCreation::New);
+        bool created = false;
         try {
-            TMFile f(test);
-            f.Open();
+            created = f.TryOpen();
+            if (!created) continue;
             f.Write("test", 4);
             f.Close();  // closed before the delete: Windows refuses to delete an open file
         } catch (const std::exception&) {
             // Whether the file came to be decides below.
         }
-        written = fileExists(test);
-        if (written) deleteFile(test);
+        if (created) {
+            try {
+                f.Close();
+            } catch (const std::exception&) {
+            }
+            deleteFile(test);
+            written = true;
+        }
+        break;
     }
     if (!written)
         throw Exception(T("TZTActioParametrKatalog_00003", "Ambrel nie ma uprawnień do zapisu w katalogu ") + "\"" + value +

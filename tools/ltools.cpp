@@ -67,20 +67,22 @@ void TLTools::BufToAppendFile(std::string_view text, const std::string& file) {
 
 void TLTools::BufToFileEx(std::string_view text, const std::string& file, const std::string& tempFile,
                           const TMLgExtTools* t, bool append) {
-    if (append) {
-        // The old content goes into the temporary file by copy, not rename, so
-        // that the file stays whole until the final rename; a temporary file
-        // left by an earlier failure never gets appended to.
-        deleteFile(tempFile);
-        if (fileExists(file) && !copyFile(file, tempFile)) {
-            const int err = lastOsError();
-            deleteFile(tempFile);  // no half copy is left behind
-            throw EMException(err, tempFile, osErrorText(err));
-        }
-        BufToAppendFile(text, tempFile);
-    } else {
-        BufToFile(text, tempFile);
+    // A temporary file left by an earlier failure never gets appended to, and
+    // the new one is created exclusively: a planted link cannot redirect it.
+    deleteFile(tempFile);
+    // The old content goes into the temporary file by copy, not rename, so
+    // that the file stays whole until the final rename.
+    const bool copied = append && fileExists(file);
+    if (copied && !copyFile(file, tempFile, true)) {
+        const int err = lastOsError();
+        deleteFile(tempFile);  // no half copy is left behind
+        throw EMException(err, tempFile, osErrorText(err));
     }
+    TMFile f(tempFile, copied ? FileCreation::NoFollow : FileCreation::New);
+    f.Open();
+    f.SeekEnd();
+    f.Write(text);
+    f.Close();
     RenFile(tempFile, file, t);
 }
 
@@ -144,7 +146,8 @@ void TLTools::InitDebug(const std::string& file, const TMLgExtTools* t) {
     debugOn = false;
     debugPath = file;
     try {
-        TMFile f(file);
+        // The log folder may be writable by others: never append through a planted link.
+        TMFile f(file, FileCreation::NoFollow);
         f.Open();
         f.SeekEnd();
         f.WriteLine(translate(t, kModule, "oolsInitDebulineAnsiStri", "\r\n--- [KOMUNIKACJA Z DNIA: ") + nowText() +
@@ -158,7 +161,7 @@ void TLTools::InitDebug(const std::string& file, const TMLgExtTools* t) {
 
 void TLTools::DebugIt(std::string_view label, std::string_view text) {
     if (!debugOn) return;
-    TMFile f(debugPath);
+    TMFile f(debugPath, FileCreation::NoFollow);
     f.Open();
     f.SeekEnd();
     std::string line = timeStamp();
@@ -186,7 +189,7 @@ void TLTools::DebugItHex(const void* bytes, int length) {
         for (int k = 0; k < n; ++k) out += b[row + k] < 0x20 ? '.' : static_cast<char>(b[row + k]);
         out += kCrLf;
     }
-    TMFile f(debugPath);
+    TMFile f(debugPath, FileCreation::NoFollow);
     f.Open();
     f.SeekEnd();
     f.Write(out);

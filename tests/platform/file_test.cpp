@@ -6,6 +6,9 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "platform/exception.h"
 #include "platform/fs.h"
 #include "tempdir.h"
@@ -156,4 +159,45 @@ TEST(TMFile, BackslashPathsWork) {
     f.Open();
     f.Close();
     EXPECT_TRUE(fileExists(d.file("w.txt")));
+}
+
+// Files the plug-in creates in folders others can write to: a planted link or
+// pipe never redirects them.
+TEST(TMFile, NewAndNoFollowNeverGoThroughALink) {
+    test::TempDir d;
+    const auto target = d.file("target");
+    const auto missing = d.file("missing");
+    std::ofstream(target) << "keep";
+    const auto toFile = d.file("to-file"), toMissing = d.file("to-missing"), pipe = d.file("pipe");
+    ASSERT_EQ(::symlink(target.c_str(), toFile.c_str()), 0);
+    ASSERT_EQ(::symlink(missing.c_str(), toMissing.c_str()), 0);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+
+    for (const auto& name : {toFile, toMissing, pipe, target}) {
+        TMFile n(name, FileCreation::New);
+        EXPECT_FALSE(n.TryOpen()) << name;
+        EXPECT_FALSE(n.Active()) << name;
+        EXPECT_THROW(TMFile(name, FileCreation::New).Open(), EMException) << name;
+    }
+    for (const auto& name : {toFile, toMissing, pipe})
+        EXPECT_THROW(TMFile(name, FileCreation::NoFollow).Open(), EMException) << name;
+    EXPECT_EQ(slurp(target), "keep");
+    EXPECT_FALSE(fileExists(missing));
+
+    // Fresh names are created; NoFollow appends to a plain file that is there.
+    TMFile n(d.file("new"), FileCreation::New);
+    ASSERT_TRUE(n.TryOpen());
+    n.Write("a");
+    n.Close();
+    TMFile a(d.file("new"), FileCreation::NoFollow);
+    a.Open();
+    a.SeekEnd();
+    a.Write("b");
+    a.Close();
+    TMFile c(d.file("log"), FileCreation::NoFollow);
+    c.Open();
+    c.Write("c");
+    c.Close();
+    EXPECT_EQ(slurp(d.file("new")), "ab");
+    EXPECT_EQ(slurp(d.file("log")), "c");
 }

@@ -299,6 +299,23 @@ TEST_F(ActionTest, DirectoryWriteTestLeavesTheUsersFilesAlone) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
 }
 
+TEST_F(ActionTest, DirectoryWriteTestNeverWritesThroughAPlantedLink) {
+    namespace fs = std::filesystem;
+    const fs::path elsewhere = dir / "elsewhere";
+    fs::create_directory(elsewhere);
+    const fs::path folder = dir / "edi";
+    fs::create_directory(folder);
+    fs::create_symlink(elsewhere / "created", folder / "test");
+    fs::create_symlink(elsewhere / "created1", folder / "test1");
+    auto a = action();
+    host.params["Katalog"] = folder.string();
+    EXPECT_EQ(a->ParametrKatalog("Katalog"), folder.string());
+    EXPECT_TRUE(fs::is_empty(elsewhere));
+    EXPECT_TRUE(fs::is_symlink(folder / "test"));
+    EXPECT_TRUE(fs::is_symlink(folder / "test1"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 2);
+}
+
 TEST_F(ActionTest, RateLookupNeverAnswersFromTheUnusedMarker) {
     host.params["ZT_Combo_PosortowaneStawkiVatPrec"] = "2300\r\n800";
     auto a = action();

@@ -148,6 +148,28 @@ TEST(TLTools, SaveListAndDebugLog) {
     EXPECT_EQ(slurp(d.file("log")), log);
 }
 
+TEST(TLTools, DebugLogNeverAppendsThroughAPlantedLink) {
+    TempDir d;
+    TLTools t;
+    put(d.file("victim"), "keep");
+    std::filesystem::create_symlink(d.file("victim"), d.file("log"));
+    std::filesystem::create_symlink(d.file("created"), d.file("log2"));
+    for (const char* name : {"log", "log2"}) {
+        t.InitDebug(d.file(name), nullptr);
+        EXPECT_FALSE(t.debugOn) << name;
+    }
+    EXPECT_EQ(slurp(d.file("victim")), "keep");
+    EXPECT_FALSE(std::filesystem::exists(d.file("created")));
+
+    // A link put in place of a log already in use stops the writes to it.
+    t.InitDebug(d.file("real"), nullptr);
+    ASSERT_TRUE(t.debugOn);
+    std::filesystem::remove(d.file("real"));
+    std::filesystem::create_symlink(d.file("victim"), d.file("real"));
+    EXPECT_THROW(t.DebugIt("X", "y"), EMException);
+    EXPECT_EQ(slurp(d.file("victim")), "keep");
+}
+
 namespace {
 
 int openFiles() {
