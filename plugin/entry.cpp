@@ -13,6 +13,8 @@
 #include "plugin/module.h"
 #include "plugin/parameters.h"
 #include "plugin/windows.h"
+#include "tools/ljwords.h"
+#include "tools/lquicksort.h"
 #include "tools/ltools.h"
 
 using namespace zt;
@@ -75,6 +77,13 @@ std::string operationName(int operation) {
         case -9: return "import licznika";
         default: return "operacja [" + std::to_string(operation) + "]";
     }
+}
+
+// The shared tool classes are exported for the other drivers of the family. The
+// linker takes from the subsystem libraries only what the entry points call, so
+// this never-called function calls into each class that nothing else uses yet.
+[[gnu::used]] int exportedToolClasses(TLJWords& words, TLQuickSort& index) {
+    return words.Split("") + index.Sort(0, -1);
 }
 
 }  // namespace

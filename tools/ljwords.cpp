@@ -13,7 +13,9 @@ int TLJWords::Split(std::string_view line) {
             break;
         }
         words.emplace_back(rest.substr(0, p));
-        rest.remove_prefix(p + separator.size());
+        // One character goes with the word whatever the separator's length, as
+        // the other drivers of the family split their lines.
+        rest.remove_prefix(p + 1);
     }
     return Count();
 }

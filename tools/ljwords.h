@@ -14,7 +14,9 @@ public:
     // Words of the last split, in order.
     std::vector<std::string> words;
     // Separator text set before splitting (the system uses ";"); an empty
-    // separator leaves the whole line one word.
+    // separator leaves the whole line one word. A word ends where the
+    // separator starts, and only one character after it is dropped: with "||"
+    // the line "a||b" splits into "a" and "|b".
     std::string separator = ";";
     // Set when a word past the end was asked for.
     bool outOfRange = false;

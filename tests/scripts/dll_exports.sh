@@ -1,18 +1,34 @@
 #!/usr/bin/env bash
 # The DLL exports exactly the fifteen entry points, undecorated, and imports
-# nothing but system DLLs.
+# nothing but system DLLs. The Linux library exports the same entry points and
+# the shared tool classes the other drivers of the family link against.
 set -euo pipefail
 source "$(dirname "$0")/common.bash"
-dll="$win/ztcombo.dll"
-[ -f "$dll" ] || skip "no Windows build in $win"
-command -v i686-w64-mingw32-objdump >/dev/null || skip "mingw objdump missing"
-dump="$(i686-w64-mingw32-objdump -p "$dll")"
 
 want="QORDLLParametr QORDLLRejestrujBiblioteke QORDLLRejestrujCallback QORDLLSerKasJakSzukacParagonu
 QORDLLSerKasNazwaZasobuDzielonego QORDLLSerKasOpisOkna QORDLLSerKasOperacja QORDLLSerKasPodtrzymajSesje
 QORDLLSerKasPokazOkno QORDLLTekstListyParametru QORDLLTypBiblioteki QORDLLUstawJezykKomponentow QORDLLWlasciwosci
 QORDLLWlasciwosciUrzadzenia QORDLLZwolnijBiblioteke"
 want="$(echo $want | tr ' ' '\n' | sort)"
+
+so="$bld/libztcombo.so"
+if [ -f "$so" ] && command -v nm >/dev/null; then
+  syms="$(nm -DC --defined-only "$so")"
+  got_so="$(echo "$syms" | awk '{print $NF}' | grep '^QORDLL' | sort)"
+  if [ "$got_so" != "$want" ]; then
+    echo "entry points of $so differ:"; diff <(echo "$want") <(echo "$got_so") || true; exit 1
+  fi
+  for m in "zt::TLTools::InitDebug(" "zt::TLQuickSort::Sort(int, int)" "zt::TLQuickSort::Find(int, int)" \
+           "vtable for zt::TLQuickSort" "zt::TLJWords::Split(" "zt::TLJWords::Word"; do
+    grep -qF -- "$m" <<<"$syms" || { echo "$so does not export $m"; exit 1; }
+  done
+  echo "libztcombo.so: 15 entry points, TLTools, TLQuickSort, TLJWords"
+fi
+
+dll="$win/ztcombo.dll"
+[ -f "$dll" ] || skip "no Windows build in $win"
+command -v i686-w64-mingw32-objdump >/dev/null || skip "mingw objdump missing"
+dump="$(i686-w64-mingw32-objdump -p "$dll")"
 # Export name table lines look like: "	[   0] +base[   1]  0000 QORDLLParametr"
 got="$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -E '^\s+\[ *[0-9]+\]' | awk '{print $NF}' | sort)"
 if [ "$got" != "$want" ]; then

@@ -16,9 +16,15 @@ TEST(TLJWords, EmptyFieldsCountTrailingSeparatorDoesNot) {
 
     w.separator = "";
     EXPECT_EQ(w.Split("a;b"), 1);  // no separator: one word, no endless loop
+    // A longer separator: one character after each word goes, the rest stays in the next word.
     w.separator = "||";
     EXPECT_EQ(w.Split("a||b||c"), 3);
-    EXPECT_EQ(w.Word(2), "c");
+    EXPECT_EQ(w.words, (std::vector<std::string>{"a", "|b", "|c"}));
+    EXPECT_EQ(w.Split("a||"), 2);
+    EXPECT_EQ(w.words, (std::vector<std::string>{"a", "|"}));
+    w.separator = "ab";
+    EXPECT_EQ(w.Split("xabyab"), 3);
+    EXPECT_EQ(w.words, (std::vector<std::string>{"x", "by", "b"}));
 }
 
 TEST(TLJWords, OutOfRangeIsFlaggedOnlyPastTheEnd) {
