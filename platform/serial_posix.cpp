@@ -190,6 +190,8 @@ void TMSerialPort::Transmit(const void* data, std::size_t len, bool wait) {
     while (done < len) {
         std::int64_t left = limit - msSince(start);
         if (left <= 0) fail("write time-out", 0);
+        // A wait past poll()'s int would turn negative, which poll() takes as "forever".
+        if (left > (1 << 30)) left = 1 << 30;
         pollfd pfd{fd_, POLLOUT, 0};
         int r = ::poll(&pfd, 1, static_cast<int>(left));
         if (r < 0) {

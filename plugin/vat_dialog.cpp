@@ -36,7 +36,7 @@ TFrmStawki::TFrmStawki(TZTActionBase& action, TZTStawkiKolejne& table, const std
                 break;
             }
         row.visible = i < shown;
-        if (numeric >= 0) row.label = std::to_string(numeric + i) + ":";
+        if (numeric >= 0) row.label = std::to_string(static_cast<long long>(numeric) + i) + ":";
         else row.label = std::string(1, static_cast<char>((firstLabel.empty() ? 'A' : firstLabel[0]) + i)) + ":";
     }
     if (!specialLabel.empty()) {
