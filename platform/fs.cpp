@@ -41,6 +41,19 @@ bool fileExists(const std::string& path) {
 #endif
 }
 
+bool isLink(const std::string& path) {
+    std::string p = nativePath(path);
+    while (p.size() > 1 && (p.back() == '/' || p.back() == '\\')) p.pop_back();
+    if (p.empty()) return false;
+#ifdef _WIN32
+    DWORD a = GetFileAttributesA(p.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+#else
+    struct stat st{};
+    return ::lstat(p.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+#endif
+}
+
 bool dirExists(const std::string& path) {
     std::string p = nativePath(path);
     while (p.size() > 1 && (p.back() == '/' || p.back() == '\\')) p.pop_back();

@@ -19,6 +19,8 @@ std::string withTrailingSeparator(std::string_view dir);
 
 bool fileExists(const std::string& path);   // a regular file
 bool dirExists(const std::string& path);
+// True when the path itself is a symbolic link (or another reparse point), whatever it points to.
+bool isLink(const std::string& path);
 // Creates the directory with all missing parents; true when it exists afterwards.
 bool createDirs(const std::string& path);
 bool deleteFile(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "platform/file.h"
@@ -39,4 +40,17 @@ TEST(Fs, PathForms) {
     EXPECT_EQ(nativePath("C:\\x\\y.txt"), "C:/x/y.txt");
     EXPECT_EQ(withTrailingSeparator("/tmp/x"), "/tmp/x/");
     EXPECT_EQ(withTrailingSeparator("c:\\work\\"), "c:\\work\\");
+}
+
+TEST(Fs, LinksAreSeenAsLinks) {
+    test::TempDir d;
+    std::filesystem::create_directory(d.file("real"));
+    std::filesystem::create_directory_symlink(d.file("real"), d.file("link"));
+    std::filesystem::create_symlink(d.file("missing"), d.file("dangling"));
+    EXPECT_TRUE(isLink(d.file("link")));
+    EXPECT_TRUE(isLink(d.file("link") + "/"));
+    EXPECT_TRUE(isLink(d.file("dangling")));
+    EXPECT_TRUE(dirExists(d.file("link")));  // dirExists follows it
+    EXPECT_FALSE(isLink(d.file("real")));
+    EXPECT_FALSE(isLink(d.file("missing")));
 }
