@@ -37,8 +37,9 @@ std::string patternLine(std::string_view pattern, const CardServerSettings& s) {
     if (code.empty() || code.size() > 16 || TxTools::ContainsAnyChar(code, kLineBreakers)) return {};
     if (level < 0 || level > 50 || (percent == 0 && level == 0)) return {};
     if (percent != 0)
-        return format("#!%s\t0\t0\t0\twg wzorca: %s\t%lld\t%d\t%d", code.c_str(), TLTools::StrMax(code, 13, false).c_str(),
-                      static_cast<long long>(percent), s.addToAddon, s.addToReb);
+        return format("#!%s\t0\t0\t0\twg wzorca: %s\t%lld\t%d\t%d", code.c_str(),
+                      TLTools::StrMax(code, 13, false).c_str(), static_cast<long long>(percent), s.addToAddon,
+                      s.addToReb);
     return format("#!%s\t0\t%d", code.c_str(), level);
 }
 
@@ -75,7 +76,8 @@ CardServerText BuildCardServerText(const CardServerSettings& s, int registerNumb
         if (pattern.empty()) continue;
         const std::string line = patternLine(pattern, s);
         if (line.empty()) {
-            out.warnings.push_back(tr("SendDiscDodajKomQORDLL_Z", pl("Nieprawidłowy wzorzec karty: ")) + oneLine(pattern));
+            out.warnings.push_back(tr("SendDiscDodajKomQORDLL_Z", pl("Nieprawidłowy wzorzec karty: ")) +
+                                   oneLine(pattern));
             continue;
         }
         add(line);
@@ -102,12 +104,13 @@ CardServerText BuildCardServerText(const CardServerSettings& s, int registerNumb
 std::string CardServerFilePath(std::string_view dataDir, int registerNumber, std::string_view ext) {
     std::string dir(dataDir);
     if (dir.empty() || (dir.back() != '\\' && dir.back() != '/')) dir += '\\';
-    return format("%swejscie\\%lld\\dcrd_in.%.*s", dir.c_str(), static_cast<long long>(registerNumber) - 1, static_cast<int>(ext.size()), ext.data());
+    return format("%swejscie\\%lld\\dcrd_in.%.*s", dir.c_str(), static_cast<long long>(registerNumber) - 1,
+                  static_cast<int>(ext.size()), ext.data());
 }
 
 void WriteCardServerFile(std::string_view dataDir, int registerNumber, std::string_view text) {
-    replaceFileWhole(CardServerFilePath(dataDir, registerNumber, "txt"), CardServerFilePath(dataDir, registerNumber, "tmp"),
-                     text);
+    replaceFileWhole(CardServerFilePath(dataDir, registerNumber, "txt"),
+                     CardServerFilePath(dataDir, registerNumber, "tmp"), text);
 }
 
 }  // namespace zt

@@ -120,7 +120,8 @@ GroupMap LoadGroupMap(const GroupMapStorage& storage) {
 void StoreGroupMap(const GroupMapStorage& storage, const GroupMap& map) {
     const std::string text = map.ToText();
     if (text.size() > kGroupMapMaxText) {
-        const std::string def = pl("Lista grup towarowych (%d znaków) nie mieści się w konfiguracji kasy (najwyżej %d znaków)");
+        const std::string def =
+            pl("Lista grup towarowych (%d znaków) nie mieści się w konfiguracji kasy (najwyżej %d znaków)");
         throw Exception(format(formatTemplate(tr("TZTComboSendAssoExceptio_00001", def), def).c_str(),
                                static_cast<int>(text.size()), static_cast<int>(kGroupMapMaxText)));
     }

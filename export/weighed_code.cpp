@@ -81,7 +81,8 @@ std::string TKodWazony::NormalizujPoDlugosci(std::string_view kod) const {
     const auto& list = formaty("TKodWazoNormalizExceptio_00001");
     for (const auto& f : list) {
         if (f.size() != kod.size() || !samePrefix(f, kod)) continue;
-        const auto fixed = static_cast<std::size_t>(std::count_if(f.begin(), f.end(), [](char c) { return c != '?' && c != 'K'; }));
+        const auto fixed =
+            static_cast<std::size_t>(std::count_if(f.begin(), f.end(), [](char c) { return c != '?' && c != 'K'; }));
         std::string r(kod.substr(0, fixed));
         r.append(f.size() - r.size(), '?');
         return r;
@@ -91,7 +92,9 @@ std::string TKodWazony::NormalizujPoDlugosci(std::string_view kod) const {
 
 std::string TKodWazony::PoskladajKod(std::string_view format, std::string_view przedrostek, std::string_view stala,
                                      int liczba) {
-    const auto badFormat = [] { return Exception(tr("TKodWazoPoskladaExceptio", pl("TKodWazony: nieprawidłowy format wcorca kodu"))); };
+    const auto badFormat = [] {
+        return Exception(tr("TKodWazoPoskladaExceptio", pl("TKodWazony: nieprawidłowy format wcorca kodu")));
+    };
     if (format.size() != kFormatLength) throw badFormat();
     // Any other letter would leave the code short of 13 characters.
     if (format.find_first_not_of("xS?GK0123456789") != std::string_view::npos) throw badFormat();

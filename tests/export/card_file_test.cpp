@@ -82,7 +82,8 @@ TEST(CardServerText, ContractorCards) {
         card("10\t05", pl("Wiśniewski"), false, "0", 1),
     };
     const std::string blocked = "#1002\t1\t4\r\n" + pl("#1004\t1\t0\t0\tPół procent\t0\t1\t0\r\n");
-    const std::string all = "#1001\t0\t2\r\n#1002\t1\t4\r\n" + pl("#1234567890123456\t0\t0\t0\tFirma o bardzo długie...\t7\t1\t0\r\n") +
+    const std::string all = "#1001\t0\t2\r\n#1002\t1\t4\r\n" +
+                            pl("#1234567890123456\t0\t0\t0\tFirma o bardzo długie...\t7\t1\t0\r\n") +
                             pl("#1004\t1\t0\t0\tPół procent\t0\t1\t0\r\n");
     const struct {
         int use;

@@ -15,7 +15,8 @@ struct CheckCase {
 };
 
 TEST(TKartaRab, FormatCheck) {
-    const char* noX = "TKartaRab: cyfra kontrolna EAN13 (literka 'x' w formacie karty) może być tylko na 13 miejscu, albo wcale";
+    const char* noX =
+        "TKartaRab: cyfra kontrolna EAN13 (literka 'x' w formacie karty) może być tylko na 13 miejscu, albo wcale";
     const char* badChar = "TKartaRab: niedopuszczalne znaki w formacie karty - używaj tylko 0-9 oraz skymdYMDrx";
     const CheckCase cases[] = {
         {"", "TKartaRab: jak mam przetwarzać karty klienta, jeśli format nie wprowadzony?"},
