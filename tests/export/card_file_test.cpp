@@ -98,12 +98,6 @@ TEST(CardServerText, ContractorCards) {
     }
 }
 
-TEST(CardServerText, NothingToWrite) {
-    const CardServerText t = BuildCardServerText(settings(1, "X/0/0"), 1, {card("1", "A", true, "0", 1)});
-    EXPECT_EQ(t.lines, 0);
-    EXPECT_EQ(t.text.substr(0, 4), "@0\r\n");
-}
-
 TEST(CardServerFile, Path) {
     EXPECT_EQ(CardServerFilePath("C:\\SKP", 3, "txt"), "C:\\SKP\\wejscie\\2\\dcrd_in.txt");
     EXPECT_EQ(CardServerFilePath("C:\\SKP\\", 1, "tmp"), "C:\\SKP\\wejscie\\0\\dcrd_in.tmp");

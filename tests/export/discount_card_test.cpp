@@ -82,16 +82,6 @@ TEST(TKartaRab, CardCode) {
     }
 }
 
-TEST(TKartaRab, ResetAndCheckBeforeComposing) {
-    TKartaRab k;
-    k.przedrostek = 7;
-    k.poziomRabatu = 2;
-    k.kodKlienta = "55";
-    k.Reset();
-    EXPECT_EQ(k.GenerujKod("srkk"), "0000");
-    EXPECT_THROW(k.GenerujKod("ss"), Exception);
-}
-
 TEST(CardNumberField, FromRegisterConfiguration) {
     struct Case {
         const char* text;

@@ -43,18 +43,6 @@ TEST(TKodWazony, Normalisations) {
     }
 }
 
-TEST(TKodWazony, NormalisationsNeedTheFormatList) {
-    TKodWazony k;
-    for (auto f : {&TKodWazony::NormalizujPoPrzedrostku, &TKodWazony::NormalizujPoDlugosci}) {
-        try {
-            (k.*f)("2812345");
-            ADD_FAILURE() << "no failure without formats";
-        } catch (const Exception& e) {
-            EXPECT_EQ(e.message(), pl("TKodWazony: formaty ważone nie zainicjowane!"));
-        }
-    }
-}
-
 struct ComposeCase {
     const char* format;
     const char* prefix;
