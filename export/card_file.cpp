@@ -109,8 +109,8 @@ std::string CardServerFilePath(std::string_view dataDir, int registerNumber, std
 }
 
 void WriteCardServerFile(std::string_view dataDir, int registerNumber, std::string_view text) {
-    replaceFileWhole(CardServerFilePath(dataDir, registerNumber, "txt"),
-                     CardServerFilePath(dataDir, registerNumber, "tmp"), text);
+    writeFileWhole(CardServerFilePath(dataDir, registerNumber, "txt"), text,
+                   CardServerFilePath(dataDir, registerNumber, "tmp"));
 }
 
 }  // namespace zt

@@ -5,7 +5,7 @@
 
 #include "export/exp_progress.h"
 #include "export/exp_texts.h"
-#include "export/file_replace.h"
+#include "platform/whole_file.h"
 #include "platform/clock.h"
 #include "platform/cp1250.h"
 #include "platform/datetime.h"
@@ -371,7 +371,7 @@ std::string ZTExpBuf::TekstWyniku() {
 void ZTExpBuf::ZapiszWynikEksp(const std::string& path) {
     try {
         const std::string text = TekstWyniku();
-        ZapiszCalyPlik(path, text);
+        writeFileWhole(path, text, path + ".tmp");
         tryb(0);
     } catch (...) {
         tryb(1);

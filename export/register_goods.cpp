@@ -1,6 +1,6 @@
 #include "export/register_goods.h"
 
-#include "export/file_replace.h"
+#include "platform/whole_file.h"
 #include "platform/text.h"
 #include "plugin/module.h"
 
@@ -48,6 +48,6 @@ void ZTComboTowPlik::Dodaj(const std::string& wpis) {
     text_ += "\r\n";
 }
 
-void ZTComboTowPlik::Zapisz(const std::string& path) const { ZapiszCalyPlik(path, text_); }
+void ZTComboTowPlik::Zapisz(const std::string& path) const { writeFileWhole(path, text_, path + ".tmp"); }
 
 }  // namespace zt

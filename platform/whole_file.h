@@ -1,20 +1,23 @@
 #pragma once
-// Files that another program reads as a whole: they are written under a
-// temporary name created afresh (never an existing file, never through a
-// symbolic link) and then renamed over the final name, so a reader sees the
-// old file or the new one, never a part. Failures raise zt::EMException with
-// the path and the operating system's own words.
+// Files other programs read: written whole and then renamed into place, so a
+// reader never sees half a file; and appends that never go through a link.
+// Failures raise zt::EMException naming the path and the system's reason.
 #include <string>
 #include <string_view>
 
 namespace zt {
 
-// Creates the file, failing when the name exists in any form, and writes the
-// bytes; a file that could not be written whole is removed again.
-void writeNewFile(const std::string& path, std::string_view bytes);
+// The file holds exactly the bytes afterwards. They go into tempPath first,
+// created exclusively (whatever stood under that name is removed, a link is
+// never followed), reach the disk, and the temporary file is renamed over the
+// target. On failure the target is unchanged and no temporary file is left.
+void writeFileWhole(const std::string& path, std::string_view bytes, const std::string& tempPath);
 
-// A temporary file left by an earlier failure is removed first; the temporary
-// file is gone afterwards whatever happened.
-void replaceFileWhole(const std::string& path, const std::string& tempPath, std::string_view bytes);
+// Appends the bytes at the end of the file, creating it when missing; a link
+// standing under the name is refused, not followed.
+void appendFileNoFollow(const std::string& path, std::string_view bytes);
+
+// The whole content of a file.
+std::string readFileWhole(const std::string& path);
 
 }  // namespace zt
