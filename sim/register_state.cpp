@@ -175,7 +175,7 @@ RegisterState defaultRegisterState() {
                   {6, pl("Inna"), 6, 0, "", 1}};
 
     s.loggedCashier = 1;
-    s.session.discounts = 45, s.session.markups = 0, s.session.loginSeconds = 768220200;  // 2024-05-06 10:30:00
+    s.session.discounts = 45, s.session.markups = 0, s.session.loginSeconds = 768306600;  // 2024-05-06 10:30:00
     s.session.packagesSold = 150, s.session.packagesReturned = 50, s.session.payIns = 10000;
     s.session.payOuts = 2000, s.session.sales = 2008, s.session.receipts = 3, s.session.cancelledReceipts = 1;
     s.session.cancelledValue = 399, s.session.voidedLines = 1, s.session.voidedValue = 329;

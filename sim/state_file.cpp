@@ -92,11 +92,7 @@ public:
         // Sales act on the whole state, whatever order the sections came in.
         for (const auto& [no, f] : sales_) {
             lineNo_ = no;
-            try {
-                sell(s, f);
-            } catch (const Exception& e) {
-                fail(e.message());
-            }
+            sell(s, f);
         }
         return s;
     }
@@ -285,6 +281,16 @@ private:
         return f[i];
     }
 
+    // A refusal of the register, named by the line that asked for it.
+    template <class Act>
+    void perform(Act act) const {
+        try {
+            act();
+        } catch (const Exception& e) {
+            fail(e.message());
+        }
+    }
+
     void sell(RegisterState& s, const std::vector<std::string>& f) const {
         const std::string& kind = f[0];
         if (kind == "receipt" || kind == "cancel") {
@@ -293,37 +299,44 @@ private:
             for (std::size_t i = 1; i < f.size(); ++i) {
                 auto w = words(f[i]);
                 if (w.empty()) continue;
-                auto n = [&](std::size_t k) {
+                auto word = [&](std::size_t k) -> const std::string& {
                     if (k >= w.size()) fail("missing value in '" + f[i] + "'");
-                    return num(w[k]);
+                    return w[k];
                 };
+                auto n = [&](std::size_t k) { return num(word(k)); };
+                auto id = [&](std::size_t k) { return u16(word(k)); };
                 const std::string& t = w[0];
                 if (t == "plu") {
                     std::optional<std::int64_t> price;
                     if (w.size() > 3) price = n(3);
-                    sale.item(u16(w.size() > 1 ? w[1] : ""), n(2), price);
-                } else if (t == "discount") sale.discount(n(1), rest(w, 2));
-                else if (t == "void") sale.voided(u16(w.size() > 1 ? w[1] : ""), n(2));
-                else if (t == "pack") sale.package(u16(w.size() > 1 ? w[1] : ""), n(2));
-                else if (t == "return") sale.packageReturn(u16(w.size() > 1 ? w[1] : ""), n(2));
+                    sale.item(id(1), n(2), price);
+                } else if (t == "discount") {
+                    const auto v = n(1);
+                    perform([&] { sale.discount(v, rest(w, 2)); });
+                } else if (t == "void") sale.voided(id(1), n(2));
+                else if (t == "pack") sale.package(id(1), n(2));
+                else if (t == "return") sale.packageReturn(id(1), n(2));
                 else if (t == "rebate") sale.receiptDiscount(n(1), w.size() > 2 ? w[2] : "", rest(w, 3));
-                else if (t == "pay") sale.pay(u16(w.size() > 1 ? w[1] : ""), n(2));
-                else if (t == "currency") sale.payCurrency(u16(w.size() > 1 ? w[1] : ""), n(2));
+                else if (t == "pay") sale.pay(id(1), n(2));
+                else if (t == "currency") sale.payCurrency(id(1), n(2));
                 else if (t == "at") sale.at(dateTime(rest(w, 1)));
-                else if (t == "by") sale.cancel(u16(w.size() > 1 ? w[1] : ""));
+                else if (t == "by") sale.cancel(id(1));
                 else fail("unknown receipt line '" + t + "'");
             }
-            sellReceipt(s, sale);
+            perform([&] { sellReceipt(s, sale); });
         } else if (kind == "payin" || kind == "payout") {
             auto amount = num(arg(f, 1));
             std::string what = f.size() > 2 ? f[2] : "";
-            kind == "payin" ? payIn(s, amount, what) : payOut(s, amount, what);
+            perform([&] { kind == "payin" ? payIn(s, amount, what) : payOut(s, amount, what); });
         } else if (kind == "order" || kind == "reorder") {
-            placeOrder(s, u16(arg(f, 1)), num(arg(f, 2)), f.size() > 3 ? f[3] : "", kind == "reorder");
+            const auto plu = u16(arg(f, 1));
+            const auto quantity = num(arg(f, 2));
+            perform([&] { placeOrder(s, plu, quantity, f.size() > 3 ? f[3] : "", kind == "reorder"); });
         } else if (kind == "report") {
             runDailyReport(s, f.size() > 1 ? dateTime(f[1]) : s.now());
         } else if (kind == "login") {
-            logIn(s, u16(arg(f, 1)));
+            const auto cashier = u16(arg(f, 1));
+            perform([&] { logIn(s, cashier); });
         } else if (kind == "logout") {
             logOut(s);
         } else if (kind == "clock") {
