@@ -26,6 +26,26 @@ struct ExecutionFault {
     std::uint32_t times = 1;           // 0: always
 };
 
+// A fault tied to the k-th command of a client rather than to a frame: every
+// send of one command (the plug-in repeats a request under its sequence
+// number) belongs to that command, so a sweep over an operation's commands
+// needs no frame arithmetic.
+struct CommandFault {
+    enum class Kind {
+        // The command runs once on its first send; no send of it is answered
+        // (repeats are not run again).
+        LoseAnswers,
+        // Every send is refused with execution code `code`; the command is not run.
+        Refuse,
+        // Every send is answered with transmission status `code`; the command
+        // is not run.
+        TransmissionStatus,
+    };
+    std::uint32_t command = 0;  // k, from 1
+    Kind kind = Kind::LoseAnswers;
+    std::uint16_t code = 1;
+};
+
 struct Faults {
     // No answer to the k-th request frame; the command is run and its answer
     // kept, so that the repeated request gets it.
@@ -42,6 +62,7 @@ struct Faults {
     FaultAt garbage;
     std::string garbageBytes = "\x41\x42\x43";
     std::vector<ExecutionFault> executionErrors;
+    std::vector<CommandFault> commandFaults;
     // The connection is dropped after the k-th answered request (0: never);
     // on the pseudo-terminal the line then stays silent until faults are set anew.
     std::uint32_t disconnectAfter = 0;

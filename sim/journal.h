@@ -12,6 +12,7 @@ namespace zt::sim {
 
 struct JournalEntry {
     std::uint32_t sequence = 0;
+    std::uint32_t command = 0;   // which command of its client, from 1; every send of one shares it
     std::uint16_t code = 0;
     std::string name;            // command name, "???" when unknown
     std::string fields;          // decoded request fields, e.g. V:1 S:"Chleb" N:450

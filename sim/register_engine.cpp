@@ -2,12 +2,12 @@
 #include "sim/register_engine.h"
 
 #include <algorithm>
-#include <ctime>
 #include <optional>
 #include <map>
 
 #include "link/framing.h"
 #include "platform/exception.h"
+#include "sim/sales.h"
 
 namespace zt::sim {
 namespace {
@@ -113,16 +113,9 @@ void RegisterEngine::setFaults(Faults f) {
 
 void RegisterEngine::resetFaultCounts() {
     executionFired_.assign(faults_.executionErrors.size(), 0);
-    frames_ = answers_ = served_ = 0;
+    frames_ = answers_ = served_ = commands_ = 0;
+    haveCommand_ = false;
     lineDead_ = false;
-}
-
-SimDateTime RegisterEngine::now() const {
-    if (!state_.clockRunning) return state_.clock;
-    std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    ::localtime_r(&t, &tm);
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
 RegisterEngine::Answer RegisterEngine::status(std::uint16_t t, std::uint16_t w) const { return {0, {B(0), V(t), V(w)}}; }
@@ -170,9 +163,25 @@ EngineOutput RegisterEngine::handleFrame(std::string_view logical) {
     e.fields = describeFields(req);
     e.repeated = (frameFlags(logical) & kFlagRepeated) != 0;
 
+    // Every send of one command carries its sequence number.
+    if (!haveCommand_ || e.sequence != commandSeq_ || e.code != commandCode_) {
+        ++commands_;
+        haveCommand_ = true;
+        commandSeq_ = e.sequence;
+        commandCode_ = e.code;
+    }
+    e.command = commands_;
+    const CommandFault* commandFault = nullptr;
+    for (const auto& cf : faults_.commandFaults)
+        if (cf.command == commands_) commandFault = &cf;
+    using Kind = CommandFault::Kind;
+
     std::vector<Answer> answers;
     const bool complex = isComplexCommand(e.code);
-    if (e.repeated && haveLast_ && e.sequence == lastSeq_ && e.code == lastCode_) {
+    if (commandFault && commandFault->kind == Kind::TransmissionStatus) {
+        answers = {status(commandFault->code, 0)};
+        e.note += "transmission status;";
+    } else if (e.repeated && haveLast_ && e.sequence == lastSeq_ && e.code == lastCode_) {
         // Answered once already: the register sends the same answer again.
         e.fromCache = true;
         answers = {lastAnswers_.back()};
@@ -182,6 +191,10 @@ EngineOutput RegisterEngine::handleFrame(std::string_view logical) {
         e.note += "transmission status;";
     } else {
         std::optional<Answer> refused;
+        if (commandFault && commandFault->kind == Kind::Refuse) {
+            refused = status(0, commandFault->code);
+            e.note += "execution error;";
+        }
         for (std::size_t i = 0; i < faults_.executionErrors.size() && !refused; ++i) {
             const auto& x = faults_.executionErrors[i];
             if (x.command != e.code || (x.times != 0 && executionFired_[i] >= x.times)) continue;
@@ -213,7 +226,7 @@ EngineOutput RegisterEngine::handleFrame(std::string_view logical) {
         e.statusW = w.AsV();
     }
 
-    if (faults_.noAnswer.hits(frames_)) {
+    if (faults_.noAnswer.hits(frames_) || (commandFault && commandFault->kind == Kind::LoseAnswers)) {
         e.note += "no answer;";
     } else {
         for (std::size_t i = 0; i < answers.size(); ++i) {
@@ -249,11 +262,11 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
     try {
         switch (c) {
             case cmd::TIMEGET: {
-                auto t = now();
+                auto t = s.now();
                 return ok({B(t.hour), B(t.minute), B(t.second)});
             }
             case cmd::DATEGET: {
-                auto t = now();
+                auto t = s.now();
                 return ok({B(t.day), B(t.month), V(t.year)});
             }
             case cmd::HEADERGET: {
@@ -290,11 +303,7 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
             }
             case cmd::DISCNTCARDCFGGETEX: return ok({B(1), B(0), V(0), S(s.cardFormat)});
             case cmd::REPFSKDAILY: {
-                SimDateTime d{a.v(2), a.b(1), a.b(0), a.b(3), a.b(4), 0};
-                s.receipts.push_back(receipt::dailyReport(d, s.reportNumber, s.dailyTotals));
-                ++s.reportNumber;
-                s.dailyTotals = {};
-                s.totalizersNonZero = false;
+                runDailyReport(s, {a.v(2), a.b(1), a.b(0), a.b(3), a.b(4), 0});
                 return ok();
             }
             case cmd::REPFSKMONTHLY:
@@ -345,14 +354,28 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 return ok({V(r->number), S(r->name), S(r->barcode), N(r->price), N(r->minStock), B(r->fixedPrice)});
             }
             case cmd::GROUPREAD: {
-                if (groupCursor_ >= s.groups.size()) return status(0, code::kEndOfContext);
-                const auto& r = s.groups[groupCursor_++];
-                return ok({V(r.number), S(r.name)});
+                const GroupRecord* r = nullptr;
+                if (std::uint16_t n = a.v(0); n != 0) {
+                    auto it = std::find_if(s.groups.begin(), s.groups.end(), [&](const auto& g) { return g.number == n; });
+                    if (it == s.groups.end()) return status(0, code::kNoRecord);
+                    r = &*it;
+                } else {
+                    if (groupCursor_ >= s.groups.size()) return status(0, code::kEndOfContext);
+                    r = &s.groups[groupCursor_++];
+                }
+                return ok({V(r->number), S(r->name)});
             }
             case cmd::MUREAD: {
-                if (unitCursor_ >= s.units.size()) return status(0, code::kEndOfContext);
-                const auto& r = s.units[unitCursor_++];
-                return ok({V(r.number), S(r.name), S(r.shortName)});
+                const UnitRecord* r = nullptr;
+                if (std::uint16_t n = a.v(0); n != 0) {
+                    auto it = std::find_if(s.units.begin(), s.units.end(), [&](const auto& u) { return u.number == n; });
+                    if (it == s.units.end()) return status(0, code::kNoRecord);
+                    r = &*it;
+                } else {
+                    if (unitCursor_ >= s.units.size()) return status(0, code::kEndOfContext);
+                    r = &s.units[unitCursor_++];
+                }
+                return ok({V(r->number), S(r->name), S(r->shortName)});
             }
             case cmd::USERREAD: {
                 const auto* r = s.findCashier(a.v(0));
@@ -390,6 +413,13 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 if (r.name.empty()) return status(0, code::kEmptyName);
                 if (r.vatSlot >= s.vat.size() || s.vat[r.vatSlot] == RegisterState::kVatInactive)
                     return status(0, code::kBadVat);
+                // A barcode identifies one PLU.
+                if (!r.barcode.empty())
+                    for (const auto& g : s.goods)
+                        if (g.plu != r.plu && (g.barcode == r.barcode || std::find(g.extraBarcodes.begin(),
+                                                                                   g.extraBarcodes.end(), r.barcode) !=
+                                                                             g.extraBarcodes.end()))
+                            return status(0, code::kBarcodeTaken);
                 if (auto* old = s.findPlu(r.plu)) {
                     // Reprogramming keeps the sales statistics and extra barcodes.
                     r.salesValue = old->salesValue, r.salesQuantity = old->salesQuantity, r.stock = old->stock;
@@ -445,21 +475,34 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
             case cmd::GROUPINS: {
                 GroupRecord r{a.v(0), a.s(1)};
                 bool overwrite = a.b(2) != 0;
+                bool known = false;
                 for (const auto& g : s.groups)
-                    if (g.number == r.number && !overwrite) return status(0, code::kRecordKept);
+                    if (g.number == r.number) known = true;
+                if (known && !overwrite) return status(0, code::kRecordKept);
+                if (!known && s.groups.size() >= s.databases.groups) return status(0, code::kDatabaseFull);
                 s.putGroup(std::move(r));
                 return ok();
             }
-            case cmd::MUINS: s.putUnit({a.v(0), a.s(1), a.s(2)}); return ok();
+            case cmd::MUINS: {
+                UnitRecord r{a.v(0), a.s(1), a.s(2)};
+                const bool known = std::any_of(s.units.begin(), s.units.end(), [&](const auto& u) { return u.number == r.number; });
+                if (!known && s.units.size() >= s.databases.units) return status(0, code::kDatabaseFull);
+                s.putUnit(std::move(r));
+                return ok();
+            }
             case cmd::USERINS: {
                 CashierRecord r{a.v(0), a.s(1), a.s(2), a.s(3), a.s(4), a.v(5)};
                 if (r.name.empty()) return status(0, code::kEmptyName);
+                if (!s.findCashier(r.number) && s.cashiers.size() >= s.databases.cashiers)
+                    return status(0, code::kDatabaseFull);
                 s.putCashier(std::move(r));
                 return ok();
             }
             case cmd::PAYFORMINS: {
                 PayFormRecord r{a.v(0), a.s(1), a.b(2), a.v(3), a.s(4), a.n(5)};
                 if (r.name.empty()) return status(0, code::kEmptyName);
+                if (!s.findPayForm(r.number) && s.payForms.size() >= s.databases.payForms)
+                    return status(0, code::kDatabaseFull);
                 s.putPayForm(std::move(r));
                 return ok();
             }
@@ -474,7 +517,7 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 }
                 receiptCursor_ = 1;
                 const auto& r = s.receipts.front();
-                std::vector<std::string> f{B(s.receiptBufferAlarm ? 1 : 0), V(s.receipts.size()), V(r.type)};
+                std::vector<std::string> f{B(s.receiptAlarm() ? 1 : 0), V(s.receipts.size()), V(r.type)};
                 f.insert(f.end(), r.fields.begin(), r.fields.end());
                 if (f.size() > TComboDataSet::kMaxFields) f.resize(TComboDataSet::kMaxFields);
                 return ok(f);

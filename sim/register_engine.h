@@ -31,7 +31,7 @@ constexpr std::uint16_t TIMEGET = 14, DATEGET = 15, HEADERGET = 18, VATGET = 20,
 // Execution codes the register answers with.
 namespace code {
 constexpr std::uint16_t kNoMoreReceipts = 801, kRecordKept = 901, kNoRecord = 903, kDatabaseFull = 905,
-                        kBadVat = 924, kEmptyName = 945, kNoUser = 956, kEndOfContext = 975,
+                        kBadVat = 924, kBarcodeTaken = 920, kEmptyName = 945, kNoUser = 956, kEndOfContext = 975,
                         kMissingData = 3013, kBadType = 3011, kTooManyFields = 3012, kUnknownCommand = 3008;
 }  // namespace code
 
@@ -93,7 +93,6 @@ private:
     Answer run(std::uint16_t code, const TComboDataSet& req);
     Answer status(std::uint16_t t, std::uint16_t w) const;
     std::string wireOf(std::uint32_t seq, const Answer& a, std::string& note);
-    SimDateTime now() const;
 
     RegisterState state_;
     Faults faults_;
@@ -102,6 +101,11 @@ private:
     std::uint32_t complexDelayMs_ = 0;
     std::uint32_t frames_ = 0, answers_ = 0, served_ = 0, ignoredFrames_ = 0;
     bool lineDead_ = false;
+    // The command the last frame belonged to.
+    std::uint32_t commands_ = 0;
+    bool haveCommand_ = false;
+    std::uint32_t commandSeq_ = 0;
+    std::uint16_t commandCode_ = 0;
     // The last served request and its answers (the final one last).
     bool haveLast_ = false;
     std::uint32_t lastSeq_ = 0;

@@ -68,6 +68,11 @@ void RegisterSimulator::updateState(const std::function<void(RegisterState&)>& c
     change(engine_.state());
 }
 
+SaleResult RegisterSimulator::sell(const Sale& sale) {
+    std::lock_guard lock(mutex_);
+    return sellReceipt(engine_.state(), sale);
+}
+
 void RegisterSimulator::setFaults(Faults f) {
     std::lock_guard lock(mutex_);
     engine_.setFaults(std::move(f));

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "sim/register_engine.h"
+#include "sim/sales.h"
 
 namespace zt {
 class TcpListener;
@@ -51,6 +52,8 @@ public:
     RegisterState state() const;
     void setState(RegisterState s);
     void updateState(const std::function<void(RegisterState&)>& change);
+    // A receipt sold at the register while it serves (sellReceipt under the lock).
+    SaleResult sell(const Sale& sale);
 
     // Fault counts start here, and again with every new TCP client.
     void setFaults(Faults f);

@@ -2,6 +2,7 @@
 #include "sim/register_state.h"
 
 #include <algorithm>
+#include <ctime>
 
 #include "link/framing.h"
 #include "platform/cp1250.h"
@@ -27,6 +28,14 @@ void putBy(std::vector<T>& v, T r, std::uint16_t T::*member) {
 }
 
 }  // namespace
+
+SimDateTime RegisterState::now() const {
+    if (!clockRunning) return clock;
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    ::localtime_r(&t, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
 
 PluRecord* RegisterState::findPlu(std::uint16_t plu) { return findBy(goods, plu, &PluRecord::plu); }
 PackageRecord* RegisterState::findPackage(std::uint16_t n) { return findBy(packages, n, &PackageRecord::number); }
@@ -166,7 +175,7 @@ RegisterState defaultRegisterState() {
                   {6, pl("Inna"), 6, 0, "", 1}};
 
     s.loggedCashier = 1;
-    s.session.discounts = 45, s.session.markups = 0, s.session.loginSeconds = 768220200;  // 2024-05-06 10:30:00
+    s.session.discounts = 45, s.session.markups = 0, s.session.loginSeconds = 768306600;  // 2024-05-06 10:30:00
     s.session.packagesSold = 150, s.session.packagesReturned = 50, s.session.payIns = 10000;
     s.session.payOuts = 2000, s.session.sales = 2008, s.session.receipts = 3, s.session.cancelledReceipts = 1;
     s.session.cancelledValue = 399, s.session.voidedLines = 1, s.session.voidedValue = 329;
@@ -196,6 +205,7 @@ RegisterState defaultRegisterState() {
         receipt::payment(2, 2, pl("Karta płatnicza"), 2, 699, "", reg, who, 1, true),
         receipt::transaction(17, 1202, {2024, 5, 6, 11, 15, 0}, reg, who, 1, 699, 699, 3302),
     };
+    s.lastReceiptNumber = 1202, s.lastPrintNumber = 3302;
     return s;
 }
 

@@ -136,7 +136,9 @@ struct RegisterState {
     bool totalizersNonZero = true;
     std::array<std::int64_t, 7> dailyTotals{};  // A..G, for the daily report record
     std::uint16_t reportNumber = 1;
-    bool receiptBufferAlarm = false;  // dangerous fill level
+    bool receiptBufferAlarm = false;  // dangerous fill level, whatever the buffer holds
+    std::size_t receiptAlarmAt = 0;   // ... or from this many records on (0: never)
+    std::uint32_t lastReceiptNumber = 0, lastPrintNumber = 0;  // of the last closed receipt
     std::string cardFormat = "PPNNNNNNNNNNC";
     std::uint16_t loggedCashier = 0;
     SessionStats session;
@@ -149,6 +151,11 @@ struct RegisterState {
     std::vector<PayFormRecord> payForms;
     std::vector<ReceiptRecord> receipts;
     bool operator==(const RegisterState&) const = default;
+
+    // The register's clock: the fixed time, or the host's local time when running.
+    SimDateTime now() const;
+    // The fill warning of the receipt-buffer answers.
+    bool receiptAlarm() const { return receiptBufferAlarm || (receiptAlarmAt != 0 && receipts.size() >= receiptAlarmAt); }
 
     static constexpr int kVatExempt = -2;
     static constexpr int kVatInactive = -1;

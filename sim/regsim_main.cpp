@@ -40,6 +40,10 @@ const char* kUsage =
     "  --transmission-error K[:TIMES[:STATUS]]   (status answer with T STATUS, default 1)\n"
     "  --exec-error CMD:CODE[:PLU[:TIMES]]       (PLU -1 for any)\n"
     "  --disconnect-after K   --delay MS\n"
+    "faults of the K-th command (every send of it; K counted per TCP client):\n"
+    "  --cmd-lost K           run it once, answer none of its sends\n"
+    "  --cmd-refused K:CODE   refuse it with execution code CODE\n"
+    "  --cmd-transmission K[:STATUS]  answer every send with transmission status STATUS (default 1)\n"
     "On start it prints \"port N\", \"pty PATH\" (and \"modem PATH\", \"card-server N\"), then \"ready\".\n";
 
 [[noreturn]] void usage(const std::string& why) {
@@ -126,6 +130,17 @@ int main(int argc, char** argv) {
             if (p.size() > 2 && number(p[2], a.c_str()) >= 0) x.plu = static_cast<std::uint16_t>(number(p[2], a.c_str()));
             if (p.size() > 3) x.times = static_cast<std::uint32_t>(number(p[3], a.c_str()));
             faults.executionErrors.push_back(x);
+            anyFault = true;
+        } else if (a == "--cmd-lost" || a == "--cmd-refused" || a == "--cmd-transmission") {
+            auto p = split(value());
+            CommandFault x;
+            x.command = static_cast<std::uint32_t>(number(p[0], a.c_str()));
+            x.kind = a == "--cmd-lost"      ? CommandFault::Kind::LoseAnswers
+                     : a == "--cmd-refused" ? CommandFault::Kind::Refuse
+                                            : CommandFault::Kind::TransmissionStatus;
+            if (x.kind == CommandFault::Kind::Refuse && p.size() < 2) usage("--cmd-refused wants K:CODE");
+            if (p.size() > 1) x.code = static_cast<std::uint16_t>(number(p[1], a.c_str()));
+            faults.commandFaults.push_back(x);
             anyFault = true;
         } else if (a == "--disconnect-after") {
             faults.disconnectAfter = static_cast<std::uint32_t>(number(value(), a.c_str()));

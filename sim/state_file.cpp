@@ -12,6 +12,7 @@
 
 #include "link/framing.h"
 #include "platform/exception.h"
+#include "sim/sales.h"
 
 namespace zt::sim {
 namespace {
@@ -81,12 +82,17 @@ public:
                 section_ = std::string(line.substr(1, line.size() - 2));
                 static const char* const known[] = {"register", "header",  "vat",    "databases", "session",
                                                     "goods",    "packages", "groups", "units",     "cashiers",
-                                                    "payforms", "receipts"};
+                                                    "payforms", "receipts", "sales"};
                 if (std::find(std::begin(known), std::end(known), section_) == std::end(known))
                     fail("unknown section [" + section_ + "]");
                 continue;
             }
             take(s, line);
+        }
+        // Sales act on the whole state, whatever order the sections came in.
+        for (const auto& [no, f] : sales_) {
+            lineNo_ = no;
+            sell(s, f);
         }
         return s;
     }
@@ -117,7 +123,7 @@ private:
         if (v == "-") return d;
         std::string s(v);
         int n = std::sscanf(s.c_str(), "%d-%d-%d %d:%d:%d", &d.year, &d.month, &d.day, &d.hour, &d.minute, &d.second);
-        if (n != 3 && n != 6) fail("not a date-time (YYYY-MM-DD[ hh:mm:ss]): " + s);
+        if (n != 3 && n != 5 && n != 6) fail("not a date-time (YYYY-MM-DD[ hh:mm[:ss]]): " + s);
         return d;
     }
 
@@ -162,6 +168,9 @@ private:
                 for (std::size_t i = 0; i < 7; ++i) s.dailyTotals[i] = num(f[i]);
             } else if (key == "report") s.reportNumber = u16(value);
             else if (key == "receiptAlarm") s.receiptBufferAlarm = num(value) != 0;
+            else if (key == "receiptAlarmAt") s.receiptAlarmAt = u32(value);
+            else if (key == "receiptNo") s.lastReceiptNumber = u32(value);
+            else if (key == "printNo") s.lastPrintNumber = u32(value);
             else if (key == "cardFormat") s.cardFormat = value;
             else if (key == "cashier") s.loggedCashier = u16(value);
             else fail("unknown key " + key);
@@ -248,13 +257,99 @@ private:
             r.type = u16(f[0]);
             for (std::size_t i = 1; i < f.size(); ++i) r.fields.push_back(encodeField(f[i]));
             s.receipts.push_back(std::move(r));
+        } else if (section_ == "sales") {
+            sales_.emplace_back(lineNo_, splitRecord(line));
         } else {
             fail("unknown section [" + section_ + "]");
         }
     }
 
+    static std::vector<std::string> words(const std::string& f) {
+        std::vector<std::string> w;
+        std::istringstream in(f);
+        for (std::string x; in >> x;) w.push_back(x);
+        return w;
+    }
+    // The words from i on, joined by one blank (names and dates).
+    static std::string rest(const std::vector<std::string>& w, std::size_t i) {
+        std::string out;
+        for (; i < w.size(); ++i) out += (out.empty() ? "" : " ") + w[i];
+        return out;
+    }
+    std::string arg(const std::vector<std::string>& f, std::size_t i) const {
+        if (i >= f.size()) fail("missing field " + std::to_string(i + 1) + " of " + f[0]);
+        return f[i];
+    }
+
+    // A refusal of the register, named by the line that asked for it.
+    template <class Act>
+    void perform(Act act) const {
+        try {
+            act();
+        } catch (const Exception& e) {
+            fail(e.message());
+        }
+    }
+
+    void sell(RegisterState& s, const std::vector<std::string>& f) const {
+        const std::string& kind = f[0];
+        if (kind == "receipt" || kind == "cancel") {
+            Sale sale;
+            if (kind == "cancel") sale.cancel();
+            for (std::size_t i = 1; i < f.size(); ++i) {
+                auto w = words(f[i]);
+                if (w.empty()) continue;
+                auto word = [&](std::size_t k) -> const std::string& {
+                    if (k >= w.size()) fail("missing value in '" + f[i] + "'");
+                    return w[k];
+                };
+                auto n = [&](std::size_t k) { return num(word(k)); };
+                auto id = [&](std::size_t k) { return u16(word(k)); };
+                const std::string& t = w[0];
+                if (t == "plu") {
+                    std::optional<std::int64_t> price;
+                    if (w.size() > 3) price = n(3);
+                    sale.item(id(1), n(2), price);
+                } else if (t == "discount") {
+                    const auto v = n(1);
+                    perform([&] { sale.discount(v, rest(w, 2)); });
+                } else if (t == "void") sale.voided(id(1), n(2));
+                else if (t == "pack") sale.package(id(1), n(2));
+                else if (t == "return") sale.packageReturn(id(1), n(2));
+                else if (t == "rebate") sale.receiptDiscount(n(1), w.size() > 2 ? w[2] : "", rest(w, 3));
+                else if (t == "pay") sale.pay(id(1), n(2));
+                else if (t == "currency") sale.payCurrency(id(1), n(2));
+                else if (t == "at") sale.at(dateTime(rest(w, 1)));
+                else if (t == "by") sale.cancel(id(1));
+                else fail("unknown receipt line '" + t + "'");
+            }
+            perform([&] { sellReceipt(s, sale); });
+        } else if (kind == "payin" || kind == "payout") {
+            auto amount = num(arg(f, 1));
+            std::string what = f.size() > 2 ? f[2] : "";
+            perform([&] { kind == "payin" ? payIn(s, amount, what) : payOut(s, amount, what); });
+        } else if (kind == "order" || kind == "reorder") {
+            const auto plu = u16(arg(f, 1));
+            const auto quantity = num(arg(f, 2));
+            perform([&] { placeOrder(s, plu, quantity, f.size() > 3 ? f[3] : "", kind == "reorder"); });
+        } else if (kind == "report") {
+            runDailyReport(s, f.size() > 1 ? dateTime(f[1]) : s.now());
+        } else if (kind == "login") {
+            const auto cashier = u16(arg(f, 1));
+            perform([&] { logIn(s, cashier); });
+        } else if (kind == "logout") {
+            logOut(s);
+        } else if (kind == "clock") {
+            s.clockRunning = false;
+            s.clock = dateTime(arg(f, 1));
+        } else {
+            fail("unknown sale '" + kind + "'");
+        }
+    }
+
     std::string_view text_;
     std::string section_;
+    std::vector<std::pair<std::size_t, std::vector<std::string>>> sales_;
     std::size_t lineNo_ = 0;
 };
 
@@ -306,6 +401,9 @@ std::string formatState(const RegisterState& s) {
     o << "totals=" << totals << '\n';
     kv("report", n(s.reportNumber));
     kv("receiptAlarm", n(s.receiptBufferAlarm ? 1 : 0));
+    kv("receiptAlarmAt", n(s.receiptAlarmAt));
+    kv("receiptNo", n(s.lastReceiptNumber));
+    kv("printNo", n(s.lastPrintNumber));
     kv("cardFormat", s.cardFormat);
     kv("cashier", n(s.loggedCashier));
 

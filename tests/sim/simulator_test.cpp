@@ -314,7 +314,7 @@ TEST_F(Sim, ReceiptBufferIsReadToTheEndAndConfirmedRecordsLeaveIt) {
 
 TEST_F(Sim, CashierStatisticsListThePaymentForms) {
     auto u = fieldsOf(*ask(cmd::USERSTATREAD, {F::EncodeV(1), F::EncodeB(0)}));
-    EXPECT_EQ(u[3].AsL(), 768220200u);
+    EXPECT_EQ(u[3].AsL(), 768306600u);  // 2024-05-06 10:30:00
     EXPECT_EQ(u[9].AsL(), 3u);
     ASSERT_EQ(u[16].AsB(), 3);
     EXPECT_EQ(u[20].AsV(), 2);
