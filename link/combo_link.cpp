@@ -1,5 +1,6 @@
 #include "link/combo_link.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "link/card_server.h"
@@ -14,13 +15,11 @@
 #include "platform/cp1250.h"
 #include "platform/exception.h"
 #include "platform/text.h"
-#include "plugin/action_base.h"
-#include "plugin/module.h"
 
 namespace zt {
 
 struct TComboLink::Line {
-    explicit Line(TZTActionBase& a) : skp(a) {}
+    explicit Line(HostServices& h) : skp(h) {}
 
     TCardServerLock skp;
     TCommLog log;
@@ -48,20 +47,25 @@ constexpr std::uint32_t kMultiplexer4WaitMs = 300;
 constexpr std::uint32_t kMultiplexer8WaitMs = 500;
 constexpr std::uint8_t kMultiplexer8Select = 0xFE;
 
-std::string communicationError() { return trc("TZTComboGetRespoExceptio_00001", pl("Błąd komunikacji z kasą")); }
+std::string communicationError(const HostServices& h) {
+    return h.Tr("TZTComboGetRespoExceptio_00001", pl("Błąd komunikacji z kasą"));
+}
+
+// A wait for a report beyond this is taken as this: the bound stays a number of milliseconds.
+constexpr int kMaxComplexSeconds = 2000000;
 
 }  // namespace
 
 // ---- construction ----
 
-TComboLink::TComboLink(TZTActionBase& action, LinkConfig config, std::shared_ptr<LinkFactory> factory)
-    : TComboLink(action, std::function<LinkConfig()>([config] { return config; }), std::move(factory)) {}
+TComboLink::TComboLink(HostServices& host, LinkConfig config, std::shared_ptr<LinkFactory> factory)
+    : TComboLink(host, std::function<LinkConfig()>([config] { return config; }), std::move(factory)) {}
 
-TComboLink::TComboLink(TZTActionBase& action, std::function<LinkConfig()> config, std::shared_ptr<LinkFactory> factory)
-    : action_(action),
+TComboLink::TComboLink(HostServices& host, std::function<LinkConfig()> config, std::shared_ptr<LinkFactory> factory)
+    : host_(host),
       config_(std::move(config)),
       factory_(factory ? std::move(factory) : std::make_shared<LinkFactory>()),
-      line_(std::make_unique<Line>(action)) {
+      line_(std::make_unique<Line>(host)) {
     receiptBufferMode = Config().impMode;
 }
 
@@ -86,15 +90,15 @@ int TComboLink::BaudRateCode(int comboSpeed) {
     return comboSpeed >= 0 && comboSpeed < 8 ? kRates[comboSpeed] : 9600;
 }
 
-int TComboLink::BaudRateCode() { return BaudRateCode(action_.ParametrInt("ComboSpeed")); }
+int TComboLink::BaudRateCode() { return BaudRateCode(Config().speed); }
 
 void TComboLink::OpenLink() {
     const LinkConfig c = Config();
     if (c.transport == LinkConfig::Serial) {
-        line_->skp.LockSKP();
+        line_->skp.LockSKP(c.cardServer);
         OpenSerial();
     } else if (c.transport == LinkConfig::Tcp) {
-        line_->skp.LockSKP();
+        line_->skp.LockSKP(c.cardServer);
         OpenTcp();
     } else {
         throw Exception(pl("Ustaw port komunikacyjny"));
@@ -102,14 +106,14 @@ void TComboLink::OpenLink() {
 
     try {
         SendCommand(cmdCASHREGSTATUSGET);
-        action_.PostepTryb(0);
-        const RegisterType type = IdentifyRegister(answer[0].AsB());
+        host_.PostepTryb(0);
+        const RegisterType type = IdentifyRegister(answer[0].AsB(), host_);
         if (type.known || type.family == 0) deviceFamily = type.family;
         deviceName = type.name;
-        action_.Postep(trc("ComboOpenPortmsgAnsiStri", pl("Nawiązano połączenie z kasą ")) + deviceName, 5, 100);
+        host_.Postep(host_.Tr("ComboOpenPortmsgAnsiStri", pl("Nawiązano połączenie z kasą ")) + deviceName, 5, 100);
         if (FamilyWithoutReceiptBuffer(deviceFamily) && receiptBufferMode) {
             receiptBufferMode = false;
-            action_.Postep(trc("TZTComboOpenPortMsgAdd", pl("Kasa nie posiada bufora paragonów!")), 2, 100);
+            host_.Postep(host_.Tr("TZTComboOpenPortMsgAdd", pl("Kasa nie posiada bufora paragonów!")), 2, 100);
         }
         const int mode = answer[3].AsB();
         workMode = mode == 0 ? 0 : mode == 2 ? 2 : 1;
@@ -117,14 +121,14 @@ void TComboLink::OpenLink() {
     } catch (const std::exception&) {
         // Not knowing the register is no reason to stop: later commands
         // report their own errors.
-        action_.Komunikat(kWarning, trc("OpenPortDodajKomQORDLL_Z",
+        host_.Komunikat(kWarning, host_.Tr("OpenPortDodajKomQORDLL_Z",
                                         pl("Błąd podczas odczytu typu kasy. Przyjęto domyślnie Combo")));
     }
 }
 
 void TComboLink::CloseLinkAfterFailure() noexcept {
     try {
-        action_.PostepTryb(1);
+        host_.PostepTryb(1);
     } catch (...) {
     }
     try {
@@ -147,7 +151,7 @@ void TComboLink::CloseLink() {
         failure = std::current_exception();
     }
     try {
-        line_->skp.UnlockSKP();
+        line_->skp.UnlockSKP(Config().cardServer);
     } catch (...) {
         if (!failure) failure = std::current_exception();
     }
@@ -160,23 +164,22 @@ void TComboLink::OpenSerial() {
     try {
         line_->tcp = false;
         line_->byteWaitMs = kSerialTimeouts[1] + kSerialTimeouts[2];
-        const std::string phone = action_.Parametr("ComboModemPhone");
-        if (!phone.empty()) {
-            line_->modem = std::make_unique<TModemPort>(&action_, factory_);
-            line_->modem->OpenModemPort(c.port, BaudRateCode(), 0, 0, 3);
-            line_->modem->Dial(phone, action_.ParametrInt("ComboModemTimeout"));
+        if (!c.modemPhone.empty()) {
+            line_->modem = std::make_unique<TModemPort>(host_, factory_);
+            line_->modem->OpenModemPort(c.port, BaudRateCode(c.speed), 0, 0, 3);
+            line_->modem->Dial(c.modemPhone, c.modemTimeout);
         } else {
             // A host translation that changed the conversion would have the
             // port name read as something else: the default template then.
             const std::string def = pl("Otwieranie portu komunikacyjnego %s ...");
             const std::string text =
-                format(formatTemplate(trc("SComboOpenRS23msgsprintf", def), def).c_str(), c.port.c_str());
-            action_.Postep(text, 5, 100);
+                format(formatTemplate(host_.Tr("SComboOpenRS23msgsprintf", def), def).c_str(), c.port.c_str());
+            host_.Postep(text, 5, 100);
             CommLog(text, "");
 
             SerialSettings s;
             s.portName = c.port;
-            s.baudRate = BaudRateCode();
+            s.baudRate = BaudRateCode(c.speed);
             s.parity = 0;
             s.stopBits = 0;
             s.byteSize = 3;
@@ -205,7 +208,7 @@ void TComboLink::OpenSerial() {
                 t.setRTS(false);
             }
         }
-        action_.PostepTryb(0);
+        host_.PostepTryb(0);
     } catch (...) {
         try {
             CloseLink();
@@ -214,7 +217,7 @@ void TComboLink::OpenSerial() {
         }
         line_->modem.reset();
         line_->direct.reset();
-        action_.PostepTryb(1);
+        host_.PostepTryb(1);
         throw;
     }
 }
@@ -230,8 +233,8 @@ void TComboLink::CloseSerial() {
         }
     }
     try {
-        const std::string text = trc("TZTComboCloseRS2msg", pl("Zamykanie portu komunikacyjnego ..."));
-        action_.Postep(text, 5, 100);
+        const std::string text = host_.Tr("TZTComboCloseRS2msg", pl("Zamykanie portu komunikacyjnego ..."));
+        host_.Postep(text, 5, 100);
         CommLog(text, "");
     } catch (...) {
         if (!failure) failure = std::current_exception();
@@ -239,17 +242,17 @@ void TComboLink::CloseSerial() {
     line_->modem.reset();
     line_->direct.reset();
     if (failure) std::rethrow_exception(failure);
-    action_.PostepTryb(0);
+    host_.PostepTryb(0);
 }
 
 void TComboLink::OpenTcp() {
     if (IsOpen()) return;
-    action_.Postep(trc("TZTComboOpenTCPIMsgAdd", pl("Nawiązywanie połączenia TCP/IP...")), 5, 100);
+    const LinkConfig c = Config();
+    host_.Postep(host_.Tr("TZTComboOpenTCPIMsgAdd", pl("Nawiązywanie połączenia TCP/IP...")), 5, 100);
     try {
         TcpSettings s;
-        s.host = action_.Parametr("ComboIpAddress");
-        if (s.host.empty()) s.host = "192.168.0.12";
-        std::string portText = action_.Parametr("ComboIpPort");
+        s.host = c.ipAddress.empty() ? std::string("192.168.0.12") : c.ipAddress;
+        std::string portText = c.ipPort;
         if (portText.empty()) portText = "1000";
         const int port = TxTools::StrToIntDef(TxTools::Trim(portText), -1);
         if (port < 1 || port > 65535) throw EMException(0, s.host + ":" + portText, "invalid port");
@@ -259,10 +262,10 @@ void TComboLink::OpenTcp() {
         line_->byteWaitMs = s.byteTimeoutMs;
         line_->direct = factory_->Tcp(s);
         line_->direct->open();
-        action_.PostepTryb(0);
+        host_.PostepTryb(0);
     } catch (...) {
         line_->direct.reset();
-        action_.PostepTryb(1);
+        host_.PostepTryb(1);
         throw;
     }
 }
@@ -270,13 +273,13 @@ void TComboLink::OpenTcp() {
 void TComboLink::CloseTcp() {
     if (!line_->direct) return;
     try {
-        action_.Postep(trc("TZTComboCloseTCPMsgAdd", pl("Zamykanie połączenia TCP/IP...")), 5, 100);
+        host_.Postep(host_.Tr("TZTComboCloseTCPMsgAdd", pl("Zamykanie połączenia TCP/IP...")), 5, 100);
     } catch (...) {
         line_->direct.reset();
         throw;
     }
     line_->direct.reset();
-    action_.PostepTryb(0);
+    host_.PostepTryb(0);
 }
 
 // ---- exchange ----
@@ -303,7 +306,7 @@ void TComboLink::SendFrame() {
 
 void TComboLink::giveUp() {
     linkOk = false;
-    throw Exception(communicationError());
+    throw Exception(communicationError(host_));
 }
 
 void TComboLink::ExchangeFrame() {
@@ -338,7 +341,7 @@ void TComboLink::ExchangeFrame() {
 }
 
 void TComboLink::waitComplexAnswer() {
-    const int seconds = action_.ParametrInt("ComboComplexOrdTimeout");
+    const int seconds = std::min(Config().complexTimeout, kMaxComplexSeconds);
     const std::uint32_t boundMs = seconds > 0 ? static_cast<std::uint32_t>(seconds) * 1000u : 0u;
     const std::uint32_t start = tickCount();
     int counter = 0;
@@ -351,11 +354,11 @@ void TComboLink::waitComplexAnswer() {
             const std::uint32_t moved = elapsedSince(before);
             if (moved < line_->byteWaitMs) sleepMs(line_->byteWaitMs - moved);
             if (elapsedSince(start) >= boundMs)
-                throw Exception(trc("TZTComboGetRespoExceptio",
+                throw Exception(host_.Tr("TZTComboGetRespoExceptio",
                                     pl("Kasa nie wyrobiła się w czasie. Zwiększ timeout wykonania sekw. ZŁOŻONEJ")));
         }
         counter += 5;
-        action_.PostepPozycja(counter);
+        host_.PostepPozycja(counter);
         if (got) return;
     }
 }
@@ -381,7 +384,7 @@ bool TComboLink::ReceiveFrame() {
     while (frameIn.size() < kFrameMaxSize) {
         std::uint8_t b = 0;
         if (!receiveByte(b)) {
-            if (line_->tcp) CommLog("<-", trc("TZTComboReceivePLog", pl("<kasa nie odpowiada>")));
+            if (line_->tcp) CommLog("<-", host_.Tr("TZTComboReceivePLog", pl("<kasa nie odpowiada>")));
             return false;
         }
         if (b == kDle && !escape) {
@@ -407,7 +410,7 @@ int TComboLink::CheckAnswer() {
     if (frameSequence(frameIn) != sequenceNumber) return -1;
     if (!checkCrc(frameIn)) return -1;
     const int code = frameCommand(frameIn);
-    answer.ParseFromPacket(frameIn, action_.Tlumacz());
+    answer.ParseFromPacket(frameIn, host_.Tlumacz());
     return code;
 }
 
@@ -419,18 +422,18 @@ void TComboLink::CheckExecutionError(int code) {
 }
 
 std::string TComboLink::FormatErrorT(int code) const {
-    return format("[T%d] - %s", code, ErrList(static_cast<std::uint32_t>(code), action_.Tlumacz()).c_str());
+    return format("[T%d] - %s", code, ErrList(static_cast<std::uint32_t>(code), host_.Tlumacz()).c_str());
 }
 
 std::string TComboLink::FormatErrorW(int code) const {
-    return format("[W%d] - %s", code, ErrList(static_cast<std::uint32_t>(code), action_.Tlumacz()).c_str());
+    return format("[W%d] - %s", code, ErrList(static_cast<std::uint32_t>(code), host_.Tlumacz()).c_str());
 }
 
 std::string TComboLink::CommandName(int code) { return std::string(zt::CommandName(code)); }
 
 bool TComboLink::ThrowIfAborted() {
-    if (action_.CzyPrzerwac())
-        throw Exception(trc("TZTComboThrowPrzExceptio", pl("Operacja przerwana przez użytkownika")));
+    if (host_.CzyPrzerwac())
+        throw Exception(host_.Tr("TZTComboThrowPrzExceptio", pl("Operacja przerwana przez użytkownika")));
     return false;
 }
 
@@ -439,7 +442,7 @@ bool TComboLink::ThrowIfAborted() {
 void TComboLink::InitCommLog() {
     const LinkConfig c = Config();
     receiptBufferMode = c.impMode;  // the operation's own setting, read with its parameters
-    line_->log.Init(c.debug, action_.KatalogRoboczy(), action_.Tlumacz());
+    line_->log.Init(c.debug, host_.KatalogRoboczy(), host_.Tlumacz());
 }
 
 void TComboLink::CommLog(std::string_view direction, std::string_view data) { line_->log.Log(direction, data); }
@@ -450,14 +453,15 @@ std::string TComboLink::CommLogPath() const { return line_->log.on() ? line_->lo
 
 void TComboLink::ConfigureRegisterModem() {
     if (Config().transport != LinkConfig::Serial)
-        throw Exception(trc("TZTComboModemKonExceptio", pl("Ustaw złącze na COMx")));
-    zt::ConfigureRegisterModem(action_, factory_, Config().port, BaudRateCode(), action_.ParametrInt("ComboModemTimeout"));
+        throw Exception(host_.Tr("TZTComboModemKonExceptio", pl("Ustaw złącze na COMx")));
+    const LinkConfig c = Config();
+    zt::ConfigureRegisterModem(host_, factory_, c.port, BaudRateCode(c.speed), c.modemTimeout);
 }
 
 void TComboLink::ModemHangUp() {
     if (Config().transport != LinkConfig::Serial)
-        throw Exception(trc("TZTComboModemDisExceptio", pl("Ustaw złącze na COMx")));
-    zt::ModemHangUp(action_, factory_, Config().port, BaudRateCode());
+        throw Exception(host_.Tr("TZTComboModemDisExceptio", pl("Ustaw złącze na COMx")));
+    zt::ModemHangUp(host_, factory_, Config().port, BaudRateCode());
 }
 
 }  // namespace zt

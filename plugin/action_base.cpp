@@ -13,6 +13,7 @@
 #include "platform/translation.h"
 #include "plugin/extended.h"
 #include "plugin/library.h"
+#include "plugin/module.h"
 #include "plugin/vat_dialog.h"
 #include "plugin/vat_slots.h"
 
@@ -63,6 +64,10 @@ TZTActionBase::TZTActionBase(TZTLibrary& library, std::int32_t session) : librar
 TZTActionBase::~TZTActionBase() = default;
 
 const TMLgExtTools* TZTActionBase::Tlumacz() const { return library_.Tlumacz(); }
+
+std::string TZTActionBase::Tekst(std::string_view module, std::string_view key, std::string_view def) const {
+    return trm(module, key, def);
+}
 
 std::string TZTActionBase::T(std::string_view key, std::string_view polishUtf8) const {
     return translate(Tlumacz(), "zttools_ZTLib", key, pl(polishUtf8));

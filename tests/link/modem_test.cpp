@@ -148,7 +148,7 @@ void answerAt(zt::FakeTransport& t, AtScript script) {
 
 TEST_F(ModemTest, SilentModemTimesOutOnTheClock) {
     factory->useFake = true;
-    TModemPort m(&action(), factory);
+    TModemPort m(action(), factory);
     m.OpenModemPort("COM2", 9600, 0, 0, 3);
     const std::uint32_t start = zt::tickCount();
     EXPECT_EQ(m.SendAt("AT", 2000), -1);
@@ -174,14 +174,14 @@ TEST_F(ModemTest, HangUpEscapesOnlyWithCarrier) {
     factory->useFake = true;
     factory->prepare = [](zt::FakeTransport& t) { answerAt(t, modem()); };
     {
-        TModemPort m(&action(), factory);
+        TModemPort m(action(), factory);
         m.OpenModemPort("COM2", 9600, 1, 0, 2);
         factory->fake->clearRecord();
         m.HangUp();
         EXPECT_EQ(factory->fake->sent(), "ATH\r");
         EXPECT_FALSE(m.connected());
     }
-    TModemPort m(&action(), factory);
+    TModemPort m(action(), factory);
     m.OpenModemPort("COM2", 9600, 1, 0, 2);
     factory->fake->setCarrier(true);
     factory->fake->clearRecord();
@@ -200,11 +200,11 @@ TEST_F(ModemTest, HangUpEscapesOnlyWithCarrier) {
 TEST_F(ModemTest, HangUpRefused) {
     factory->useFake = true;
     factory->prepare = [](zt::FakeTransport& t) { answerAt(t, modem({{"ATH", "\r\nERROR\r\n"}})); };
-    TModemPort m(&action(), factory);
+    TModemPort m(action(), factory);
     m.OpenModemPort("COM2", 9600, 1, 0, 2);
     EXPECT_EQ(raised([&] { m.HangUp(); }),
               pl("Problem z rozłączeniem połączenia telefonicznego. Spróbuj ręcznie!!!"));
-    TModemPort closed(&action(), factory);
+    TModemPort closed(action(), factory);
     EXPECT_EQ(raised([&] { closed.Dial("1", 1); }), pl("Otwórz port komunikacyjny!"));
     EXPECT_NO_THROW(closed.HangUp());
 }
