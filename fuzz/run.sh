@@ -8,13 +8,13 @@ secs="${1:-30}"
 out="$root/build/fuzz"
 cmake -S "$root" -B "$out/lib" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug -DZT_TESTS=OFF \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" >/dev/null
-cmake --build "$out/lib" -j2 --target ztlink ztplugin zttools ztplatform ztexport ztimport >/dev/null
-libs=("$out/lib/libztlink.a" "$out/lib/libztplugin.a" "$out/lib/libztexport.a" "$out/lib/libztimport.a"
-      "$out/lib/libztlink.a" "$out/lib/libzttools.a" "$out/lib/libztplatform.a")
+cmake --build "$out/lib" -j2 --target ztlink >/dev/null
+# The link and the layers below it, highest first: each only uses those after it.
+libs=("$out/lib/libztlink.a" "$out/lib/libztproto.a" "$out/lib/libzttools.a" "$out/lib/libztplatform.a")
 for target in "$root"/fuzz/*_fuzz.cpp; do
   name="$(basename "$target" .cpp)"
   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I"$root" "$target" \
-    -Wl,--start-group "${libs[@]}" -Wl,--end-group -ldl -o "$out/$name"
+    "${libs[@]}" -ldl -o "$out/$name"
   mkdir -p "$out/corpus-$name"
   echo "== $name ($secs s)"
   "$out/$name" -max_total_time="$secs" -max_len=70000 "$out/corpus-$name" 2>&1 | tail -2
