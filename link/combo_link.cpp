@@ -46,6 +46,7 @@ constexpr std::uint32_t kSerialByteWaitMs = 5050;
 constexpr std::uint32_t kMultiplexer4WaitMs = 300;
 constexpr std::uint32_t kMultiplexer8WaitMs = 500;
 constexpr std::uint8_t kMultiplexer8Select = 0xFE;
+constexpr std::uint32_t kAbortQuestionMs = 1000;
 
 std::string communicationError(const HostServices& h) {
     return h.Tr("TZTComboGetRespoExceptio_00001", pl("Błąd komunikacji z kasą"));
@@ -297,9 +298,10 @@ void TComboLink::SendFrame() {
     if (!t || !t->isOpen()) giveUp();
     try {
         t->send(frameOut);
-    } catch (const Exception&) {
+    } catch (const Exception& e) {
         // The line broke under the write (the register dropped the
         // connection): the register is lost, as when it stops answering.
+        CommLog("->", std::string("<") + e.what() + ">");
         giveUp();
     }
 }
@@ -311,6 +313,9 @@ void TComboLink::giveUp() {
 
 void TComboLink::ExchangeFrame() {
     for (int send = 0; send < kMaxSends; ++send) {
+        // Line noise waiting unread would cost the repeat as well: the
+        // register answers a repeated request again.
+        if (send > 0) dropWaitingInput();
         SendFrame();
         statusT = 0;
         statusW = 0;
@@ -340,6 +345,15 @@ void TComboLink::ExchangeFrame() {
     giveUp();
 }
 
+void TComboLink::dropWaitingInput() {
+    Transport* t = line_->active();
+    try {
+        if (t && t->isOpen() && t->available() > 0) t->purgeInput();
+    } catch (const Exception&) {
+        // A broken line shows in the send that follows.
+    }
+}
+
 void TComboLink::waitComplexAnswer() {
     const int seconds = std::min(Config().complexTimeout, kMaxComplexSeconds);
     const std::uint32_t boundMs = seconds > 0 ? static_cast<std::uint32_t>(seconds) * 1000u : 0u;
@@ -347,62 +361,108 @@ void TComboLink::waitComplexAnswer() {
     int counter = 0;
     for (;;) {
         const std::uint32_t before = tickCount();
-        const bool got = ReceiveFrame();
-        if (!got) {
-            // A line that gives up early (a closed connection) still spends
-            // its byte wait, so the loop ends by the clock.
+        const Received got = receiveFrame();
+        if (got != Received::Frame) {
+            // A line that gives up early without a byte (a closed connection)
+            // still spends its byte wait, so the loop ends by the clock; a byte
+            // that was not a frame is no reason to pause.
             const std::uint32_t moved = elapsedSince(before);
-            if (moved < line_->byteWaitMs) sleepMs(line_->byteWaitMs - moved);
+            if (got == Received::Nothing && moved < line_->byteWaitMs) sleepMs(line_->byteWaitMs - moved);
             if (elapsedSince(start) >= boundMs)
                 throw Exception(host_.Tr("TZTComboGetRespoExceptio",
-                                    pl("Kasa nie wyrobiła się w czasie. Zwiększ timeout wykonania sekw. ZŁOŻONEJ")));
+                                         pl("Kasa nie wyrobiła się w czasie. Zwiększ timeout wykonania sekw. ZŁOŻONEJ")));
         }
         counter += 5;
         host_.PostepPozycja(counter);
-        if (got) return;
+        if (got == Received::Frame) return;
     }
 }
 
 bool TComboLink::receiveByte(std::uint8_t& b) {
     Transport* t = line_->active();
     if (!t || !t->isOpen()) return false;
+    bool stopping = false;  // the host's stop, not the line, raised
     try {
-        if (!clock().IsVirtual()) return t->receiveByte(b, Transport::kOwnTimeout);
-        // On a virtual clock the byte wait runs in short real probes, so a silent
-        // register costs the tests milliseconds instead of the full wait.
-        const std::uint32_t wait = line_->tcp ? kTcpByteWaitMs : kSerialByteWaitMs;
-        return pollUntil(wait, 100, [&](std::uint32_t slice) { return t->isOpen() && t->receiveByte(b, slice); });
-    } catch (const Exception&) {
+        if (t->available() > 0) return t->receiveByte(b, Transport::kOwnTimeout);
+        const std::uint32_t wait = line_->byteWaitMs;
+        std::uint32_t asked = tickCount();
+        // The host is asked whether to stop about once a second of waiting.
+        auto askAbort = [&] {
+            if (elapsedSince(asked) < kAbortQuestionMs) return;
+            asked = tickCount();
+            stopping = true;
+            ThrowIfAborted();
+            stopping = false;
+        };
+        if (clock().IsVirtual()) {
+            // On a virtual clock the byte wait runs in short real probes, so a
+            // silent register costs the tests milliseconds instead of the full wait.
+            return pollUntil(wait, 100, [&](std::uint32_t slice) {
+                if (t->isOpen() && t->receiveByte(b, slice)) return true;
+                askAbort();
+                return false;
+            });
+        }
+        const std::uint32_t start = tickCount();
+        for (;;) {
+            const std::uint32_t elapsed = elapsedSince(start);
+            if (elapsed >= wait) return false;
+            const std::uint32_t slice = std::min(wait - elapsed, kAbortQuestionMs);
+            const std::uint32_t before = tickCount();
+            if (t->receiveByte(b, slice)) return true;
+            if (elapsedSince(before) < slice / 2) return false;  // the line gave up at once: the peer has gone
+            askAbort();
+        }
+    } catch (const Exception& e) {
+        if (stopping) throw;
         // The line itself failed (a connection reset by the register).
+        CommLog("<-", std::string("<") + e.what() + ">");
         giveUp();
     }
 }
 
-bool TComboLink::ReceiveFrame() {
+std::uint32_t TComboLink::frameBoundMs() const {
+    // The byte wait and the time the largest wire frame takes at the line's
+    // speed (TCP/IP counted as the fastest serial line): a register that
+    // trickles bytes cannot hold the operation longer.
+    const std::uint64_t baud = line_->tcp ? 115200u : static_cast<std::uint64_t>(BaudRateCode(Config().speed));
+    const std::uint64_t wireBytes = 2 * static_cast<std::uint64_t>(kFrameMaxSize) + 2;
+    return line_->byteWaitMs + static_cast<std::uint32_t>(wireBytes * 10 * 1000 / baud);
+}
+
+bool TComboLink::ReceiveFrame() { return receiveFrame() == Received::Frame; }
+
+TComboLink::Received TComboLink::receiveFrame() {
     frameIn.clear();
-    bool escape = false;
-    while (frameIn.size() < kFrameMaxSize) {
+    FrameReceiver reader;
+    const std::uint32_t start = tickCount();
+    const std::uint32_t boundMs = frameBoundMs();
+    std::size_t before = 0;  // bytes read before the frame began
+    bool any = false;
+    for (;;) {
         std::uint8_t b = 0;
         if (!receiveByte(b)) {
             if (line_->tcp) CommLog("<-", host_.Tr("TZTComboReceivePLog", pl("<kasa nie odpowiada>")));
-            return false;
+            return any ? Received::NoFrame : Received::Nothing;
         }
-        if (b == kDle && !escape) {
-            escape = true;
-            continue;
-        }
-        frameIn.push_back(static_cast<char>(b));
-        if (frameIn.size() == 1 && b != kStx) {
-            CommLog("<-", format(pl("<nieprawidłowy drugi bajt: 0x%02X").c_str(), b));
-            return false;
-        }
-        if (frameIn.size() > 4 && b == kEtx && escape) {
+        any = true;
+        const FrameReceiver::Event e = reader.feed(b);
+        if (e == FrameReceiver::Event::Frame) {
+            frameIn = reader.takeFrame();
             CommLog("<-", frameIn);
-            return true;
+            return Received::Frame;
         }
-        escape = false;
+        if (e == FrameReceiver::Event::Overflow) return Received::NoFrame;  // longer than any frame can be
+        // The frame begins with DLE STX: any other first two bytes end the attempt.
+        if (!reader.inFrame() && (e == FrameReceiver::Event::BadStart || ++before >= 2)) {
+            CommLog("<-", format(pl("<nieprawidłowy drugi bajt: 0x%02X").c_str(), b));
+            return Received::NoFrame;
+        }
+        if (elapsedSince(start) > boundMs) {
+            CommLog("<-", format(pl("<ramka nie nadeszła w całości w ciągu %u ms>").c_str(), boundMs));
+            return Received::NoFrame;
+        }
     }
-    return false;  // longer than any frame can be
 }
 
 int TComboLink::CheckAnswer() {

@@ -95,8 +95,14 @@ public:
 
 private:
     struct Line;  // the open line and the card-server lock
+    // How a receive ended: a frame; nothing at all came; bytes came but no frame.
+    enum class Received { Frame, Nothing, NoFrame };
 
+    Received receiveFrame();
     bool receiveByte(std::uint8_t& b);
+    // Bound of one whole answer frame.
+    std::uint32_t frameBoundMs() const;
+    void dropWaitingInput();
     void waitComplexAnswer();
     [[noreturn]] void giveUp();
 

@@ -71,6 +71,18 @@ TEST_F(ModemTest, DialsWhenTheLinkOpensAndHangsUpWhenItCloses) {
     EXPECT_EQ(openDescriptors(), fds);
 }
 
+TEST_F(ModemTest, DialWaitOfAnyLengthStillWaitsForTheAnswer) {
+    PtyPeer peer([](const std::string& req, int) { return statusGetFrame(req, 24); },
+                 modem({{"ATDT", "\r\nCONNECT 9600\r\n"}}));
+    factory->carrierOnPty = true;
+    host.params["ComboModemPhone"] = "0221234567";
+    host.params["ComboModemTimeout"] = "2147483647";
+    auto& l = link(serialConfig(peer.path()));
+    EXPECT_NO_THROW(l.OpenLink());
+    EXPECT_EQ(l.deviceName, "NEO XL EJ 2.01");
+    l.CloseLink();
+}
+
 TEST_F(ModemTest, DialFailuresCloseTheLink) {
     const struct {
         std::string answer;
