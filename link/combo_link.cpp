@@ -10,6 +10,8 @@
 #include "link/identification.h"
 #include "link/link_factory.h"
 #include "link/modem.h"
+#include "link/transport_modem.h"
+#include "link/transport_multiplexer.h"
 #include "link/poll_wait.h"
 #include "platform/clock.h"
 #include "platform/cp1250.h"
@@ -23,12 +25,11 @@ struct TComboLink::Line {
 
     TCardServerLock skp;
     TCommLog log;
-    std::unique_ptr<Transport> direct;  // serial line or TCP/IP connection
-    std::unique_ptr<TModemPort> modem;  // serial line through a modem
-    bool tcp = false;                   // what the open line is
-    std::uint32_t byteWaitMs = 0;       // how long one byte is waited for on it
+    std::unique_ptr<Transport> transport;  // serial (direct, multiplexer, modem) or TCP/IP
+    bool tcp = false;                      // what the open line is
+    std::uint32_t byteWaitMs = 0;          // how long one byte is waited for on it
 
-    Transport* active() const { return modem ? modem->line() : direct.get(); }
+    Transport* active() const { return transport.get(); }
     bool open() const {
         const Transport* t = active();
         return t && t->isOpen();
@@ -43,9 +44,6 @@ constexpr std::uint32_t kSerialTimeouts[5] = {50, 50, 5000, 50, 5000};
 constexpr std::uint32_t kTcpByteWaitMs = 30000;
 // What a serial byte read waits at most: the read constant plus one byte.
 constexpr std::uint32_t kSerialByteWaitMs = 5050;
-constexpr std::uint32_t kMultiplexer4WaitMs = 300;
-constexpr std::uint32_t kMultiplexer8WaitMs = 500;
-constexpr std::uint8_t kMultiplexer8Select = 0xFE;
 constexpr std::uint32_t kAbortQuestionMs = 1000;
 
 std::string communicationError(const HostServices& h) {
@@ -72,12 +70,11 @@ TComboLink::TComboLink(HostServices& host, std::function<LinkConfig()> config, s
 
 TComboLink::~TComboLink() {
     try {
-        if (IsOpen() || line_->direct || line_->modem || line_->skp.locked()) CloseLink();
+        if (IsOpen() || line_->transport || line_->skp.locked()) CloseLink();
     } catch (...) {
         // Destruction must not raise; the line is released below in any case.
     }
-    line_->modem.reset();
-    line_->direct.reset();
+    line_->transport.reset();
 }
 
 LinkConfig TComboLink::Config() const { return config_ ? config_() : LinkConfig{}; }
@@ -140,14 +137,11 @@ void TComboLink::CloseLinkAfterFailure() noexcept {
 
 void TComboLink::CloseLink() {
     const int transport = Config().transport;
-    const bool anything = line_->direct || line_->modem || line_->skp.locked();
+    const bool anything = line_->transport || line_->skp.locked();
     if (transport != LinkConfig::Serial && transport != LinkConfig::Tcp && !anything) return;
     std::exception_ptr failure;
     try {
-        if (line_->tcp)
-            CloseTcp();
-        else
-            CloseSerial();
+        closeLine();
     } catch (...) {
         failure = std::current_exception();
     }
@@ -166,9 +160,8 @@ void TComboLink::OpenSerial() {
         line_->tcp = false;
         line_->byteWaitMs = kSerialTimeouts[1] + kSerialTimeouts[2];
         if (!c.modemPhone.empty()) {
-            line_->modem = std::make_unique<TModemPort>(host_, factory_);
-            line_->modem->OpenModemPort(c.port, BaudRateCode(c.speed), 0, 0, 3);
-            line_->modem->Dial(c.modemPhone, c.modemTimeout);
+            line_->transport =
+                std::make_unique<ModemTransport>(host_, factory_, c.port, BaudRateCode(c.speed), c.modemPhone, c.modemTimeout);
         } else {
             // A host translation that changed the conversion would have the
             // port name read as something else: the default template then.
@@ -185,30 +178,11 @@ void TComboLink::OpenSerial() {
             s.stopBits = 0;
             s.byteSize = 3;
             for (int i = 0; i < 5; ++i) s.timeouts[i] = kSerialTimeouts[i];
-            line_->direct = factory_->Serial(s);
-            Transport& t = *line_->direct;
-            t.open();
-
-            const int ch = c.multiplexerChannel;
-            if (ch >= 1 && ch <= 4) {
-                t.setRTS(ch == 1 || ch == 2);
-                t.setDTR(ch == 2 || ch == 4);
-                sleepMs(kMultiplexer4WaitMs);
-            } else if (ch >= 5 && ch <= 12) {
-                t.setRTS(false);
-                t.setDTR(false);
-                sleepMs(kMultiplexer8WaitMs);
-                t.setRTS(true);
-                t.setDTR(true);
-                sleepMs(kMultiplexer8WaitMs);
-                const std::uint8_t select = kMultiplexer8Select;
-                const auto channel = static_cast<std::uint8_t>(ch - 4);
-                t.send(&select, 1);
-                t.send(&channel, 1);
-                sleepMs(kMultiplexer8WaitMs);
-                t.setRTS(false);
-            }
+            line_->transport = factory_->Serial(s);
+            if (MultiplexerTransport::IsChannel(c.multiplexerChannel))
+                line_->transport = std::make_unique<MultiplexerTransport>(std::move(line_->transport), c.multiplexerChannel);
         }
+        line_->transport->open();
         host_.PostepTryb(0);
     } catch (...) {
         try {
@@ -216,32 +190,36 @@ void TComboLink::OpenSerial() {
         } catch (...) {
             // The opening failure is the one to report.
         }
-        line_->modem.reset();
-        line_->direct.reset();
+        line_->transport.reset();
         host_.PostepTryb(1);
         throw;
     }
 }
 
-void TComboLink::CloseSerial() {
-    if (!line_->direct && !line_->modem) return;
+void TComboLink::CloseSerial() { closeLine(); }
+
+void TComboLink::CloseTcp() { closeLine(); }
+
+void TComboLink::closeLine() {
+    if (!line_->transport) return;
     std::exception_ptr failure;
-    if (line_->modem && line_->modem->connected()) {
-        try {
-            line_->modem->HangUp();
-        } catch (...) {
-            failure = std::current_exception();
-        }
+    try {
+        line_->transport->disconnect();
+    } catch (...) {
+        failure = std::current_exception();
     }
     try {
-        const std::string text = host_.Tr("TZTComboCloseRS2msg", pl("Zamykanie portu komunikacyjnego ..."));
-        host_.Postep(text, 5, 100);
-        CommLog(text, "");
+        if (line_->tcp) {
+            host_.Postep(host_.Tr("TZTComboCloseTCPMsgAdd", pl("Zamykanie połączenia TCP/IP...")), 5, 100);
+        } else {
+            const std::string text = host_.Tr("TZTComboCloseRS2msg", pl("Zamykanie portu komunikacyjnego ..."));
+            host_.Postep(text, 5, 100);
+            CommLog(text, "");
+        }
     } catch (...) {
         if (!failure) failure = std::current_exception();
     }
-    line_->modem.reset();
-    line_->direct.reset();
+    line_->transport.reset();
     if (failure) std::rethrow_exception(failure);
     host_.PostepTryb(0);
 }
@@ -261,26 +239,14 @@ void TComboLink::OpenTcp() {
         s.byteTimeoutMs = kTcpByteWaitMs;
         line_->tcp = true;
         line_->byteWaitMs = s.byteTimeoutMs;
-        line_->direct = factory_->Tcp(s);
-        line_->direct->open();
+        line_->transport = factory_->Tcp(s);
+        line_->transport->open();
         host_.PostepTryb(0);
     } catch (...) {
-        line_->direct.reset();
+        line_->transport.reset();
         host_.PostepTryb(1);
         throw;
     }
-}
-
-void TComboLink::CloseTcp() {
-    if (!line_->direct) return;
-    try {
-        host_.Postep(host_.Tr("TZTComboCloseTCPMsgAdd", pl("Zamykanie połączenia TCP/IP...")), 5, 100);
-    } catch (...) {
-        line_->direct.reset();
-        throw;
-    }
-    line_->direct.reset();
-    host_.PostepTryb(0);
 }
 
 // ---- exchange ----

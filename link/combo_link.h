@@ -103,6 +103,9 @@ private:
     // Bound of one whole answer frame.
     std::uint32_t frameBoundMs() const;
     void dropWaitingInput();
+    // The one close path of every line: the session ends (a modem hangs up),
+    // the closing is shown and the line goes, also when the hang-up failed.
+    void closeLine();
     void waitComplexAnswer();
     [[noreturn]] void giveUp();
 

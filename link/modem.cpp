@@ -38,8 +38,12 @@ std::uint32_t waitMs(int units) { return units < 0 ? 0u : static_cast<std::uint3
 TModemPort::TModemPort(HostServices& host, std::shared_ptr<LinkFactory> factory)
     : host_(host), factory_(factory ? std::move(factory) : std::make_shared<LinkFactory>()) {}
 
-TModemPort::~TModemPort() {
+TModemPort::~TModemPort() { DropLine(); }
+
+void TModemPort::DropLine() noexcept {
     if (line_) line_->close();
+    line_.reset();
+    connected_ = false;
 }
 
 void TModemPort::progress(const std::string& text) {

@@ -30,6 +30,8 @@ public:
     // Opens the line unless it is open (values as the serial component takes them).
     void OpenModemPort(const std::string& portName, int baudRate, int parity, int stopBits, int byteSize);
     void CloseModemPort();
+    // Closes the line at once, without a dialogue; never raises.
+    void DropLine() noexcept;
     bool isOpen() const;
 
     // One AT command (CR appended) and its result; time-out in units of 10 ms,
