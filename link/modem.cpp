@@ -30,8 +30,10 @@ std::string tm(const HostServices& h, std::string_view key, std::string_view utf
 
 [[noreturn]] void raiseNoAnswer(const HostServices& h, std::string_view key) { raise(h, key, "Brak odpowiedzi modemu!"); }
 
-// A wait in units of 10 ms as milliseconds, negative as none.
-std::uint32_t waitMs(int units) { return units < 0 ? 0u : static_cast<std::uint32_t>(units) * 10u; }
+// A wait in units of 10 ms as milliseconds, negative as none, at most a day.
+std::uint32_t waitMs(int units) {
+    return units < 0 ? 0u : static_cast<std::uint32_t>(std::min<std::int64_t>(std::int64_t{units} * 10, 86400000));
+}
 
 }  // namespace
 
