@@ -1,7 +1,8 @@
 // Fuzz target for the modem's answers: any bytes a modem may send back are
 // read as one answer without reading past them.
 //
-// Build and run (not part of the CMake build): see fuzz/run.sh.
+// Run with libFuzzer by fuzz/run.sh; the fuzz.at_answer_fuzz test replays the
+// committed corpus and regression inputs without it.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>

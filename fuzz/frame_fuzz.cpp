@@ -3,11 +3,8 @@
 // TComboDataSet::ParseFromPacket, and every parsed field through its reader.
 // The first input byte also feeds the logical-frame parser directly, CRC or not.
 //
-// Build and run (not part of the CMake build; fuzz/run.sh does it for every target):
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I. \
-//       fuzz/frame_fuzz.cpp link/framing.cpp link/combo_data.cpp \
-//       platform/cp1250.cpp platform/exception.cpp platform/translation.cpp -o frame_fuzz
-//   ./frame_fuzz -max_len=70000 fuzz-corpus/
+// Run with libFuzzer by fuzz/run.sh; the fuzz.frame_fuzz test replays the
+// committed corpus and regression inputs without it.
 #include <cstddef>
 #include <cstdint>
 #include <string>

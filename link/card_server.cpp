@@ -4,30 +4,27 @@
 #include "platform/cp1250.h"
 #include "platform/tcp.h"
 #include "platform/text.h"
-#include "plugin/action_base.h"
-#include "plugin/module.h"
 
 namespace zt {
 
-void TCardServerLock::LockSKP() {
-    action_.Postep(trc("TZTComboLockSKPMsgAdd", "Zdalne zablokowanie serwera Posnet (SKP)"), 5, 100);
+void TCardServerLock::LockSKP(const CardServerSettings& s) {
+    host_.Postep(host_.Tr("TZTComboLockSKPMsgAdd", "Zdalne zablokowanie serwera Posnet (SKP)"), 5, 100);
     locked_ = true;
-    SendToCardServer(format("DISABLE %d\r\n", action_.NumerKasy() - 1));
+    SendToCardServer(s, format("DISABLE %d\r\n", host_.NumerKasy() - 1));
 }
 
-void TCardServerLock::UnlockSKP() {
-    action_.Postep(trc("TZTComboUnlockSKMsgAdd", "Zdalne odblokowanie serwera Posnet (SKP)"), 5, 100);
+void TCardServerLock::UnlockSKP(const CardServerSettings& s) {
+    host_.Postep(host_.Tr("TZTComboUnlockSKMsgAdd", "Zdalne odblokowanie serwera Posnet (SKP)"), 5, 100);
     locked_ = false;
-    SendToCardServer(format("ENABLE %d\r\n", action_.NumerKasy() - 1));
+    SendToCardServer(s, format("ENABLE %d\r\n", host_.NumerKasy() - 1));
 }
 
-void TCardServerLock::SendToCardServer(const std::string& text) {
-    if (action_.ParametrInt("ComboSkpUse") == 0) return;
+void TCardServerLock::SendToCardServer(const CardServerSettings& s, const std::string& text) {
+    if (!s.use) return;
     bool ok = false;
     try {
-        std::string host = action_.Parametr("ComboSkpIp");
-        if (host.empty()) host = "127.0.0.1";
-        const std::string portText = action_.Parametr("ComboSkpPort");
+        const std::string host = s.host.empty() ? std::string("127.0.0.1") : s.host;
+        const std::string& portText = s.port;
         const int port = portText.empty() ? 25370 : TxTools::StrToIntDef(portText, 0);
         if (port >= 1 && port <= 65535) {
             TcpClient client;  // released on every path with the scope
@@ -47,9 +44,9 @@ void TCardServerLock::SendToCardServer(const std::string& text) {
         ok = false;
     }
     if (ok)
-        action_.PostepTryb(0);
+        host_.PostepTryb(0);
     else
-        action_.Komunikat(kWarning, trc("SendCmdTDodajKomQORDLL_Z", "Serwer Kart Posnet (sk.exe) nie odpowiada."));
+        host_.Komunikat(kWarning, host_.Tr("SendCmdTDodajKomQORDLL_Z", "Serwer Kart Posnet (sk.exe) nie odpowiada."));
 }
 
 }  // namespace zt

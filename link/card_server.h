@@ -6,9 +6,10 @@
 #include <cstdint>
 #include <string>
 
-namespace zt {
+#include "link/host_services.h"
+#include "link/link_config.h"
 
-class TZTActionBase;
+namespace zt {
 
 class TCardServerLock {
 public:
@@ -16,18 +17,18 @@ public:
     static constexpr std::uint32_t kTimeoutMs = 2000;
     static constexpr std::size_t kAnswerMax = 10;
 
-    explicit TCardServerLock(TZTActionBase& action) : action_(action) {}
+    explicit TCardServerLock(HostServices& host) : host_(host) {}
 
-    void LockSKP();
-    void UnlockSKP();
+    void LockSKP(const CardServerSettings& s);
+    void UnlockSKP(const CardServerSettings& s);
     // One exchange with the card server; reports failures to the host only.
-    void SendToCardServer(const std::string& text);
+    void SendToCardServer(const CardServerSettings& s, const std::string& text);
 
     // True between LockSKP and UnlockSKP.
     bool locked() const { return locked_; }
 
 private:
-    TZTActionBase& action_;
+    HostServices& host_;
     bool locked_ = false;
 };
 

@@ -1,5 +1,6 @@
 #include "link/combo_link.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "link/card_server.h"
@@ -9,27 +10,26 @@
 #include "link/identification.h"
 #include "link/link_factory.h"
 #include "link/modem.h"
+#include "link/transport_modem.h"
+#include "link/transport_multiplexer.h"
 #include "link/poll_wait.h"
 #include "platform/clock.h"
 #include "platform/cp1250.h"
 #include "platform/exception.h"
 #include "platform/text.h"
-#include "plugin/action_base.h"
-#include "plugin/module.h"
 
 namespace zt {
 
 struct TComboLink::Line {
-    explicit Line(TZTActionBase& a) : skp(a) {}
+    explicit Line(HostServices& h) : skp(h) {}
 
     TCardServerLock skp;
     TCommLog log;
-    std::unique_ptr<Transport> direct;  // serial line or TCP/IP connection
-    std::unique_ptr<TModemPort> modem;  // serial line through a modem
-    bool tcp = false;                   // what the open line is
-    std::uint32_t byteWaitMs = 0;       // how long one byte is waited for on it
+    std::unique_ptr<Transport> transport;  // serial (direct, multiplexer, modem) or TCP/IP
+    bool tcp = false;                      // what the open line is
+    std::uint32_t byteWaitMs = 0;          // how long one byte is waited for on it
 
-    Transport* active() const { return modem ? modem->line() : direct.get(); }
+    Transport* active() const { return transport.get(); }
     bool open() const {
         const Transport* t = active();
         return t && t->isOpen();
@@ -44,35 +44,37 @@ constexpr std::uint32_t kSerialTimeouts[5] = {50, 50, 5000, 50, 5000};
 constexpr std::uint32_t kTcpByteWaitMs = 30000;
 // What a serial byte read waits at most: the read constant plus one byte.
 constexpr std::uint32_t kSerialByteWaitMs = 5050;
-constexpr std::uint32_t kMultiplexer4WaitMs = 300;
-constexpr std::uint32_t kMultiplexer8WaitMs = 500;
-constexpr std::uint8_t kMultiplexer8Select = 0xFE;
+constexpr std::uint32_t kAbortQuestionMs = 1000;
 
-std::string communicationError() { return trc("TZTComboGetRespoExceptio_00001", pl("Błąd komunikacji z kasą")); }
+std::string communicationError(const HostServices& h) {
+    return h.Tr("TZTComboGetRespoExceptio_00001", pl("Błąd komunikacji z kasą"));
+}
+
+// A wait for a report beyond this is taken as this: the bound stays a number of milliseconds.
+constexpr int kMaxComplexSeconds = 2000000;
 
 }  // namespace
 
 // ---- construction ----
 
-TComboLink::TComboLink(TZTActionBase& action, LinkConfig config, std::shared_ptr<LinkFactory> factory)
-    : TComboLink(action, std::function<LinkConfig()>([config] { return config; }), std::move(factory)) {}
+TComboLink::TComboLink(HostServices& host, LinkConfig config, std::shared_ptr<LinkFactory> factory)
+    : TComboLink(host, std::function<LinkConfig()>([config] { return config; }), std::move(factory)) {}
 
-TComboLink::TComboLink(TZTActionBase& action, std::function<LinkConfig()> config, std::shared_ptr<LinkFactory> factory)
-    : action_(action),
+TComboLink::TComboLink(HostServices& host, std::function<LinkConfig()> config, std::shared_ptr<LinkFactory> factory)
+    : host_(host),
       config_(std::move(config)),
       factory_(factory ? std::move(factory) : std::make_shared<LinkFactory>()),
-      line_(std::make_unique<Line>(action)) {
+      line_(std::make_unique<Line>(host)) {
     receiptBufferMode = Config().impMode;
 }
 
 TComboLink::~TComboLink() {
     try {
-        if (IsOpen() || line_->direct || line_->modem || line_->skp.locked()) CloseLink();
+        if (IsOpen() || line_->transport || line_->skp.locked()) CloseLink();
     } catch (...) {
         // Destruction must not raise; the line is released below in any case.
     }
-    line_->modem.reset();
-    line_->direct.reset();
+    line_->transport.reset();
 }
 
 LinkConfig TComboLink::Config() const { return config_ ? config_() : LinkConfig{}; }
@@ -86,15 +88,15 @@ int TComboLink::BaudRateCode(int comboSpeed) {
     return comboSpeed >= 0 && comboSpeed < 8 ? kRates[comboSpeed] : 9600;
 }
 
-int TComboLink::BaudRateCode() { return BaudRateCode(action_.ParametrInt("ComboSpeed")); }
+int TComboLink::BaudRateCode() { return BaudRateCode(Config().speed); }
 
 void TComboLink::OpenLink() {
     const LinkConfig c = Config();
     if (c.transport == LinkConfig::Serial) {
-        line_->skp.LockSKP();
+        line_->skp.LockSKP(c.cardServer);
         OpenSerial();
     } else if (c.transport == LinkConfig::Tcp) {
-        line_->skp.LockSKP();
+        line_->skp.LockSKP(c.cardServer);
         OpenTcp();
     } else {
         throw Exception(pl("Ustaw port komunikacyjny"));
@@ -102,14 +104,14 @@ void TComboLink::OpenLink() {
 
     try {
         SendCommand(cmdCASHREGSTATUSGET);
-        action_.PostepTryb(0);
-        const RegisterType type = IdentifyRegister(answer[0].AsB());
+        host_.PostepTryb(0);
+        const RegisterType type = IdentifyRegister(answer[0].AsB(), host_);
         if (type.known || type.family == 0) deviceFamily = type.family;
         deviceName = type.name;
-        action_.Postep(trc("ComboOpenPortmsgAnsiStri", pl("Nawiązano połączenie z kasą ")) + deviceName, 5, 100);
+        host_.Postep(host_.Tr("ComboOpenPortmsgAnsiStri", pl("Nawiązano połączenie z kasą ")) + deviceName, 5, 100);
         if (FamilyWithoutReceiptBuffer(deviceFamily) && receiptBufferMode) {
             receiptBufferMode = false;
-            action_.Postep(trc("TZTComboOpenPortMsgAdd", pl("Kasa nie posiada bufora paragonów!")), 2, 100);
+            host_.Postep(host_.Tr("TZTComboOpenPortMsgAdd", pl("Kasa nie posiada bufora paragonów!")), 2, 100);
         }
         const int mode = answer[3].AsB();
         workMode = mode == 0 ? 0 : mode == 2 ? 2 : 1;
@@ -117,14 +119,14 @@ void TComboLink::OpenLink() {
     } catch (const std::exception&) {
         // Not knowing the register is no reason to stop: later commands
         // report their own errors.
-        action_.Komunikat(kWarning, trc("OpenPortDodajKomQORDLL_Z",
+        host_.Komunikat(kWarning, host_.Tr("OpenPortDodajKomQORDLL_Z",
                                         pl("Błąd podczas odczytu typu kasy. Przyjęto domyślnie Combo")));
     }
 }
 
 void TComboLink::CloseLinkAfterFailure() noexcept {
     try {
-        action_.PostepTryb(1);
+        host_.PostepTryb(1);
     } catch (...) {
     }
     try {
@@ -135,19 +137,16 @@ void TComboLink::CloseLinkAfterFailure() noexcept {
 
 void TComboLink::CloseLink() {
     const int transport = Config().transport;
-    const bool anything = line_->direct || line_->modem || line_->skp.locked();
+    const bool anything = line_->transport || line_->skp.locked();
     if (transport != LinkConfig::Serial && transport != LinkConfig::Tcp && !anything) return;
     std::exception_ptr failure;
     try {
-        if (line_->tcp)
-            CloseTcp();
-        else
-            CloseSerial();
+        closeLine();
     } catch (...) {
         failure = std::current_exception();
     }
     try {
-        line_->skp.UnlockSKP();
+        line_->skp.UnlockSKP(Config().cardServer);
     } catch (...) {
         if (!failure) failure = std::current_exception();
     }
@@ -160,96 +159,79 @@ void TComboLink::OpenSerial() {
     try {
         line_->tcp = false;
         line_->byteWaitMs = kSerialTimeouts[1] + kSerialTimeouts[2];
-        const std::string phone = action_.Parametr("ComboModemPhone");
-        if (!phone.empty()) {
-            line_->modem = std::make_unique<TModemPort>(&action_, factory_);
-            line_->modem->OpenModemPort(c.port, BaudRateCode(), 0, 0, 3);
-            line_->modem->Dial(phone, action_.ParametrInt("ComboModemTimeout"));
+        if (!c.modemPhone.empty()) {
+            line_->transport =
+                std::make_unique<ModemTransport>(host_, factory_, c.port, BaudRateCode(c.speed), c.modemPhone, c.modemTimeout);
         } else {
             // A host translation that changed the conversion would have the
             // port name read as something else: the default template then.
             const std::string def = pl("Otwieranie portu komunikacyjnego %s ...");
             const std::string text =
-                format(formatTemplate(trc("SComboOpenRS23msgsprintf", def), def).c_str(), c.port.c_str());
-            action_.Postep(text, 5, 100);
+                format(formatTemplate(host_.Tr("SComboOpenRS23msgsprintf", def), def).c_str(), c.port.c_str());
+            host_.Postep(text, 5, 100);
             CommLog(text, "");
 
             SerialSettings s;
             s.portName = c.port;
-            s.baudRate = BaudRateCode();
+            s.baudRate = BaudRateCode(c.speed);
             s.parity = 0;
             s.stopBits = 0;
             s.byteSize = 3;
             for (int i = 0; i < 5; ++i) s.timeouts[i] = kSerialTimeouts[i];
-            line_->direct = factory_->Serial(s);
-            Transport& t = *line_->direct;
-            t.open();
-
-            const int ch = c.multiplexerChannel;
-            if (ch >= 1 && ch <= 4) {
-                t.setRTS(ch == 1 || ch == 2);
-                t.setDTR(ch == 2 || ch == 4);
-                sleepMs(kMultiplexer4WaitMs);
-            } else if (ch >= 5 && ch <= 12) {
-                t.setRTS(false);
-                t.setDTR(false);
-                sleepMs(kMultiplexer8WaitMs);
-                t.setRTS(true);
-                t.setDTR(true);
-                sleepMs(kMultiplexer8WaitMs);
-                const std::uint8_t select = kMultiplexer8Select;
-                const auto channel = static_cast<std::uint8_t>(ch - 4);
-                t.send(&select, 1);
-                t.send(&channel, 1);
-                sleepMs(kMultiplexer8WaitMs);
-                t.setRTS(false);
-            }
+            line_->transport = factory_->Serial(s);
+            if (MultiplexerTransport::IsChannel(c.multiplexerChannel))
+                line_->transport = std::make_unique<MultiplexerTransport>(std::move(line_->transport), c.multiplexerChannel);
         }
-        action_.PostepTryb(0);
+        line_->transport->open();
+        host_.PostepTryb(0);
     } catch (...) {
         try {
             CloseLink();
         } catch (...) {
             // The opening failure is the one to report.
         }
-        line_->modem.reset();
-        line_->direct.reset();
-        action_.PostepTryb(1);
+        line_->transport.reset();
+        host_.PostepTryb(1);
         throw;
     }
 }
 
-void TComboLink::CloseSerial() {
-    if (!line_->direct && !line_->modem) return;
+void TComboLink::CloseSerial() { closeLine(); }
+
+void TComboLink::CloseTcp() { closeLine(); }
+
+void TComboLink::closeLine() {
+    if (!line_->transport) return;
     std::exception_ptr failure;
-    if (line_->modem && line_->modem->connected()) {
-        try {
-            line_->modem->HangUp();
-        } catch (...) {
-            failure = std::current_exception();
-        }
+    try {
+        line_->transport->disconnect();
+    } catch (...) {
+        failure = std::current_exception();
     }
     try {
-        const std::string text = trc("TZTComboCloseRS2msg", pl("Zamykanie portu komunikacyjnego ..."));
-        action_.Postep(text, 5, 100);
-        CommLog(text, "");
+        if (line_->tcp) {
+            host_.Postep(host_.Tr("TZTComboCloseTCPMsgAdd", pl("Zamykanie połączenia TCP/IP...")), 5, 100);
+        } else {
+            const std::string text = host_.Tr("TZTComboCloseRS2msg", pl("Zamykanie portu komunikacyjnego ..."));
+            host_.Postep(text, 5, 100);
+            CommLog(text, "");
+        }
     } catch (...) {
         if (!failure) failure = std::current_exception();
     }
-    line_->modem.reset();
-    line_->direct.reset();
+    line_->transport.reset();
     if (failure) std::rethrow_exception(failure);
-    action_.PostepTryb(0);
+    host_.PostepTryb(0);
 }
 
 void TComboLink::OpenTcp() {
     if (IsOpen()) return;
-    action_.Postep(trc("TZTComboOpenTCPIMsgAdd", pl("Nawiązywanie połączenia TCP/IP...")), 5, 100);
+    const LinkConfig c = Config();
+    host_.Postep(host_.Tr("TZTComboOpenTCPIMsgAdd", pl("Nawiązywanie połączenia TCP/IP...")), 5, 100);
     try {
         TcpSettings s;
-        s.host = action_.Parametr("ComboIpAddress");
-        if (s.host.empty()) s.host = "192.168.0.12";
-        std::string portText = action_.Parametr("ComboIpPort");
+        s.host = c.ipAddress.empty() ? std::string("192.168.0.12") : c.ipAddress;
+        std::string portText = c.ipPort;
         if (portText.empty()) portText = "1000";
         const int port = TxTools::StrToIntDef(TxTools::Trim(portText), -1);
         if (port < 1 || port > 65535) throw EMException(0, s.host + ":" + portText, "invalid port");
@@ -257,26 +239,14 @@ void TComboLink::OpenTcp() {
         s.byteTimeoutMs = kTcpByteWaitMs;
         line_->tcp = true;
         line_->byteWaitMs = s.byteTimeoutMs;
-        line_->direct = factory_->Tcp(s);
-        line_->direct->open();
-        action_.PostepTryb(0);
+        line_->transport = factory_->Tcp(s);
+        line_->transport->open();
+        host_.PostepTryb(0);
     } catch (...) {
-        line_->direct.reset();
-        action_.PostepTryb(1);
+        line_->transport.reset();
+        host_.PostepTryb(1);
         throw;
     }
-}
-
-void TComboLink::CloseTcp() {
-    if (!line_->direct) return;
-    try {
-        action_.Postep(trc("TZTComboCloseTCPMsgAdd", pl("Zamykanie połączenia TCP/IP...")), 5, 100);
-    } catch (...) {
-        line_->direct.reset();
-        throw;
-    }
-    line_->direct.reset();
-    action_.PostepTryb(0);
 }
 
 // ---- exchange ----
@@ -294,20 +264,24 @@ void TComboLink::SendFrame() {
     if (!t || !t->isOpen()) giveUp();
     try {
         t->send(frameOut);
-    } catch (const Exception&) {
+    } catch (const Exception& e) {
         // The line broke under the write (the register dropped the
         // connection): the register is lost, as when it stops answering.
+        CommLog("->", std::string("<") + e.what() + ">");
         giveUp();
     }
 }
 
 void TComboLink::giveUp() {
     linkOk = false;
-    throw Exception(communicationError());
+    throw Exception(communicationError(host_));
 }
 
 void TComboLink::ExchangeFrame() {
     for (int send = 0; send < kMaxSends; ++send) {
+        // Line noise waiting unread would cost the repeat as well: the
+        // register answers a repeated request again.
+        if (send > 0) dropWaitingInput();
         SendFrame();
         statusT = 0;
         statusW = 0;
@@ -337,69 +311,124 @@ void TComboLink::ExchangeFrame() {
     giveUp();
 }
 
+void TComboLink::dropWaitingInput() {
+    Transport* t = line_->active();
+    try {
+        if (t && t->isOpen() && t->available() > 0) t->purgeInput();
+    } catch (const Exception&) {
+        // A broken line shows in the send that follows.
+    }
+}
+
 void TComboLink::waitComplexAnswer() {
-    const int seconds = action_.ParametrInt("ComboComplexOrdTimeout");
+    const int seconds = std::min(Config().complexTimeout, kMaxComplexSeconds);
     const std::uint32_t boundMs = seconds > 0 ? static_cast<std::uint32_t>(seconds) * 1000u : 0u;
     const std::uint32_t start = tickCount();
     int counter = 0;
     for (;;) {
         const std::uint32_t before = tickCount();
-        const bool got = ReceiveFrame();
-        if (!got) {
-            // A line that gives up early (a closed connection) still spends
-            // its byte wait, so the loop ends by the clock.
+        const Received got = receiveFrame();
+        if (got != Received::Frame) {
+            // A line that gives up early without a byte (a closed connection)
+            // still spends its byte wait, so the loop ends by the clock; a byte
+            // that was not a frame is no reason to pause.
             const std::uint32_t moved = elapsedSince(before);
-            if (moved < line_->byteWaitMs) sleepMs(line_->byteWaitMs - moved);
+            if (got == Received::Nothing && moved < line_->byteWaitMs) sleepMs(line_->byteWaitMs - moved);
             if (elapsedSince(start) >= boundMs)
-                throw Exception(trc("TZTComboGetRespoExceptio",
-                                    pl("Kasa nie wyrobiła się w czasie. Zwiększ timeout wykonania sekw. ZŁOŻONEJ")));
+                throw Exception(host_.Tr("TZTComboGetRespoExceptio",
+                                         pl("Kasa nie wyrobiła się w czasie. Zwiększ timeout wykonania sekw. ZŁOŻONEJ")));
         }
         counter += 5;
-        action_.PostepPozycja(counter);
-        if (got) return;
+        host_.PostepPozycja(counter);
+        if (got == Received::Frame) return;
     }
 }
 
 bool TComboLink::receiveByte(std::uint8_t& b) {
     Transport* t = line_->active();
     if (!t || !t->isOpen()) return false;
+    bool stopping = false;  // the host's stop, not the line, raised
     try {
-        if (!clock().IsVirtual()) return t->receiveByte(b, Transport::kOwnTimeout);
-        // On a virtual clock the byte wait runs in short real probes, so a silent
-        // register costs the tests milliseconds instead of the full wait.
-        const std::uint32_t wait = line_->tcp ? kTcpByteWaitMs : kSerialByteWaitMs;
-        return pollUntil(wait, 100, [&](std::uint32_t slice) { return t->isOpen() && t->receiveByte(b, slice); });
-    } catch (const Exception&) {
+        if (t->available() > 0) return t->receiveByte(b, Transport::kOwnTimeout);
+        const std::uint32_t wait = line_->byteWaitMs;
+        std::uint32_t asked = tickCount();
+        // The host is asked whether to stop about once a second of waiting.
+        auto askAbort = [&] {
+            if (elapsedSince(asked) < kAbortQuestionMs) return;
+            asked = tickCount();
+            stopping = true;
+            ThrowIfAborted();
+            stopping = false;
+        };
+        if (clock().IsVirtual()) {
+            // On a virtual clock the byte wait runs in short real probes, so a
+            // silent register costs the tests milliseconds instead of the full wait.
+            return pollUntil(wait, 100, [&](std::uint32_t slice) {
+                if (t->isOpen() && t->receiveByte(b, slice)) return true;
+                askAbort();
+                return false;
+            });
+        }
+        const std::uint32_t start = tickCount();
+        for (;;) {
+            const std::uint32_t elapsed = elapsedSince(start);
+            if (elapsed >= wait) return false;
+            const std::uint32_t slice = std::min(wait - elapsed, kAbortQuestionMs);
+            const std::uint32_t before = tickCount();
+            if (t->receiveByte(b, slice)) return true;
+            if (elapsedSince(before) < slice / 2) return false;  // the line gave up at once: the peer has gone
+            askAbort();
+        }
+    } catch (const Exception& e) {
+        if (stopping) throw;
         // The line itself failed (a connection reset by the register).
+        CommLog("<-", std::string("<") + e.what() + ">");
         giveUp();
     }
 }
 
-bool TComboLink::ReceiveFrame() {
+std::uint32_t TComboLink::frameBoundMs() const {
+    // The byte wait and the time the largest wire frame takes at the line's
+    // speed (TCP/IP counted as the fastest serial line): a register that
+    // trickles bytes cannot hold the operation longer.
+    const std::uint64_t baud = line_->tcp ? 115200u : static_cast<std::uint64_t>(BaudRateCode(Config().speed));
+    const std::uint64_t wireBytes = 2 * static_cast<std::uint64_t>(kFrameMaxSize) + 2;
+    return line_->byteWaitMs + static_cast<std::uint32_t>(wireBytes * 10 * 1000 / baud);
+}
+
+bool TComboLink::ReceiveFrame() { return receiveFrame() == Received::Frame; }
+
+TComboLink::Received TComboLink::receiveFrame() {
     frameIn.clear();
-    bool escape = false;
-    while (frameIn.size() < kFrameMaxSize) {
+    FrameReceiver reader;
+    const std::uint32_t start = tickCount();
+    const std::uint32_t boundMs = frameBoundMs();
+    std::size_t before = 0;  // bytes read before the frame began
+    bool any = false;
+    for (;;) {
         std::uint8_t b = 0;
         if (!receiveByte(b)) {
-            if (line_->tcp) CommLog("<-", trc("TZTComboReceivePLog", pl("<kasa nie odpowiada>")));
-            return false;
+            if (line_->tcp) CommLog("<-", host_.Tr("TZTComboReceivePLog", pl("<kasa nie odpowiada>")));
+            return any ? Received::NoFrame : Received::Nothing;
         }
-        if (b == kDle && !escape) {
-            escape = true;
-            continue;
-        }
-        frameIn.push_back(static_cast<char>(b));
-        if (frameIn.size() == 1 && b != kStx) {
-            CommLog("<-", format(pl("<nieprawidłowy drugi bajt: 0x%02X").c_str(), b));
-            return false;
-        }
-        if (frameIn.size() > 4 && b == kEtx && escape) {
+        any = true;
+        const FrameReceiver::Event e = reader.feed(b);
+        if (e == FrameReceiver::Event::Frame) {
+            frameIn = reader.takeFrame();
             CommLog("<-", frameIn);
-            return true;
+            return Received::Frame;
         }
-        escape = false;
+        if (e == FrameReceiver::Event::Overflow) return Received::NoFrame;  // longer than any frame can be
+        // The frame begins with DLE STX: any other first two bytes end the attempt.
+        if (!reader.inFrame() && (e == FrameReceiver::Event::BadStart || ++before >= 2)) {
+            CommLog("<-", format(pl("<nieprawidłowy drugi bajt: 0x%02X").c_str(), b));
+            return Received::NoFrame;
+        }
+        if (elapsedSince(start) > boundMs) {
+            CommLog("<-", format(pl("<ramka nie nadeszła w całości w ciągu %u ms>").c_str(), boundMs));
+            return Received::NoFrame;
+        }
     }
-    return false;  // longer than any frame can be
 }
 
 int TComboLink::CheckAnswer() {
@@ -407,7 +436,7 @@ int TComboLink::CheckAnswer() {
     if (frameSequence(frameIn) != sequenceNumber) return -1;
     if (!checkCrc(frameIn)) return -1;
     const int code = frameCommand(frameIn);
-    answer.ParseFromPacket(frameIn, action_.Tlumacz());
+    answer.ParseFromPacket(frameIn, host_.Tlumacz());
     return code;
 }
 
@@ -419,18 +448,18 @@ void TComboLink::CheckExecutionError(int code) {
 }
 
 std::string TComboLink::FormatErrorT(int code) const {
-    return format("[T%d] - %s", code, ErrList(static_cast<std::uint32_t>(code), action_.Tlumacz()).c_str());
+    return format("[T%d] - %s", code, ErrList(static_cast<std::uint32_t>(code), host_.Tlumacz()).c_str());
 }
 
 std::string TComboLink::FormatErrorW(int code) const {
-    return format("[W%d] - %s", code, ErrList(static_cast<std::uint32_t>(code), action_.Tlumacz()).c_str());
+    return format("[W%d] - %s", code, ErrList(static_cast<std::uint32_t>(code), host_.Tlumacz()).c_str());
 }
 
 std::string TComboLink::CommandName(int code) { return std::string(zt::CommandName(code)); }
 
 bool TComboLink::ThrowIfAborted() {
-    if (action_.CzyPrzerwac())
-        throw Exception(trc("TZTComboThrowPrzExceptio", pl("Operacja przerwana przez użytkownika")));
+    if (host_.CzyPrzerwac())
+        throw Exception(host_.Tr("TZTComboThrowPrzExceptio", pl("Operacja przerwana przez użytkownika")));
     return false;
 }
 
@@ -439,7 +468,7 @@ bool TComboLink::ThrowIfAborted() {
 void TComboLink::InitCommLog() {
     const LinkConfig c = Config();
     receiptBufferMode = c.impMode;  // the operation's own setting, read with its parameters
-    line_->log.Init(c.debug, action_.KatalogRoboczy(), action_.Tlumacz());
+    line_->log.Init(c.debug, host_.KatalogRoboczy(), host_.Tlumacz());
 }
 
 void TComboLink::CommLog(std::string_view direction, std::string_view data) { line_->log.Log(direction, data); }
@@ -450,14 +479,15 @@ std::string TComboLink::CommLogPath() const { return line_->log.on() ? line_->lo
 
 void TComboLink::ConfigureRegisterModem() {
     if (Config().transport != LinkConfig::Serial)
-        throw Exception(trc("TZTComboModemKonExceptio", pl("Ustaw złącze na COMx")));
-    zt::ConfigureRegisterModem(action_, factory_, Config().port, BaudRateCode(), action_.ParametrInt("ComboModemTimeout"));
+        throw Exception(host_.Tr("TZTComboModemKonExceptio", pl("Ustaw złącze na COMx")));
+    const LinkConfig c = Config();
+    zt::ConfigureRegisterModem(host_, factory_, c.port, BaudRateCode(c.speed), c.modemTimeout);
 }
 
 void TComboLink::ModemHangUp() {
     if (Config().transport != LinkConfig::Serial)
-        throw Exception(trc("TZTComboModemDisExceptio", pl("Ustaw złącze na COMx")));
-    zt::ModemHangUp(action_, factory_, Config().port, BaudRateCode());
+        throw Exception(host_.Tr("TZTComboModemDisExceptio", pl("Ustaw złącze na COMx")));
+    zt::ModemHangUp(host_, factory_, Config().port, BaudRateCode());
 }
 
 }  // namespace zt

@@ -4,8 +4,8 @@
 // card-server lock, identifying the register, the command exchange with its
 // retries, status answers and report sequences, and the communication log.
 //
-// This header names no transport type, so that the driver may include it
-// together with its configuration.
+// The running operation is reached through the host services only, and every
+// setting comes in the link configuration.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,25 +14,23 @@
 #include <vector>
 
 #include "link/framing.h"
+#include "link/host_services.h"
 #include "link/link_config.h"
 
 namespace zt {
 
-class TZTActionBase;
 class LinkFactory;
-struct ComboConfig;
 
 class TComboLink : public TComboFraming {
 public:
     // Sends of one request before the link is given up.
     static constexpr int kMaxSends = 3;
 
-    // Reads the driver's configuration at every use (it is loaded at the start
-    // of each operation). factory: where lines come from; the real ones when null.
-    TComboLink(TZTActionBase& action, const ComboConfig& config, std::shared_ptr<LinkFactory> factory = nullptr);
-    // A fixed configuration, or one read through the function at every use.
-    TComboLink(TZTActionBase& action, LinkConfig config, std::shared_ptr<LinkFactory> factory = nullptr);
-    TComboLink(TZTActionBase& action, std::function<LinkConfig()> config, std::shared_ptr<LinkFactory> factory);
+    // A fixed configuration, or one read through the function at every use (the
+    // driver loads its configuration at the start of each operation).
+    // factory: where lines come from; the real ones when null.
+    TComboLink(HostServices& host, LinkConfig config, std::shared_ptr<LinkFactory> factory = nullptr);
+    TComboLink(HostServices& host, std::function<LinkConfig()> config, std::shared_ptr<LinkFactory> factory);
     // Closes whatever is open and gives the register back to the card server; never raises.
     ~TComboLink() override;
     TComboLink(const TComboLink&) = delete;
@@ -93,16 +91,25 @@ public:
 
     // Settings as read for the current operation.
     LinkConfig Config() const;
-    TZTActionBase& Action() const { return action_; }
+    HostServices& Host() const { return host_; }
 
 private:
     struct Line;  // the open line and the card-server lock
+    // How a receive ended: a frame; nothing at all came; bytes came but no frame.
+    enum class Received { Frame, Nothing, NoFrame };
 
+    Received receiveFrame();
     bool receiveByte(std::uint8_t& b);
+    // Bound of one whole answer frame.
+    std::uint32_t frameBoundMs() const;
+    void dropWaitingInput();
+    // The one close path of every line: the session ends (a modem hangs up),
+    // the closing is shown and the line goes, also when the hang-up failed.
+    void closeLine();
     void waitComplexAnswer();
     [[noreturn]] void giveUp();
 
-    TZTActionBase& action_;
+    HostServices& host_;
     std::function<LinkConfig()> config_;
     std::shared_ptr<LinkFactory> factory_;
     std::unique_ptr<Line> line_;

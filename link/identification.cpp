@@ -2,7 +2,6 @@
 
 #include "platform/cp1250.h"
 #include "platform/text.h"
-#include "plugin/module.h"
 
 namespace zt {
 namespace {
@@ -30,8 +29,8 @@ constexpr Row kTypes[] = {
 
 }  // namespace
 
-RegisterType IdentifyRegister(int typeCode) {
-    if (typeCode == 0) return {trc("TZTComboOpenPortsTypProt", "<niezidentyfikowany>"), 0, false};
+RegisterType IdentifyRegister(int typeCode, const HostServices& host) {
+    if (typeCode == 0) return {host.Tr("TZTComboOpenPortsTypProt", "<niezidentyfikowany>"), 0, false};
     for (const Row& r : kTypes)
         if (r.code == typeCode) return {r.name, r.family, true};
     return {format("<nieznana o kodzie %d>", typeCode), -1, false};

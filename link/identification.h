@@ -3,6 +3,8 @@
 // what the driver makes of it: the name shown and the family.
 #include <string>
 
+#include "link/host_services.h"
+
 namespace zt {
 
 struct RegisterType {
@@ -14,7 +16,7 @@ struct RegisterType {
 // Code 0 gives "<niezidentyfikowany>" with family 0 and known false; a code not
 // in the table gives "<nieznana o kodzie N>", known false and family -1 (the
 // caller keeps its own).
-RegisterType IdentifyRegister(int typeCode);
+RegisterType IdentifyRegister(int typeCode, const HostServices& host);
 
 // Mobile, Mobile HS EJ and the Bingo HS models keep no receipt buffer.
 constexpr bool FamilyWithoutReceiptBuffer(int family) { return family >= 1 && family <= 4; }

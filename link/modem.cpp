@@ -1,51 +1,66 @@
 #include "link/modem.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "link/poll_wait.h"
 #include "platform/clock.h"
 #include "platform/cp1250.h"
 #include "platform/exception.h"
-#include "plugin/action_base.h"
-#include "plugin/module.h"
 
 namespace zt {
 namespace {
 
 constexpr std::string_view kModule = "zttools_ModemCtl";
 
-std::string tm(std::string_view key, std::string_view utf8) { return trm(kModule, key, pl(utf8)); }
+// A dial wait beyond a day is taken as a day: the wait stays a number of milliseconds.
+constexpr int kMaxDialSeconds = 86400;
 
-[[noreturn]] void raise(std::string_view key, std::string_view utf8) { throw Exception(tm(key, utf8)); }
-
-[[noreturn]] void raiseInit(std::string_view key, int result) {
-    throw Exception(tm(key, "Błąd inicjalizacji modemu! (") + std::to_string(result) + ")");
+std::string tm(const HostServices& h, std::string_view key, std::string_view utf8) {
+    return h.Tekst(kModule, key, pl(utf8));
 }
 
-[[noreturn]] void raiseNoAnswer(std::string_view key) { raise(key, "Brak odpowiedzi modemu!"); }
+[[noreturn]] void raise(const HostServices& h, std::string_view key, std::string_view utf8) {
+    throw Exception(tm(h, key, utf8));
+}
+
+[[noreturn]] void raiseInit(const HostServices& h, std::string_view key, int result) {
+    throw Exception(tm(h, key, "Błąd inicjalizacji modemu! (") + std::to_string(result) + ")");
+}
+
+[[noreturn]] void raiseNoAnswer(const HostServices& h, std::string_view key) { raise(h, key, "Brak odpowiedzi modemu!"); }
+
+// A wait in units of 10 ms as milliseconds, negative as none, at most a day.
+std::uint32_t waitMs(int units) {
+    return units < 0 ? 0u : static_cast<std::uint32_t>(std::min<std::int64_t>(std::int64_t{units} * 10, 86400000));
+}
 
 }  // namespace
 
-TModemPort::TModemPort(TZTActionBase* action, std::shared_ptr<LinkFactory> factory)
-    : action_(action), factory_(factory ? std::move(factory) : std::make_shared<LinkFactory>()) {}
+TModemPort::TModemPort(HostServices& host, std::shared_ptr<LinkFactory> factory)
+    : host_(host), factory_(factory ? std::move(factory) : std::make_shared<LinkFactory>()) {}
 
-TModemPort::~TModemPort() {
+TModemPort::~TModemPort() { DropLine(); }
+
+void TModemPort::DropLine() noexcept {
     if (line_) line_->close();
+    line_.reset();
+    connected_ = false;
 }
 
 void TModemPort::progress(const std::string& text) {
-    if (action_) action_->Postep(text, 5, 100);
+    host_.Postep(text, 5, 100);
 }
 
 void TModemPort::state(int mode) {
-    if (action_) action_->PostepTryb(mode);
+    host_.PostepTryb(mode);
 }
 
 bool TModemPort::isOpen() const { return line_ && line_->isOpen(); }
 
 void TModemPort::OpenModemPort(const std::string& portName, int baudRate, int parity, int stopBits, int byteSize) {
     if (isOpen()) return;
-    progress(tm("PoOpenPortMsgAddAnsiStri", "Otwieranie portu komunikacyjnego ") + portName + " ...");
+    progress(tm(host_, "PoOpenPortMsgAddAnsiStri", "Otwieranie portu komunikacyjnego ") + portName + " ...");
     SerialSettings s;
     s.portName = portName;
     s.baudRate = baudRate;
@@ -64,7 +79,7 @@ void TModemPort::OpenModemPort(const std::string& portName, int baudRate, int pa
 
 void TModemPort::CloseModemPort() {
     if (!line_) return;
-    progress(tm("PoClosePorMsgAddAnsiStri", "Zamykanie portu komunikacyjnego"));
+    progress(tm(host_, "PoClosePorMsgAddAnsiStri", "Zamykanie portu komunikacyjnego"));
     // The line goes whatever the modem lines do.
     std::unique_ptr<Transport> line = std::move(line_);
     connected_ = false;
@@ -107,7 +122,7 @@ int TModemPort::ParseAnswer(std::string_view a) {
 }
 
 int TModemPort::SendAt(const std::string& command, int timeout) {
-    if (!isOpen()) raise("TModemPoModemConExceptio", "Otwórz port komunikacyjny!");
+    if (!isOpen()) raise(host_, "TModemPoModemConExceptio", "Otwórz port komunikacyjny!");
     progress(command);
     sleepMs(300);
     line_->send(command + "\r");
@@ -115,7 +130,7 @@ int TModemPort::SendAt(const std::string& command, int timeout) {
 
     std::string answer;
     std::uint8_t b = 0;
-    const bool first = pollUntil(static_cast<std::uint32_t>(timeout) * 10, 50, [&](std::uint32_t sliceMs) {
+    const bool first = pollUntil(waitMs(timeout), 50, [&](std::uint32_t sliceMs) {
         if (!line_->receiveByte(b, sliceMs)) return false;
         answer += static_cast<char>(b);
         return true;
@@ -138,13 +153,13 @@ int TModemPort::SendAt(const std::string& command, int timeout) {
 
 bool TModemPort::WaitCarrier(int timeout, bool wanted) {
     if (!isOpen()) return false;
-    return pollUntil(static_cast<std::uint32_t>(timeout < 0 ? 0 : timeout) * 10, 50,
+    return pollUntil(waitMs(timeout), 50,
                      [&](std::uint32_t) { return line_->carrierDetect() == wanted; });
 }
 
 void TModemPort::Dial(const std::string& number, int seconds) {
-    if (!isOpen()) raise("TModemPoModemConExceptio", "Otwórz port komunikacyjny!");
-    progress(tm("PoModemConksactionMsgAdd", "Nawiązywanie połączenia modemowego ..."));
+    if (!isOpen()) raise(host_, "TModemPoModemConExceptio", "Otwórz port komunikacyjny!");
+    progress(tm(host_, "PoModemConksactionMsgAdd", "Nawiązywanie połączenia modemowego ..."));
     sleepMs(3000);
     static const struct {
         const char* command;
@@ -158,34 +173,34 @@ void TModemPort::Dial(const std::string& number, int seconds) {
     };
     for (const auto& step : kInit) {
         const int r = SendAt(step.command, 2000);
-        if (r == NoAnswer) raiseNoAnswer(step.noAnswerKey);
-        if (r != Ok) raiseInit(step.initKey, r);
+        if (r == NoAnswer) raiseNoAnswer(host_, step.noAnswerKey);
+        if (r != Ok) raiseInit(host_, step.initKey, r);
         state(0);
     }
-    const int r = SendAt("ATDT" + number, (seconds < 0 ? 0 : seconds) * 100);
+    const int r = SendAt("ATDT" + number, std::clamp(seconds, 0, kMaxDialSeconds) * 100);
     switch (r) {
         case Connect:
             state(0);
-            if (!WaitCarrier(2000, true)) raise("TModemPoModemConExceptio_00009", "Błąd ! Brak nośnej!");
+            if (!WaitCarrier(2000, true)) raise(host_, "TModemPoModemConExceptio_00009", "Błąd ! Brak nośnej!");
             connected_ = true;
             sleepMs(3000);
             return;
         case NoCarrier:
-            raise("TModemPoModemConExceptio_00005", "Błąd ! Brak nośnej - brak modemu po drugiej stronie?");
+            raise(host_, "TModemPoModemConExceptio_00005", "Błąd ! Brak nośnej - brak modemu po drugiej stronie?");
         case NoDialtone:
-            raise("TModemPoModemConExceptio_00006", "Błąd ! Brak sygnału - czy modem podłączony do linii?");
+            raise(host_, "TModemPoModemConExceptio_00006", "Błąd ! Brak sygnału - czy modem podłączony do linii?");
         case Busy:
-            raise("TModemPoModemConExceptio_00007", "Błąd ! Druga strona zajęta.");
+            raise(host_, "TModemPoModemConExceptio_00007", "Błąd ! Druga strona zajęta.");
         case NoAnswerRemote:
-            raise("TModemPoModemConExceptio_00008", "Błąd ! Modem kasy nie odpowiada.");
+            raise(host_, "TModemPoModemConExceptio_00008", "Błąd ! Modem kasy nie odpowiada.");
         default:
-            raiseInit("ModemConExceptioAnsiStri_00004", r);
+            raiseInit(host_, "ModemConExceptioAnsiStri_00004", r);
     }
 }
 
 void TModemPort::HangUp() {
     if (!isOpen()) return;
-    progress(tm("TModemPoModemDisMsgAdd", "Zamykanie połączenia modemowego ..."));
+    progress(tm(host_, "TModemPoModemDisMsgAdd", "Zamykanie połączenia modemowego ..."));
     if (line_->carrierDetect()) {
         line_->setRTS(false);
         sleepMs(4500);
@@ -198,8 +213,8 @@ void TModemPort::HangUp() {
         state(0);
         return;
     }
-    if (r == NoAnswer) raise("TModemPoModemDisExceptio", "Brak odpowiedzi modemu!");
-    raise("TModemPoModemDisExceptio_00001", "Problem z rozłączeniem połączenia telefonicznego. Spróbuj ręcznie!!!");
+    if (r == NoAnswer) raise(host_, "TModemPoModemDisExceptio", "Brak odpowiedzi modemu!");
+    raise(host_, "TModemPoModemDisExceptio_00001", "Problem z rozłączeniem połączenia telefonicznego. Spróbuj ręcznie!!!");
 }
 
 // ---- stand-alone operations ----
@@ -211,11 +226,11 @@ namespace {
 constexpr int kStandaloneParity = 1, kStandaloneStopBits = 0, kStandaloneByteSize = 2;
 
 // -1 raises; another refusal only adds a progress line and the sequence goes on.
-void step(TModemPort& m, TZTActionBase& a, const std::string& command, const char* noAnswerKey, const char* lineKey) {
+void step(TModemPort& m, HostServices& a, const std::string& command, const char* noAnswerKey, const char* lineKey) {
     const int r = m.SendAt(command, 2000);
-    if (r == TModemPort::NoAnswer) raiseNoAnswer(noAnswerKey);
+    if (r == TModemPort::NoAnswer) raiseNoAnswer(a, noAnswerKey);
     if (r != TModemPort::Ok)
-        a.Postep(tm(lineKey, "Błąd inicjalizacji modemu! (") + std::to_string(r) + ")", 5, 100);
+        a.Postep(tm(a, lineKey, "Błąd inicjalizacji modemu! (") + std::to_string(r) + ")", 5, 100);
     else
         a.PostepTryb(0);
 }
@@ -234,15 +249,15 @@ bool speedNumbers(int baud, int& first, int& second) {
 
 }  // namespace
 
-void ConfigureRegisterModem(TZTActionBase& a, std::shared_ptr<LinkFactory> factory, const std::string& portName,
+void ConfigureRegisterModem(HostServices& a, std::shared_ptr<LinkFactory> factory, const std::string& portName,
                             int baudRate, int answerTimeout) {
-    TModemPort m(&a, std::move(factory));  // the line goes with it on every path
+    TModemPort m(a, std::move(factory));  // the line goes with it on every path
     m.OpenModemPort(portName, baudRate, kStandaloneParity, kStandaloneStopBits, kStandaloneByteSize);
 
     int r = m.SendAt("AT&F", 8000);
     if (r != TModemPort::Ok) r = m.SendAt("AT&F", 8000);
-    if (r == TModemPort::NoAnswer) raiseNoAnswer("TModemPoModemSetExceptio");
-    if (r != TModemPort::Ok) raiseInit("ModemSetExceptioAnsiStri", r);
+    if (r == TModemPort::NoAnswer) raiseNoAnswer(a, "TModemPoModemSetExceptio");
+    if (r != TModemPort::Ok) raiseInit(a, "ModemSetExceptioAnsiStri", r);
     a.PostepTryb(0);
 
     step(m, a, "AT&S1", "TModemPoModemSetExceptio_00001", "PoModemSetMsgAddAnsiStri");
@@ -253,8 +268,8 @@ void ConfigureRegisterModem(TZTActionBase& a, std::shared_ptr<LinkFactory> facto
     r = m.SendAt("AT&H1", 2000);
     if (r != TModemPort::Ok) {
         a.PostepTryb(1);
-        a.Postep(tm("PoModemSetMsgAddAnsiStri_00004", "Błąd nr ") + std::to_string(r), 5, 100);
-        a.Postep(tm("TModemPoModemSetMsgAdd", "To może, lecz nie musi uniemożliwić korzystanie z modemu jako kasowego."),
+        a.Postep(tm(a, "PoModemSetMsgAddAnsiStri_00004", "Błąd nr ") + std::to_string(r), 5, 100);
+        a.Postep(tm(a, "TModemPoModemSetMsgAdd", "To może, lecz nie musi uniemożliwić korzystanie z modemu jako kasowego."),
                  5, 100);
     } else {
         a.PostepTryb(0);
@@ -263,14 +278,14 @@ void ConfigureRegisterModem(TZTActionBase& a, std::shared_ptr<LinkFactory> facto
     step(m, a, "ATY0", "TModemPoModemSetExceptio_00005", "PoModemSetMsgAddAnsiStri_00005");
 
     int first = 0, second = 0;
-    if (!speedNumbers(baudRate, first, second)) raise("TModemPoModemSetExceptio_00006", "Zmień prędkość komunikacji!");
+    if (!speedNumbers(baudRate, first, second)) raise(a, "TModemPoModemSetExceptio_00006", "Zmień prędkość komunikacji!");
     r = m.SendAt("AT&N" + std::to_string(first), 2000);
-    if (r == TModemPort::NoAnswer) raiseNoAnswer("TModemPoModemSetExceptio_00007");
+    if (r == TModemPort::NoAnswer) raiseNoAnswer(a, "TModemPoModemSetExceptio_00007");
     if (r != TModemPort::Ok) {
         r = m.SendAt("ATS37=" + std::to_string(second), 2000);
-        if (r == TModemPort::NoAnswer) raiseNoAnswer("TModemPoModemSetExceptio_00008");
+        if (r == TModemPort::NoAnswer) raiseNoAnswer(a, "TModemPoModemSetExceptio_00008");
         if (r != TModemPort::Ok)
-            a.Postep(tm("TModemPoModemSetMsgAdd_00001", "Nie udaje się wymusić odpowiedniej prędkości"), 5, 100);
+            a.Postep(tm(a, "TModemPoModemSetMsgAdd_00001", "Nie udaje się wymusić odpowiedniej prędkości"), 5, 100);
         else
             a.PostepTryb(0);
     } else {
@@ -287,8 +302,8 @@ void ConfigureRegisterModem(TZTActionBase& a, std::shared_ptr<LinkFactory> facto
     m.CloseModemPort();
 }
 
-void ModemHangUp(TZTActionBase& a, std::shared_ptr<LinkFactory> factory, const std::string& portName, int baudRate) {
-    TModemPort m(&a, std::move(factory));
+void ModemHangUp(HostServices& a, std::shared_ptr<LinkFactory> factory, const std::string& portName, int baudRate) {
+    TModemPort m(a, std::move(factory));
     m.OpenModemPort(portName, baudRate, kStandaloneParity, kStandaloneStopBits, kStandaloneByteSize);
     m.HangUp();
     m.CloseModemPort();

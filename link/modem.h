@@ -6,11 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "link/host_services.h"
 #include "link/link_factory.h"
 
 namespace zt {
-
-class TZTActionBase;
 
 class TModemPort {
 public:
@@ -22,8 +21,8 @@ public:
     static constexpr int kSettlePeriods = 50;     // answer still growing: periods of 500 ms at most
     static constexpr std::size_t kAnswerMax = 300;
 
-    // action receives progress lines and states (may be null); factory makes the line.
-    TModemPort(TZTActionBase* action, std::shared_ptr<LinkFactory> factory);
+    // host receives progress lines and states and words the failures; factory makes the line.
+    TModemPort(HostServices& host, std::shared_ptr<LinkFactory> factory);
     ~TModemPort();  // closes the line without a dialogue; never raises
     TModemPort(const TModemPort&) = delete;
     TModemPort& operator=(const TModemPort&) = delete;
@@ -31,6 +30,8 @@ public:
     // Opens the line unless it is open (values as the serial component takes them).
     void OpenModemPort(const std::string& portName, int baudRate, int parity, int stopBits, int byteSize);
     void CloseModemPort();
+    // Closes the line at once, without a dialogue; never raises.
+    void DropLine() noexcept;
     bool isOpen() const;
 
     // One AT command (CR appended) and its result; time-out in units of 10 ms,
@@ -38,7 +39,7 @@ public:
     int SendAt(const std::string& command, int timeout);
     // Waits up to timeout (units of 10 ms) for carrier detect to be in the wanted state.
     bool WaitCarrier(int timeout, bool wanted);
-    // Initialises the modem and dials; time-out of the dial in seconds.
+    // Initialises the modem and dials; time-out of the dial in seconds (at most a day).
     void Dial(const std::string& number, int seconds);
     void HangUp();
     bool connected() const { return connected_; }
@@ -53,16 +54,16 @@ private:
     void progress(const std::string& text);
     void state(int mode);
 
-    TZTActionBase* action_;
+    HostServices& host_;
     std::shared_ptr<LinkFactory> factory_;
     std::unique_ptr<Transport> line_;
     bool connected_ = false;
 };
 
 // Prepares the modem on the port to answer calls as the register's modem.
-void ConfigureRegisterModem(TZTActionBase& action, std::shared_ptr<LinkFactory> factory, const std::string& portName,
+void ConfigureRegisterModem(HostServices& host, std::shared_ptr<LinkFactory> factory, const std::string& portName,
                             int baudRate, int answerTimeout);
 // Hangs the modem on the port up.
-void ModemHangUp(TZTActionBase& action, std::shared_ptr<LinkFactory> factory, const std::string& portName, int baudRate);
+void ModemHangUp(HostServices& host, std::shared_ptr<LinkFactory> factory, const std::string& portName, int baudRate);
 
 }  // namespace zt

@@ -2,8 +2,9 @@
 // The byte pipe between the command exchange and one register. The exchange
 // builds and parses frames; a transport only moves bytes and, where the line
 // has them, drives the modem lines (multiplexer channel selection, modem
-// control). Backends: serial line (transport_serial.h), TCP/IP
-// (transport_tcp.h) and a recording fake for tests (transport_fake.h).
+// control). Backends: serial line (transport_serial.h), a multiplexer channel
+// over it (transport_multiplexer.h), a modem over it (transport_modem.h),
+// TCP/IP (transport_tcp.h) and a recording fake for tests (transport_fake.h).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -30,6 +31,10 @@ public:
     // transport does nothing. Raises EMException (the system's words) on
     // failure and leaves nothing open.
     virtual void open() = 0;
+
+    // Ends the session on the line before it closes (a modem hangs up); may
+    // raise. Nothing for lines without a session.
+    virtual void disconnect() {}
 
     // Closes the line; safe when closed or never opened; never raises.
     virtual void close() noexcept = 0;

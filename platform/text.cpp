@@ -227,4 +227,25 @@ std::string format(const char* fmt, ...) {
     return out;
 }
 
+namespace {
+// The conversions of a printf template in order, "%%" included.
+std::string conversions(std::string_view t) {
+    std::string out;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if (t[i] != '%') continue;
+        std::size_t j = i + 1;
+        while (j < t.size() && std::string_view("-+ #0123456789.*lhLqjzt").find(t[j]) != std::string_view::npos) ++j;
+        out.append(t.substr(i, j < t.size() ? j - i + 1 : j - i));
+        out += '|';
+        i = j;
+    }
+    return out;
+}
+}  // namespace
+
+std::string formatTemplate(const std::string& translated, std::string_view def) {
+    return conversions(translated) == conversions(def) ? translated : std::string(def);
+}
+
+
 }  // namespace zt

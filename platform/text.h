@@ -58,4 +58,9 @@ std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 std::string format(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
 #endif
 
+// A translated printf template, or the default when the translation's
+// conversions differ from the default's (a host text must not decide what
+// the arguments are read as).
+std::string formatTemplate(const std::string& translated, std::string_view def);
+
 }  // namespace zt

@@ -13,6 +13,7 @@
 #include "platform/translation.h"
 #include "plugin/extended.h"
 #include "plugin/library.h"
+#include "plugin/module.h"
 #include "plugin/vat_dialog.h"
 #include "plugin/vat_slots.h"
 
@@ -77,6 +78,10 @@ void TZTActionBase::SprawdzKatalogRoboczy() const {
     if (workDirCut_)
         throw Exception(T("TZTActioKatalogRoboczyDlugi", "Ścieżka katalogu roboczego \"") + workDir_ +
                         T("TZTActioKatalogRoboczyDlugi_00001", "...\" jest za długa, skróć ją aby kontynuować"));
+}
+
+std::string TZTActionBase::Tekst(std::string_view module, std::string_view key, std::string_view def) const {
+    return trm(module, key, def);
 }
 
 std::string TZTActionBase::T(std::string_view key, std::string_view polishUtf8) const {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "link/host_services.h"
 #include "plugin/qordll.h"
 
 namespace zt {
@@ -25,13 +26,10 @@ struct HQORDLLSRODOWISKO {
     std::int32_t Wynik = 0;
 };
 
-// Message kinds of the host's message list.
-enum KindKomunikatu : int { kInfo = 0, kWarning = 1, kError = 2 };
-
 // Byte between a progress line's label and its value.
 inline constexpr char kProgressSep = '\x01';
 
-class TZTActionBase {
+class TZTActionBase : public HostServices {
 public:
     TZTActionBase(TZTLibrary& library, std::int32_t session);
     virtual ~TZTActionBase();
@@ -49,12 +47,12 @@ public:
     TZTLibrary& Library() const { return library_; }
     std::int32_t Session() const { return session_; }
     std::int32_t EnvironmentId() const { return envId_; }
-    std::int32_t NumerKasy() const { return registerNo_; }
+    std::int32_t NumerKasy() const override { return registerNo_; }
     const std::string& Tekst1() const { return envText1_; }
     const std::string& Tekst2() const { return envText2_; }
     // The working directory; throws when the host's buffer could not hold it.
-    const std::string& KatalogRoboczy() const;
-    void SprawdzKatalogRoboczy() const;
+    const std::string& KatalogRoboczy() const override;
+    void SprawdzKatalogRoboczy() const override;
     int Dodatkowy() const { return extra_; }
     void UstawDodatkowy(int extra) { extra_ = extra; }
 
@@ -70,16 +68,16 @@ public:
     void ZapiszWlasnyParametrDlugi(std::string_view name, std::string_view value, int count);
 
     // --- messages and progress ---
-    void Komunikat(int kind, const std::string& text);
+    void Komunikat(int kind, const std::string& text) override;
     std::string Status(int kind, const std::string& text);
     std::string OstatniKomunikat(bool labelOnly) const;
-    void Postep(const std::string& text, int mode, int maximum = 100);
-    void PostepPozycja(int position);
-    void PostepTryb(int mode);
+    void Postep(const std::string& text, int mode, int maximum = 100) override;
+    void PostepPozycja(int position) override;
+    void PostepTryb(int mode) override;
     int TrybPostepu() const { return progressMode_; }
 
     // --- host queries and stores ---
-    bool CzyPrzerwac();
+    bool CzyPrzerwac() override;
     void ZapiszWynikEksportu();
     void ZapiszKasaSprzedaz();
     int TowarDoHosta(const std::string& name, int plu, const std::string& codes, bool overwrite, const std::string& group,
@@ -88,7 +86,9 @@ public:
     const std::vector<std::string>& ListaTekstow();
     TMacSetOfIntegers& StawkiHosta();
     TZTStawkiKolejne& Stawki();
-    const TMLgExtTools* Tlumacz() const;
+    const TMLgExtTools* Tlumacz() const override;
+    // Through the module translation reference, as every driver text.
+    std::string Tekst(std::string_view module, std::string_view key, std::string_view def) const override;
 
     // Modal VAT slot dialog; an accepted, editable dialog stores the new order.
     void PokazStawki(const std::string& firstLabel, bool editable, const std::string& specialLabel);

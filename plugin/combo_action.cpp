@@ -2,7 +2,7 @@
 
 #include "import/service_ops.h"
 #include "link/combo_link.h"
-#include "link/connection_test.h"
+#include "plugin/connection_test.h"
 #include "platform/cp1250.h"
 #include "platform/exception.h"
 #include "platform/text.h"
@@ -41,13 +41,17 @@ std::string TZTComboAction::WlasciwoscUrzadzenia(int property) {
 
 void TZTComboAction::WczytajKonfiguracje() {
     config_ = LoadComboConfig(*this);
-    link_ = std::make_unique<TComboLink>(*this, config_, factory_);
+    link_ = std::make_unique<TComboLink>(*this, linkConfig(), factory_);
     link_->InitCommLog();
 }
 
 TComboLink& TZTComboAction::Link() {
-    if (!link_) link_ = std::make_unique<TComboLink>(*this, config_, factory_);
+    if (!link_) link_ = std::make_unique<TComboLink>(*this, linkConfig(), factory_);
     return *link_;
+}
+
+std::function<LinkConfig()> TZTComboAction::linkConfig() const {
+    return [this] { return config_.link; };
 }
 
 void TZTComboAction::Operacja(HQORDLLSRODOWISKO& record, int operation, int extra) {

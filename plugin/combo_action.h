@@ -1,5 +1,6 @@
 #pragma once
 // The register driver's action: one per entry-point call.
+#include <functional>
 #include <memory>
 
 #include "plugin/combo_config.h"
@@ -30,6 +31,8 @@ public:
 
 private:
     void OperacjaOkna(int window);
+    // The link's settings as last loaded.
+    std::function<LinkConfig()> linkConfig() const;
 
     ComboConfig config_;
     std::shared_ptr<LinkFactory> factory_;

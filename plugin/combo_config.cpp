@@ -22,6 +22,32 @@ std::vector<std::pair<std::string, int>> ParseGroupMap(const std::string& text) 
     return map;
 }
 
+LinkConfig MakeLinkConfig(const ComboConfig& c) {
+    LinkConfig l;
+    switch (c.transport) {
+        case TransportKind::Serial: l.transport = LinkConfig::Serial; break;
+        case TransportKind::Tcp: l.transport = LinkConfig::Tcp; break;
+        default: l.transport = LinkConfig::File; break;
+    }
+    l.port = c.port;
+    l.multiplexerChannel = c.multiplexerChannel;
+    l.debug = c.debug;
+    l.impMode = c.impMode;
+    return l;
+}
+
+void ReadLinkParameters(TZTActionBase& a, LinkConfig& l) {
+    l.speed = a.ParametrInt("ComboSpeed");
+    l.modemPhone = a.Parametr("ComboModemPhone");
+    l.modemTimeout = a.ParametrInt("ComboModemTimeout");
+    l.complexTimeout = a.ParametrInt("ComboComplexOrdTimeout");
+    l.ipAddress = a.Parametr("ComboIpAddress");
+    l.ipPort = a.Parametr("ComboIpPort");
+    l.cardServer.use = a.ParametrInt("ComboSkpUse") != 0;
+    l.cardServer.host = a.Parametr("ComboSkpIp");
+    l.cardServer.port = a.Parametr("ComboSkpPort");
+}
+
 ComboConfig LoadComboConfig(TZTActionBase& a) {
     ComboConfig c;
     c.port = a.Parametr("ComboPort");
@@ -59,6 +85,8 @@ ComboConfig LoadComboConfig(TZTActionBase& a) {
             a.Komunikat(kWarning, format(text.c_str(), c.kwPrzedr));
         }
     }
+    c.link = MakeLinkConfig(c);
+    ReadLinkParameters(a, c.link);
     return c;
 }
 

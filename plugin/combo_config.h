@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "link/link_config.h"
+
 namespace zt {
 
 class TZTActionBase;
@@ -26,11 +28,19 @@ struct ComboConfig {
     bool groupOverwrite = false;
     std::string ediFolder;               // with a trailing separator
     std::string weighedFormat;           // the host's barcode format for the prefix, if any
+    LinkConfig link;                     // every setting of the register link
 };
 
 // Reads the configuration through the action's host services; throws when the
 // EDI folder cannot be used.
 ComboConfig LoadComboConfig(TZTActionBase& action);
+
+// The link's line as the configuration chose it (port, multiplexer, log,
+// receipt buffer); the other link settings stay as given.
+LinkConfig MakeLinkConfig(const ComboConfig& config);
+// Reads the link's other settings (speed, modem, report wait, TCP/IP address,
+// card server) from the parameters into l.
+void ReadLinkParameters(TZTActionBase& action, LinkConfig& l);
 
 // Parses the group map "name=value" lines; empty when any value is not a
 // non-negative integer.

@@ -19,9 +19,5 @@ void setModuleTranslation(const TMLgExtTools* t);
 std::string trm(std::string_view module, std::string_view key, std::string_view def);
 // The same for the driver's own module "ztcombo_cbaction".
 std::string trc(std::string_view key, std::string_view def);
-// A translated printf template, or the default when the translation's
-// conversions differ from the default's (a host text must not decide what
-// the arguments are read as).
-std::string formatTemplate(const std::string& translated, std::string_view def);
 
 }  // namespace zt

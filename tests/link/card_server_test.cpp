@@ -65,6 +65,7 @@ protected:
         host.params["ComboSkpIp"] = "127.0.0.1";
         host.params["ComboSkpPort"] = std::to_string(port);
     }
+    zt::CardServerSettings settings() { return withParameters({}).cardServer; }
 };
 
 TEST_F(CardServerTest, LinesCarryTheRegisterNumberMinusOne) {
@@ -72,9 +73,9 @@ TEST_F(CardServerTest, LinesCarryTheRegisterNumberMinusOne) {
     CardServer server;
     use(server.port());
     zt::TCardServerLock lock(action());
-    lock.LockSKP();
+    lock.LockSKP(settings());
     EXPECT_TRUE(lock.locked());
-    lock.UnlockSKP();
+    lock.UnlockSKP(settings());
     EXPECT_FALSE(lock.locked());
     EXPECT_EQ(server.received(), (std::vector<std::string>{"DISABLE 2\r\n", "ENABLE 2\r\n"}));
     EXPECT_EQ(host.list(), (std::vector<std::string>{"Zdalne zablokowanie serwera Posnet (SKP)",
@@ -87,8 +88,8 @@ TEST_F(CardServerTest, SwitchedOffShowsTheLinesOnly) {
     CardServer server;
     host.params["ComboSkpPort"] = std::to_string(server.port());
     zt::TCardServerLock lock(action());
-    lock.LockSKP();
-    lock.UnlockSKP();
+    lock.LockSKP(settings());
+    lock.UnlockSKP(settings());
     EXPECT_EQ(host.list(), (std::vector<std::string>{"Zdalne zablokowanie serwera Posnet (SKP)",
                                                      "Zdalne odblokowanie serwera Posnet (SKP)"}));
     EXPECT_TRUE(host.statusLines().empty());
@@ -104,7 +105,7 @@ TEST_F(CardServerTest, AbsentServerOnlyWarns) {
     use(port);
     const int fds = openDescriptors();
     zt::TCardServerLock lock(action());
-    EXPECT_NO_THROW(lock.LockSKP());
+    EXPECT_NO_THROW(lock.LockSKP(settings()));
     EXPECT_EQ(host.list(zt::kWarning), std::vector<std::string>{kNoServer});
     EXPECT_EQ(openDescriptors(), fds);
 }
@@ -115,7 +116,7 @@ TEST_F(CardServerTest, SilentServerCostsTheBoundOnTheClock) {
     zt::TCardServerLock lock(action());
     const std::uint32_t start = zt::tickCount();
     const auto real = std::chrono::steady_clock::now();
-    lock.LockSKP();
+    lock.LockSKP(settings());
     const std::uint32_t waited = zt::tickCount() - start;
     EXPECT_GE(waited, 2000u);
     EXPECT_LE(waited, 2100u);

@@ -220,6 +220,91 @@ std::string readFile(const std::string& path) {
     return s.str();
 }
 
+// ---- hostile registers ----
+
+TEST_F(FakeExchangeTest, TricklingAnswerIsGivenUpAfterTheWholeFrameBound) {
+    zt::LinkConfig c = tcpConfig(1);
+    c.debug = true;
+    // DLE STX, then one byte every 29 s: each byte comes within its own wait.
+    auto& l = openFake([](const std::string&, int) { return std::string(); }, c);
+    l.InitCommLog();
+    factory->fake->setResponder([](zt::FakeTransport& t, const std::string&) {
+        t.feed("\x10\x02");
+        for (std::uint32_t i = 1; i <= 200; ++i) t.feed("A", i * 29000);
+    });
+    const std::uint32_t start = zt::tickCount();
+    EXPECT_EQ(raised([&] { l.SendCommand(zt::cmdTIMEGET); }), pl("Błąd komunikacji z kasą"));
+    // Three sends, each given up within the byte wait plus the largest frame's time.
+    EXPECT_LT(zt::tickCount() - start, 3u * 90000u);
+    EXPECT_NE(readFile(l.CommLogPath()).find(pl(" <- <ramka nie nadeszła w całości w ciągu 41377 ms>\r\n")),
+              std::string::npos);
+}
+
+TEST_F(FakeExchangeTest, SilentRegisterHearsTheHostsStopWithinAboutASecond) {
+    for (auto c : {serialConfig("COM1"), tcpConfig(1)}) {
+        auto& l = openFake([](const std::string&, int) { return std::string(); }, c);
+        host.abortQueries = 0;
+        host.abortAfter = 2;
+        const std::uint32_t start = zt::tickCount();
+        EXPECT_EQ(raised([&] { l.SendCommand(zt::cmdTIMEGET); }), pl("Operacja przerwana przez użytkownika"));
+        const std::uint32_t waited = zt::tickCount() - start;
+        EXPECT_GE(waited, 3000u);
+        EXPECT_LE(waited, 3200u);
+        EXPECT_EQ(host.abortQueries, 3);
+        EXPECT_EQ(factory->fake->sends().size(), 1u);
+        host.abortAfter = -1;
+    }
+}
+
+TEST_F(FakeExchangeTest, NoiseBeforeAnAnswerCostsOneRepeat) {
+    auto& l = openFake([](const std::string& req, int n) { return n == 1 ? "ABC" + echo(req) : echo(req); });
+    l.SendCommand(zt::cmdTIMEGET);
+    EXPECT_EQ(l.answer[0].AsB(), 7);
+    ASSERT_EQ(factory->fake->sends().size(), 2u);
+    EXPECT_EQ(zt::frameFlags(zt::unstuff(factory->fake->sends()[1])), 0x10);
+}
+
+TEST_F(FakeExchangeTest, ReportWaitGoesOnAtOnceAfterABadByte) {
+    zt::LinkConfig c = tcpConfig(1);
+    auto& l = openFake([](const std::string& req, int) { return answerFrame(req, 1, {}); }, c);
+    factory->fake->setResponder([](zt::FakeTransport& t, const std::string& sent) {
+        const std::string req = zt::unstuff(sent);
+        t.feed(answerFrame(req, 1, {}));
+        t.feed("ABC" + echo(req), 400);
+    });
+    action().Postep("raport", 4, 100);
+    host.messages.clear();
+    const std::uint32_t start = zt::tickCount();
+    l.SendCommand(zt::cmdREPCOMM);
+    EXPECT_LT(zt::tickCount() - start, 1000u);
+    const std::string label = std::string("raport:") + zt::kProgressSep;
+    EXPECT_EQ(host.statusLines(), (std::vector<std::string>{label + "5", label + "10", label + "15", label + "20"}));
+}
+
+TEST_F(FakeExchangeTest, ReportWaitBeyondTheMillisecondRangeStillWaits) {
+    // 4294968 s in milliseconds does not fit 32 bits; the wait must not shrink to 0.7 s.
+    host.params["ComboComplexOrdTimeout"] = "4294968";
+    auto& l = openFake([](const std::string& req, int) { return answerFrame(req, 1, {}); });
+    factory->fake->setResponder([](zt::FakeTransport& t, const std::string& sent) {
+        const std::string req = zt::unstuff(sent);
+        t.feed(answerFrame(req, 1, {}));
+        t.feed(echo(req), 20000);
+    });
+    EXPECT_NO_THROW(l.SendCommand(zt::cmdREPCOMM));
+}
+
+TEST_F(FakeExchangeTest, BrokenLineLeavesTheSystemsReasonInTheLog) {
+    zt::LinkConfig c = serialConfig("COM1");
+    c.debug = true;
+    auto& l = openFake([](const std::string& req, int) { return echo(req); }, c);
+    l.InitCommLog();
+    factory->fake->failNextSend(pl("Urządzenie nie jest gotowe."));
+    EXPECT_EQ(raised([&] { l.SendCommand(zt::cmdTIMEGET); }), pl("Błąd komunikacji z kasą"));
+    EXPECT_FALSE(l.linkOk);
+    const std::string log = readFile(l.CommLogPath());
+    EXPECT_NE(log.find(pl(" -> <fake: Urządzenie nie jest gotowe.>\r\n")), std::string::npos) << log;
+}
+
 TEST(CommLogRender, ControlBytesAreNamed) {
     EXPECT_EQ(zt::TCommLog::Render(std::string("\x10\x02" "a\x00" "b\r\n\t\x18\x16\x10\x03", 12)),
               "<SYN><STX>a.b<CR><LF><TAB><CAN>\x16<SYN><ETX>");

@@ -31,6 +31,7 @@
 #include "platform/cp1250.h"
 #include "platform/pty.h"
 #include "platform/tcp.h"
+#include "plugin/combo_config.h"
 #include "plugin/library.h"
 #include "plugin/qordll.h"
 #include "plugin/zt_action.h"
@@ -337,10 +338,16 @@ protected:
         if (!action_) action_ = std::make_unique<TestAction>(lib, 1);
         return *action_;
     }
-    // The link over the configuration given; real lines unless factory->useFake.
+    // The link over the line given, its other settings read from the host's
+    // parameters at every use (tests change them midway); real lines unless
+    // factory->useFake.
     zt::TComboLink& link(zt::LinkConfig c) {
-        link_ = std::make_unique<zt::TComboLink>(action(), c, factory);
+        link_ = std::make_unique<zt::TComboLink>(action(), [this, c] { return withParameters(c); }, factory);
         return *link_;
+    }
+    zt::LinkConfig withParameters(zt::LinkConfig c) {
+        zt::ReadLinkParameters(action(), c);
+        return c;
     }
     static zt::LinkConfig serialConfig(const std::string& port, int channel = 0) {
         zt::LinkConfig c;

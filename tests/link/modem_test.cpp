@@ -71,6 +71,18 @@ TEST_F(ModemTest, DialsWhenTheLinkOpensAndHangsUpWhenItCloses) {
     EXPECT_EQ(openDescriptors(), fds);
 }
 
+TEST_F(ModemTest, DialWaitOfAnyLengthStillWaitsForTheAnswer) {
+    PtyPeer peer([](const std::string& req, int) { return statusGetFrame(req, 24); },
+                 modem({{"ATDT", "\r\nCONNECT 9600\r\n"}}));
+    factory->carrierOnPty = true;
+    host.params["ComboModemPhone"] = "0221234567";
+    host.params["ComboModemTimeout"] = "2147483647";
+    auto& l = link(serialConfig(peer.path()));
+    EXPECT_NO_THROW(l.OpenLink());
+    EXPECT_EQ(l.deviceName, "NEO XL EJ 2.01");
+    l.CloseLink();
+}
+
 TEST_F(ModemTest, DialFailuresCloseTheLink) {
     const struct {
         std::string answer;
@@ -148,7 +160,7 @@ void answerAt(zt::FakeTransport& t, AtScript script) {
 
 TEST_F(ModemTest, SilentModemTimesOutOnTheClock) {
     factory->useFake = true;
-    TModemPort m(&action(), factory);
+    TModemPort m(action(), factory);
     m.OpenModemPort("COM2", 9600, 0, 0, 3);
     const std::uint32_t start = zt::tickCount();
     EXPECT_EQ(m.SendAt("AT", 2000), -1);
@@ -174,14 +186,14 @@ TEST_F(ModemTest, HangUpEscapesOnlyWithCarrier) {
     factory->useFake = true;
     factory->prepare = [](zt::FakeTransport& t) { answerAt(t, modem()); };
     {
-        TModemPort m(&action(), factory);
+        TModemPort m(action(), factory);
         m.OpenModemPort("COM2", 9600, 1, 0, 2);
         factory->fake->clearRecord();
         m.HangUp();
         EXPECT_EQ(factory->fake->sent(), "ATH\r");
         EXPECT_FALSE(m.connected());
     }
-    TModemPort m(&action(), factory);
+    TModemPort m(action(), factory);
     m.OpenModemPort("COM2", 9600, 1, 0, 2);
     factory->fake->setCarrier(true);
     factory->fake->clearRecord();
@@ -200,11 +212,11 @@ TEST_F(ModemTest, HangUpEscapesOnlyWithCarrier) {
 TEST_F(ModemTest, HangUpRefused) {
     factory->useFake = true;
     factory->prepare = [](zt::FakeTransport& t) { answerAt(t, modem({{"ATH", "\r\nERROR\r\n"}})); };
-    TModemPort m(&action(), factory);
+    TModemPort m(action(), factory);
     m.OpenModemPort("COM2", 9600, 1, 0, 2);
     EXPECT_EQ(raised([&] { m.HangUp(); }),
               pl("Problem z rozłączeniem połączenia telefonicznego. Spróbuj ręcznie!!!"));
-    TModemPort closed(&action(), factory);
+    TModemPort closed(action(), factory);
     EXPECT_EQ(raised([&] { closed.Dial("1", 1); }), pl("Otwórz port komunikacyjny!"));
     EXPECT_NO_THROW(closed.HangUp());
 }

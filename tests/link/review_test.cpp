@@ -2,7 +2,7 @@
 // lines they show, in order, and what happens when opening or closing fails.
 #include "export/payment_forms.h"
 #include "import/service_ops.h"
-#include "link/connection_test.h"
+#include "plugin/connection_test.h"
 #include "link_support.h"
 #include "platform/translation.h"
 #include "plugin/combo_action.h"

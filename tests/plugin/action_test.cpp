@@ -9,6 +9,7 @@
 #include "platform/cp1250.h"
 #include "platform/exception.h"
 #include "platform/intset.h"
+#include "platform/text.h"
 #include "plugin/combo_action.h"
 #include "plugin/extended.h"
 #include "plugin/library.h"

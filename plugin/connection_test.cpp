@@ -1,4 +1,4 @@
-#include "link/connection_test.h"
+#include "plugin/connection_test.h"
 
 #include "export/payment_forms.h"
 #include "link/combo_link.h"
