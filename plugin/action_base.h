@@ -52,7 +52,7 @@ public:
     const std::string& Tekst2() const { return envText2_; }
     // The working directory; throws when the host's buffer could not hold it.
     const std::string& KatalogRoboczy() const override;
-    void SprawdzKatalogRoboczy() const override;
+    void SprawdzKatalogRoboczy() const;
     int Dodatkowy() const { return extra_; }
     void UstawDodatkowy(int extra) { extra_ = extra; }
 
