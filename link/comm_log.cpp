@@ -38,7 +38,8 @@ void TCommLog::Init(bool on, const std::string& workDir, const TMLgExtTools* tra
     if (!on) return;
     try {
         const std::string file = FileName(workDir, now());
-        if (!createDirs(nativePath(workDir + "log"))) return;
+        // A "log" planted as a link would put the frames where someone else chose.
+        if (isLink(workDir + "log") || !createDirs(nativePath(workDir + "log"))) return;
         tools_.InitDebug(file, translations);
     } catch (...) {
         tools_.debugOn = false;  // no log for this run; the operation goes on

@@ -293,6 +293,21 @@ TEST_P(SimExchangeTest, NoLogWhenSwitchedOff) {
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(dir()) / "log"));
 }
 
+TEST_P(SimExchangeTest, NoLogThroughALinkedLogFolder) {
+    const auto elsewhere = std::filesystem::path(dir()) / "elsewhere";
+    std::filesystem::create_directories(elsewhere);
+    std::filesystem::create_directory_symlink(elsewhere, std::filesystem::path(dir()) / "log");
+    auto c = config();
+    c.debug = true;
+    auto& l = link(c);
+    l.InitCommLog();
+    l.OpenLink();
+    l.SendCommand(zt::cmdTIMEGET);
+    l.CloseLink();
+    EXPECT_TRUE(l.CommLogPath().empty());
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
+}
+
 // ---- card-server lock around the link ----
 
 TEST_P(SimExchangeTest, CardServerIsToldAroundTheLink) {
