@@ -1,5 +1,6 @@
 #include "plugin/combo_action.h"
 
+#include "import/import_driver.h"
 #include "import/service_ops.h"
 #include "link/combo_link.h"
 #include "plugin/connection_test.h"
@@ -59,12 +60,14 @@ void TZTComboAction::Operacja(HQORDLLSRODOWISKO& record, int operation, int extr
     WczytajKonfiguracje();
     switch (operation) {
         case -1: TestConnection(*this); break;
+        case -3:
+        case -6: Import(*this); break;
         case -4:
             throw Exception(trc("TZTComboOperacjaImpPar",
                                 pl("Wykonaj normalny import z kasy z włączonym importem par. szczegółowych")));
         case -8: OperacjaOkna(extra); break;
         default:
-            // The export and import arrive with their own drivers; the rest the device does not do.
+            // The export arrives with its own driver; the rest the device does not do.
             ZTAction::Operacja(record, operation, extra);
     }
     record.Wynik = 0;

@@ -1,0 +1,21 @@
+#pragma once
+// The register's receipt buffer read record by record (SALERECGET) into
+// "combo.imp" as "P_" lines. A record leaves the register only when the next
+// request confirms it, so a reading broken off loses nothing there.
+#include <string>
+
+namespace zt {
+
+class TComboDataSet;
+class TZTComboAction;
+struct ImportRun;
+
+// Reads the whole buffer; the lines of the receipt being read are kept in
+// run.unfinished until its closing record.
+void ReadReceiptBuffer(TZTComboAction& action, ImportRun& run);
+
+// The "combo.imp" line of one SALERECGET answer (its CR LF included); empty
+// for a record type that has no line. deviceFamily decides the optional fields.
+std::string ReceiptRecordLine(const TComboDataSet& answer, int deviceFamily);
+
+}  // namespace zt

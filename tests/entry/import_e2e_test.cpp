@@ -1,0 +1,276 @@
+// The import from the register as the host runs it: the plug-in loaded with
+// dlopen, the register simulator on TCP/IP, "combo.imp" and "kasa.imp" read
+// back byte for byte.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "fake_host.h"
+#include "platform/cp1250.h"
+#include "sim/register_engine.h"
+#include "sim/register_simulator.h"
+#include "sim/sales.h"
+
+using ztest::FakeHost;
+using zt::pl;
+using namespace zt::sim;
+
+namespace {
+
+const int kVirtualTime = (setenv("ZTCOMBO_VIRTUAL_TIME", "1", 1), 0);
+
+std::string slurp(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// The lines between "[name]\r\n" and the next section.
+std::string section(const std::string& text, const std::string& name) {
+    const std::string head = "[" + name + "]\r\n";
+    const auto at = text.find(head);
+    if (at == std::string::npos) return "<missing>";
+    const auto from = at + head.size();
+    const auto to = text.find("\r\n[", from);
+    return text.substr(from, to == std::string::npos ? std::string::npos : to - from);
+}
+
+// The lines of a kind ("SPT;", "P_TRN;"...) in the order they stand.
+std::string linesOf(const std::string& text, const std::string& kind) {
+    std::string out;
+    std::size_t at = 0;
+    while ((at = text.find("\n" + kind, at)) != std::string::npos) {
+        const auto end = text.find('\n', at + 1);
+        out += text.substr(at + 1, end - at);
+        at = end;
+    }
+    return out;
+}
+
+class Import : public ::testing::Test {
+protected:
+    std::filesystem::path dir;
+    RegisterSimulator sim{defaultRegisterState(), SimulatorOptions{}};
+    FakeHost host;
+
+    void SetUp() override {
+        (void)kVirtualTime;
+        char tmpl[] = "/tmp/zt-imp-XXXXXX";
+        dir = mkdtemp(tmpl);
+        sim.start();
+        host.workDir = dir.string() + "/";
+        host.params["ComboEdiFolder"] = dir.string() + "/EDI";
+        host.params["ComboPort"] = "TCP/IP";
+        host.params["ComboIpAddress"] = "127.0.0.1";
+        host.params["ComboIpPort"] = std::to_string(sim.port());
+        host.params["ComboDedbug"] = "0";
+        host.params["DataImportu"] = "2024-05-06";
+        host.registerAll();
+    }
+    void TearDown() override {
+        sim.stop();
+        std::filesystem::remove_all(dir);
+    }
+    std::string file(const char* name) const { return slurp(dir / name); }
+    bool exists(const char* name) const { return std::filesystem::exists(dir / name); }
+    bool has(const std::string& line) const {
+        for (const auto& m : host.messages)
+            if (m.text == line) return true;
+        return false;
+    }
+    std::string dump() const {
+        std::string s;
+        for (const auto& m : host.messages) s += std::to_string(m.kind) + (m.status ? "S " : "  ") + zt::toUtf8(m.text) + "\n";
+        return s;
+    }
+    // What the last processing read: the archive of "combo.imp" from its last header on.
+    std::string lastComboImp() const {
+        const std::string a = file("arch.imp");
+        return a.substr(a.rfind("[IMPORT WYKONANY DNIA"));
+    }
+    void importOk() {
+        host.messages.clear();
+        EXPECT_EQ(host.run(-3), 0);
+        EXPECT_TRUE(host.lines(2).empty()) << dump();
+    }
+};
+
+TEST_F(Import, SalesCountersAndCashStateReachTheHost) {
+    importOk();
+    EXPECT_EQ(host.storeImport, 1);
+    EXPECT_FALSE(exists("combo.imp"));
+    EXPECT_FALSE(exists("kasa.tmp"));
+
+    const std::string read = lastComboImp();
+    EXPECT_EQ(linesOf(read, "SPT;"),
+              "SPT;1;1350;3000;20000;06-05-2024\r\nSPT;2;658;2000;10000;05-05-2024\r\n"
+              "SPT;3;0;0;0;00-00-0000\r\nSPT;4;0;0;0;00-00-0000\r\nSPT;10;0;0;0;00-00-0000\r\n");
+    EXPECT_EQ(linesOf(read, "SPO;"), "SPO;1;12000;3000;600;150;40000\r\nSPO;2;0;0;0;0;0\r\n");
+    EXPECT_EQ(linesOf(read, "KAS;"),
+              "KAS;1;Kowalska;45;0;20240506103000000;20240506123000000;150;50;10000;2000;2008;3;1;399;1;329\r\n");
+    EXPECT_EQ(linesOf(read, "KPL;"), pl("KPL;1;Gotówka;1508;10000\r\nKPL;2;Karta płatnicza;500;10000\r\n"
+                                        "KPL;3;Euro;1000;43125\r\n"));
+
+    const std::string kasa = file("kasa.imp");
+    EXPECT_EQ(section(kasa, "TOWAROWE"), "PLU;1;;3000;1350\r\nPLU;2;;2000;658\r\nPLU;;1;9000;450\r\n");
+    EXPECT_EQ(section(kasa, "OPERACJE"), "KASPAR;ComboLastReceipt;0\r\n");
+    EXPECT_EQ(section(kasa, "STAN_KASY"),
+              "KAS_NUMER;1\r\nKAS_NAZWISKO;Kowalska\r\nKAS_ZMSTART;20240506103000000\r\n"
+              "KAS_BIEZ;20240506123000000\r\nKAS_STANKASY;1508\r\nKAS_KARTY;500\r\nKAS_PARAGONOW;3\r\n"
+              "KAS_IL_PAR_ANULOWANYCH;1\r\nKAS_WART_PAR_ANULOWANYCH;399\r\nKAS_IL_STORNO;1\r\nKAS_WART_STORNO;329\r\n"
+              "KAS_WAL1_NAZWA;EUR\r\nKAS_WAL1_KURS;43125\r\nKAS_WAL1_STAN;1000\r\nKAS_WAL1_BILANS;4312\r\n");
+    EXPECT_NE(kasa.find("DATA_SPRZEDAZY;20240506000000000\r\n"), std::string::npos);
+    EXPECT_TRUE(has(pl(" ------ WARTOŚĆ SPRZEDAŻY:     24.58 zł. (w/g PLU) ------"))) << dump();
+    EXPECT_TRUE(has(pl("Zapis do bazy 2024-05-06 (poniedziałek):"))) << dump();
+    // The sales counters stay in the register; the receipt buffer is read to its end.
+    EXPECT_EQ(sim.journal().count(cmd::PLUSTATCLEARALL), 0u);
+    EXPECT_TRUE(sim.state().receipts.empty());
+}
+
+TEST_F(Import, NobodyLoggedInGivesAnEmptyCashLine) {
+    sim.updateState([](RegisterState& s) { s.loggedCashier = 0; });
+    importOk();
+    const std::string read = lastComboImp();
+    EXPECT_EQ(linesOf(read, "KAS;"), "KAS;0\r\n");
+    EXPECT_EQ(linesOf(read, "KPL;"), "");
+    EXPECT_EQ(section(file("kasa.imp"), "STAN_KASY"), "KAS_NUMER;0\r\n");
+    EXPECT_EQ(sim.journal().count(cmd::USERSTATREAD), 0u);
+}
+
+TEST_F(Import, FiscalDailyReportRunsOnTheRegistersOwnClock) {
+    host.params["ComboFiscalReport"] = "1";
+    importOk();
+    ASSERT_EQ(sim.journal().count(cmd::REPFSKDAILY), 1u);
+    for (const auto& e : sim.journal().entries())
+        if (e.code == cmd::REPFSKDAILY) {
+            EXPECT_EQ(e.fields, "B:6 B:5 V:2024 B:12 B:30");
+        }
+    EXPECT_TRUE(has(pl("Raport dobowy fiskalny..."))) << dump();
+    // The report's record is read with the rest of the buffer.
+    EXPECT_NE(lastComboImp().find("\r\nP_FSK;20240506000000000;41;12345;2300;500;0;150;0;0;\r\n"), std::string::npos);
+}
+
+TEST_F(Import, ZeroTotalizersSkipTheReportAndTheImportGoesOn) {
+    sim.updateState([](RegisterState& s) { s.totalizersNonZero = false; });
+    host.params["ComboFiscalReport"] = "1";
+    EXPECT_EQ(host.run(-3), 0);
+    EXPECT_EQ(sim.journal().count(cmd::REPFSKDAILY), 0u);
+    const auto warnings = host.lines(1);
+    EXPECT_NE(std::find(warnings.begin(), warnings.end(), pl("Zerowe totalizery - raport dobowy nie został wykonany")),
+              warnings.end())
+        << dump();
+    EXPECT_EQ(host.storeImport, 1);
+    EXPECT_TRUE(host.lines(2).empty()) << dump();
+}
+
+TEST_F(Import, ARegisterWithoutReceiptBufferIsNotAskedForReceipts) {
+    sim.updateState([](RegisterState& s) { s.typeCode = 5; });  // BINGO HS 3.02, family 3
+    host.params["ComboImpMode"] = "1";
+    importOk();
+    EXPECT_TRUE(has(pl("Kasa nie posiada bufora paragonów!"))) << dump();
+    EXPECT_EQ(sim.journal().count(cmd::SALERECGET), 0u);
+    EXPECT_FALSE(sim.state().receipts.empty());
+    // Out of the receipt-buffer mode the counters are the day's sales.
+    EXPECT_EQ(section(file("kasa.imp"), "TOWAROWE"), "PLU;1;;3000;1350\r\nPLU;2;;2000;658\r\nPLU;;1;9000;450\r\n");
+}
+
+TEST_F(Import, ReceiptBufferBecomesReceiptLines) {
+    importOk();
+    const std::string read = lastComboImp();
+    EXPECT_EQ(linesOf(read, "P_PLU;"),
+              pl("P_PLU;2;1;5900000000017;Chleb żytni;2000;900;0\r\nP_PLU;2;2;5900000000024;Mleko 3,2% 1 l;1000;329;1\r\n"
+                 "P_PLU;0;4;5900000000048;Piwo jasne 0,5 l;1000;399;0\r\n"
+                 "P_PLU;1;10;5900000000109;Zestaw śniadaniowy;1000;699;0\r\n"));
+    EXPECT_EQ(linesOf(read, "P_TRN;"), pl("P_TRN;1201;20240506104500000;1;Kowalska;1;1284;1284;3301\r\n"
+                                          "P_TRN;1202;20240506111500000;1;Kowalska;1;699;699;3302\r\n"));
+    EXPECT_EQ(linesOf(read, "P_RAB;"), pl("P_RAB;21;Rabat na pozycję;1;1;45;\r\n"
+                                          "P_RAB;23;Karta stałego klienta;2;2;20;99001234567891\r\n"));
+    EXPECT_EQ(linesOf(read, "P_OPA;"), "P_OPA;0;1;1;1000;50\r\nP_OPA;1;1;1;2000;100\r\n");
+    EXPECT_EQ(linesOf(read, "P_WAL;"), "P_WAL;6;3;EUR;431;100;43125\r\n");
+    EXPECT_EQ(linesOf(read, "P_ANU;"), pl("P_ANU;20240506110200000;1;Kowalska;1;2;399;399\r\n"));
+    EXPECT_EQ(linesOf(read, "P_ZAM;"), pl("P_ZAM;32;3;2800003;1500;Jabłka luz\r\nP_ZAM;33;3;2800003;2500;Jabłka luz\r\n"));
+    EXPECT_EQ(linesOf(read, "P_PLA;4"), pl("P_PLA;4;1;Gotówka;1;10000;Wpłata do kasy;1;Kowalska;1\r\n"));
+    // Every record but the last is confirmed by the request after it; the last by the empty answer's request.
+    EXPECT_EQ(sim.journal().count(cmd::SALERECGET), 20u);
+}
+
+TEST_F(Import, LeftoverComboImpIsProcessedFirst) {
+    std::ofstream(dir / "combo.imp", std::ios::binary) << "\r\nSPT;7;500;1000;0;05-05-2024\r\nKAS;0\r\n";
+    importOk();
+    EXPECT_TRUE(has(pl("Import z zaległego pliku combo.imp! Coś się nie udało przy ostatnim imporcie!"))) << dump();
+    EXPECT_EQ(host.storeImport, 2);
+    EXPECT_FALSE(exists("combo.imp"));
+    const std::string arch = file("arch.imp");
+    const auto first = arch.find("SPT;7;500;1000;0;05-05-2024\r\n");
+    EXPECT_NE(first, std::string::npos);
+    EXPECT_LT(first, arch.find("SPT;1;1350;3000;20000;06-05-2024\r\n"));
+    // The kasa.imp handed over second is the register's.
+    EXPECT_EQ(section(file("kasa.imp"), "TOWAROWE").substr(0, 18), "PLU;1;;3000;1350\r\n");
+    const std::string archived = file("arch1.imp");
+    EXPECT_NE(archived.find("PLU;7;;1000;500\r\n"), std::string::npos);
+}
+
+TEST_F(Import, ALinkLostWhileReadingKeepsComboImpForTheNextImport) {
+    Faults f;
+    f.commandFaults = {{11, CommandFault::Kind::LoseAnswers, 0}};  // the first PACKSTATREAD
+    sim.setFaults(f);
+    host.run(-3);
+    ASSERT_FALSE(host.lines(2).empty()) << dump();
+    EXPECT_EQ(host.lines(2).back(), pl("Błąd komunikacji z kasą")) << dump();
+    bool packRead = false;
+    for (const auto& e : sim.journal().entries())
+        if (e.command == 11) packRead = e.code == cmd::PACKSTATREAD;
+    EXPECT_TRUE(packRead);
+    EXPECT_EQ(host.storeImport, 0);
+    const std::string kept = file("combo.imp");
+    EXPECT_EQ(kept.substr(0, 2), "\r\n");
+    EXPECT_NE(kept.find("SPT;10;0;0;0;00-00-0000\r\n"), std::string::npos);
+    EXPECT_EQ(kept.find("SPO;"), std::string::npos);
+
+    sim.clearFaults();
+    importOk();
+    EXPECT_EQ(host.storeImport, 2);
+    EXPECT_FALSE(exists("combo.imp"));
+}
+
+TEST_F(Import, TheRegisterMustBeTheHostsOne) {
+    host.registerNo = 12;
+    host.run(-3);
+    ASSERT_FALSE(host.lines(2).empty());
+    EXPECT_EQ(host.lines(2).back(), pl("Niezgodny numer urządzenia!"));
+    EXPECT_EQ(sim.journal().count(cmd::PLUSTATREAD), 0u);
+    EXPECT_EQ(host.storeImport, 0);
+}
+
+TEST_F(Import, FileTransportProcessesComboImpOnly) {
+    host.params["ComboPort"] = "PLIK";
+    host.run(-6);
+    ASSERT_FALSE(host.lines(2).empty());
+    EXPECT_EQ(host.lines(2).back(), pl("Ustawione złącze na PLIK, a brak pliku combo.imp!"));
+
+    std::ofstream(dir / "combo.imp", std::ios::binary) << "SPT;7;500;1000;0;05-05-2024\r\n";
+    importOk();
+    EXPECT_EQ(host.storeImport, 1);
+    EXPECT_EQ(section(file("kasa.imp"), "TOWAROWE"), "PLU;7;;1000;500\r\n");
+    EXPECT_EQ(sim.journal().size(), 0u);
+}
+
+TEST_F(Import, AHostThatRefusesTheSaveKeepsComboImp) {
+    host.refuseStores = true;
+    host.run(-3);
+    ASSERT_FALSE(host.lines(2).empty());
+    EXPECT_EQ(host.lines(2).back(), pl("Błąd zapisu importu sprzedaży do bazy danych"));
+    EXPECT_TRUE(exists("combo.imp"));
+    EXPECT_TRUE(exists("kasa.tmp"));
+    const auto st = host.lines(2, true);
+    EXPECT_NE(std::find(st.begin(), st.end(), pl("Zapis do bazy 2024-05-06 (poniedziałek):") + "\x01" + pl("Błąd!")),
+              st.end())
+        << dump();
+}
+
+}  // namespace
