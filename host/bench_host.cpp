@@ -5,9 +5,11 @@
 
 #include "host/exchange.h"
 #include "host/extended.h"
+#include "host/import_file.h"
 #include "host/interrupt.h"
 #include "host/plugin_api.h"
 #include "platform/cp1250.h"
+#include "platform/whole_file.h"
 
 namespace zt {
 namespace {
@@ -207,6 +209,32 @@ std::int32_t BenchHost::store(std::int32_t host, std::int32_t session, const cha
         return 0;
     }
     console_.line(std::string("[HOST] stored ") + file + " as " + copy);
+    if (std::strcmp(file, "kasa.imp") == 0) return loadImport(workDir_ + file);
+    return 1;
+}
+
+std::int32_t BenchHost::loadImport(const std::string& path) {
+    std::string text;
+    try {
+        text = readFileWhole(path);
+    } catch (const std::exception&) {
+        console_.line("[HOST] cannot read " + path);
+        return 0;
+    }
+    for (const ImportSection& s : ImportFileSections(text)) {
+        console_.line("[HOST] kasa.imp [" + s.name + "]");
+        for (const std::string& l : s.lines) console_.line("[HOST]   " + Console::printable(l, "\t"));
+    }
+    // The host keeps the plug-in's parameters the file hands over as its own.
+    for (const auto& [name, value] : ImportFileParameters(text)) {
+        params_.set(name, value);
+        const std::string shown = toUtf8(ParamsFile::formatLine(name, value));
+        if (!options_.paramsFile.empty() && !params_.save()) {
+            console_.line("[HOST] cannot write parameter " + shown + " to " + options_.paramsFile);
+            return 0;
+        }
+        console_.line("[HOST] stored parameter " + shown);
+    }
     return 1;
 }
 

@@ -57,6 +57,9 @@ public:
 private:
     // Reports a callback that brings another host value or session than the bench gave.
     void checkCaller(const char* kind, std::int32_t host, std::int32_t session);
+    // The host loads a stored "kasa.imp": shows it section by section and keeps
+    // its [OPERACJE] parameters; 0 when a parameter cannot be kept.
+    std::int32_t loadImport(const std::string& path);
 
     const BenchOptions& options_;
     Console& console_;

@@ -90,6 +90,19 @@ has refuse.out "[HOST] refused to store parameter"
 has refuse.out "[ERR ] "
 cmp -s p.ini before.ini || fail "a refused store changed p.ini"
 
+# An import over the file transport: the bench shows each kasa.imp it is handed
+# and keeps the parameters of its [OPERACJE] section in the parameter file.
+mkdir imp
+printf '\r\nSPT;7;500;1000;0;05-05-2024\r\nKAS;0\r\n' > imp/combo.imp
+printf 'ComboPort=PLIK\nComboEdiFolder=edi\nDataImportu=2024-05-06\n' > imp.ini
+expect_rc 0 imp.out "$host" --params imp.ini --workdir "$tmp/imp" run -3
+has imp.out "[HOST] kasa.imp [TOWAROWE]"
+has imp.out "[HOST]   PLU;7;;1000;500"
+has imp.out "[HOST]   KAS_NUMER;0"
+has imp.out "[HOST] stored parameter ComboLastReceipt=0"
+has imp.ini "ComboLastReceipt=0"
+[ -e imp/combo.imp ] && fail "combo.imp stays after the import"
+
 expect_rc 2 bad.out "$host" --bogus properties
 has bad.out "unknown option '--bogus'"
 expect_rc 2 bad2.out "$host" run
