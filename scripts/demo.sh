@@ -41,3 +41,57 @@ sed -i "s#^ComboPort=.*#ComboPort=$pty#" "$work/params.txt"
 echo
 echo "== communication log"
 ls "$work/log"
+
+# ---- the import: the register sells, the bench reads it back ----
+# The simulator starts with its built-in state and sells a few receipts on
+# top of it (goods, packages, discounts, a card and a currency payment, a
+# voided line, a cancelled receipt, pay-in and pay-out, an order); the bench
+# imports them in the receipt-buffer mode.
+demo_import() {
+  local dir="$work/import" imp_pid=""
+  mkdir -p "$dir/EDI"
+  "$bin/regsim" --dump-state > "$dir/state.txt"
+  cat >> "$dir/state.txt" <<'S'
+[sales]
+clock;2024-05-06 16:00:00
+receipt;plu 1 2000;discount 50;plu 10 1000;pack 1 1000;rebate 100 99001234567891;pay 2 500;currency 3 100;pay 1 1000;at 2024-05-06 15:10
+receipt;plu 2 1000;void 4 1000;return 1 2000;plu 3 1250;at 2024-05-06 15:40
+cancel;plu 4 1000;by 2
+payin;10000;Wplata do kasy
+payout;2000;Wyplata z kasy
+order;3;1500;Jablka luz
+reorder;3;2500
+S
+  "$bin/regsim" --state "$dir/state.txt" --timeout 60 --exit-after-client > "$dir/regsim.out" 2>&1 &
+  imp_pid=$!
+  for _ in $(seq 1 100); do grep -q '^ready' "$dir/regsim.out" 2>/dev/null && break; sleep 0.1; done
+  local imp_port
+  imp_port="$(awk '$1 == "port" {print $2}' "$dir/regsim.out")"
+  [ -n "$imp_port" ] || { echo "the register simulator did not start:"; cat "$dir/regsim.out"; return 1; }
+  cat > "$dir/params.txt" <<P
+ComboPort=TCP/IP
+ComboIpAddress=127.0.0.1
+ComboIpPort=$imp_port
+ComboEdiFolder=$dir/EDI
+ComboImpMode=1
+ComboImpReceipts=1
+ComboLastReceipt=0
+DataImportu=2024-05-06
+P
+  echo
+  echo "== import from the register (operation -3): the bench shows each kasa.imp it is handed"
+  "$bin/zthost" --plugin "$bin/libztcombo.so" --params "$dir/params.txt" --workdir "$dir" --register 1 run -3 |
+    grep -av '^\[STAT\]'
+  echo
+  echo "== the parameter the host keeps: $(grep '^ComboLastReceipt' "$dir/params.txt")"
+  echo "== combo.imp as the register delivered it (archived in arch.imp)"
+  grep -av '^#' "$dir/arch.imp" | iconv -f CP1250 -t UTF-8
+  local edi
+  for edi in "$dir"/EDI/*; do
+    [ -f "$edi" ] || continue
+    echo "== EDI document $(basename "$edi") (code page 852)"
+    iconv -f CP852 -t UTF-8 "$edi"
+  done
+  kill "$imp_pid" 2>/dev/null || true
+}
+demo_import
