@@ -199,6 +199,27 @@ TEST_F(Import, ReceiptBufferBecomesReceiptLines) {
     EXPECT_EQ(sim.journal().count(cmd::SALERECGET), 20u);
 }
 
+TEST_F(Import, RegisterTextsNeverBreakTheLines) {
+    sim.updateState([](RegisterState& s) {
+        s.receipts = {receipt::position(10, 2, 1, "59\r\n01", "Chleb;\r\nrazowy", 1000, 450),
+                      receipt::transaction(17, 7, {2024, 5, 6, 9, 0, 0}, "1", "Kowal;ska\r\n", 1, 450, 450, 8)};
+        s.cashiers[0].name = "Kowal;ska\r\n";
+        s.receiptBufferAlarm = true;
+    });
+    importOk();
+    const std::string read = lastComboImp();
+    EXPECT_EQ(linesOf(read, "P_PLU;"), "P_PLU;2;1;5901;Chlebrazowy;1000;450;0\r\n");
+    EXPECT_EQ(linesOf(read, "P_TRN;"), "P_TRN;7;20240506090000000;1;Kowalska;1;450;450;8\r\n");
+    EXPECT_EQ(linesOf(read, "KAS;").substr(0, 15), "KAS;1;Kowalska;");
+    // A buffer near its end is only a warning.
+    const auto warnings = host.lines(1);
+    EXPECT_NE(std::find(warnings.begin(), warnings.end(),
+                        pl("UWAGA! Osiągnięto niebezpieczny poziom zapełnienia bufora paragonów! Zwiększ częstotliwość "
+                           "importów")),
+              warnings.end())
+        << dump();
+}
+
 TEST_F(Import, LeftoverComboImpIsProcessedFirst) {
     std::ofstream(dir / "combo.imp", std::ios::binary) << "\r\nSPT;7;500;1000;0;05-05-2024\r\nKAS;0\r\n";
     importOk();
