@@ -14,6 +14,9 @@ struct ImportRun {
     std::string dir;                      // the working directory, ending in a separator
     std::vector<std::string> unfinished;  // lines of the receipt not yet closed, each with its CR LF
     bool receiptsComplete = true;         // every record read is in "combo.imp"
+    // The last record this reading received is in "combo.imp" and the register
+    // has not let it go: the next reading starts with it again.
+    bool lastRecordRepeats = false;
     int cardPos = 0;                      // 1-based position of the card number, 0 none
     int cardLen = 0;
 

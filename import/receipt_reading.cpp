@@ -88,8 +88,18 @@ void ReadReceiptBuffer(TZTComboAction& a, ImportRun& run) {
     a.Postep(T("TZTComboReadParaMsgAdd", "- import paragonów szczegółowych..."), 4);
     bool fillWarning = false;
     int counter = 0;
+    run.lastRecordRepeats = false;
     for (bool first = true;; first = false) {
-        link.SendCommand(cmdSALERECGET, {link.EncodeB(first ? 0 : 1)});
+        try {
+            link.SendCommand(cmdSALERECGET, {link.EncodeB(first ? 0 : 1)});
+        } catch (...) {
+            // A refusal or a transmission status: the request was not run, the
+            // record in "combo.imp" comes again. Without any answer the request
+            // is taken as run: the record was confirmed.
+            if (!link.linkOk && link.statusT == 0) run.lastRecordRepeats = false;
+            throw;
+        }
+        run.lastRecordRepeats = false;  // confirmed by this request
         if (link.statusW == kNoRecords) break;
         if (link.answer[0].AsB() == 1) fillWarning = true;
         a.KrokPostepu(counter);
@@ -97,6 +107,7 @@ void ReadReceiptBuffer(TZTComboAction& a, ImportRun& run) {
         if (line.empty()) continue;
         link.CommLog("<-", line);
         run.Append(line);
+        run.lastRecordRepeats = true;
         const std::string_view kind = std::string_view(line).substr(0, 5);
         // A closed or a cancelled receipt is whole in "combo.imp".
         if (kind == "P_TRN" || kind == "P_ANU") run.unfinished.clear();
