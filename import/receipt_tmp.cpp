@@ -111,7 +111,15 @@ void ZTUnfinishedReceipt::Save(const std::string& dir, bool repeated, const TMLg
     if (fileExists(pendingPath)) {
         // A receipt.tmp of an earlier reading is still waiting: its lines go
         // into this reading's combo.imp, or stay in front of the new ones.
-        if (MergeReceiptTmp(dir, t) != MergeResult::kMerged && fileExists(pendingPath)) {
+        if (MergeReceiptTmp(dir, t) == MergeResult::kMerged) {
+            // The open receipt now starts with the merged lines: keep the
+            // whole of it, as combo.imp holds it at its end.
+            ZTUnfinishedReceipt tail;
+            const std::string combo = readFileWhole(dir + kComboName);
+            for (const std::string_view l : allLines(combo))
+                if (!l.empty() && l.back() == '\n') tail.Note(l);
+            lines = std::move(tail.lines_);
+        } else if (fileExists(pendingPath)) {
             ReceiptTmp pending = parseReceiptTmp(readFileWhole(pendingPath));
             pending.lines.insert(pending.lines.end(), lines.begin(), lines.end());
             lines = std::move(pending.lines);
@@ -119,6 +127,12 @@ void ZTUnfinishedReceipt::Save(const std::string& dir, bool repeated, const TMLg
         }
     }
     WriteReceiptTmp(dir, lines, repeated);
+}
+
+bool CarryOverReceipt(const std::string& dir, const std::vector<std::string>& leftover, bool repeated) {
+    if (leftover.empty() || fileExists(dir + kReceiptTmpName) || isLink(dir + kReceiptTmpName)) return false;
+    WriteReceiptTmp(dir, leftover, repeated);
+    return true;
 }
 
 std::string MergeProgressText() {

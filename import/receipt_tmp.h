@@ -52,6 +52,13 @@ private:
 // line end). Comment and blank lines are left out.
 void WriteReceiptTmp(const std::string& dir, const std::vector<std::string>& lines, bool repeated);
 
+// After a "combo.imp" was read into the buffers and before it is deleted:
+// the lines of the receipt it ended inside (ZTReceiptReader::LeftoverLines)
+// go into "receipt.tmp" when none is waiting, as if a failed reading had
+// saved them (a reading killed before its failure path ran). repeated as for
+// Save. True when written.
+bool CarryOverReceipt(const std::string& dir, const std::vector<std::string>& leftover, bool repeated = false);
+
 // "Analiza pliku receipt.tmp..." as the host's translation has it.
 std::string MergeProgressText();
 
