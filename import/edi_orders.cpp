@@ -39,6 +39,14 @@ std::int64_t quantityOf(const std::string& line) {
     return q[0] == '-' ? -v : v;
 }
 
+// A text of one document line: no line breaks.
+std::string oneLine(std::string_view text) {
+    std::string out;
+    for (const char c : text)
+        if (c != '\r' && c != '\n') out += c;
+    return out;
+}
+
 std::string dayText(const TdtTools& d) { return d.ToString(TdtTools::kCompact).substr(0, 8); }
 
 std::string documentName(const ZTEdiSettings& s, int n) {
@@ -65,10 +73,10 @@ std::string BuildEdiOrderText(const ZTOrderList& orders, const ZTEdiSettings& s,
     t += std::string("TypDok:") + (s.ordersAs != 0 ? "ZAM_ODB" : "ZAM") + "\r\n";
     t += "NrDok:" + std::to_string(number) + "\r\n";
     t += format("Data:%04d-%02d-%02d\r\n", y, m, d);
-    t += "Magazyn:" + FieldText(s.warehouse) + "\r\n";
+    t += "Magazyn:" + oneLine(s.warehouse) + "\r\n";
     t += "NIPWystawcy: " + std::to_string(s.registerNo) + "\r\n";
     t += "IndeksCentralny:NIE\r\n";
-    t += format("NazwaWystawcy:Kasa nr %d (%s)\r\n", s.registerNo, FieldText(s.registerText).c_str());
+    t += format("NazwaWystawcy:Kasa nr %d (%s)\r\n", s.registerNo, oneLine(s.registerText).c_str());
     t += format("IloscLinii:%d\r\n", static_cast<int>(orders.Lines().size()));
     for (const std::string& line : orders.Lines()) {
         std::string code = codeOf(line);

@@ -63,9 +63,11 @@ TEST(EdiOrders, NumberingAndTypes) {
     std::ofstream(d.file("Doc007_20240506_003.txt")) << "x";
     EXPECT_EQ(WriteEdiOrders(orders, s), "Doc007_20240506_002.txt");
     s.ordersAs = 0;
+    s.warehouse = "A\r\nB;C";
     EXPECT_EQ(WriteEdiOrders(orders, s), "Doc007_20240506_004.txt");
     const std::string text = readFileWhole(d.file("Doc007_20240506_004.txt"));
     EXPECT_NE(text.find("TypDok:ZAM\r\nNrDok:4\r\n"), std::string::npos);
+    EXPECT_NE(text.find("Magazyn:AB;C\r\n"), std::string::npos);
     s.today = TdtTools::Encode(2024, 5, 7);
     EXPECT_EQ(WriteEdiOrders(orders, s), "Doc007_20240507_001.txt");
 
