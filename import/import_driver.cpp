@@ -5,7 +5,10 @@
 #include "import/cash_state.h"
 #include "import/imp_buf_list.h"
 #include "import/import_run.h"
+#include "import/order_document.h"
+#include "import/receipt_reader.h"
 #include "import/receipt_reading.h"
+#include "import/receipt_tmp.h"
 #include "import/sales_reading.h"
 #include "import/save_to_host.h"
 #include "link/combo_link.h"
@@ -36,11 +39,23 @@ void readRegister(TZTComboAction& a, ImportRun& run) {
     ReadCashState(a, run);
 }
 
-// One processing of "combo.imp": its buffers go to the host.
+// One processing of "combo.imp": its buffers go to the host, its orders to
+// the EDI folder. Each starts with no receipt open and no order.
 void process(TZTComboAction& a, ZTImpBufList& list, const ImportRun& run) {
-    ReadComboImp(a, list, ReceiptLineSink());
+    const std::unique_ptr<ZTReceiptImpReader> reader = ReadComboImp(a, list, run);
     SaveToHost(a, list);
     list.Clear();
+    WriteOrderDocument(a, reader->Receipts().Orders());
+}
+
+// The lines of the receipt cut off by the failure wait in "receipt.tmp"; a
+// failure of that is shown, the reading's own failure is the one reported.
+void keepUnfinished(TZTComboAction& a, ImportRun& run) {
+    try {
+        run.unfinished.Save(run.dir, run.lastRecordRepeats, a.Tlumacz());
+    } catch (const std::exception& e) {
+        a.Postep(e.what(), 1);
+    }
 }
 
 }  // namespace
@@ -67,10 +82,17 @@ void Import(TZTComboAction& a) {
             readRegister(a, run);
         } catch (const std::exception& e) {
             a.Postep(e.what(), 1);
-            // The lines of the receipt being read wait for the next import.
+            keepUnfinished(a, run);
+            throw;
+        } catch (...) {
+            keepUnfinished(a, run);
             throw;
         }
-        if (fileExists(run.ComboImp())) process(a, list, run);
+        if (fileExists(run.ComboImp())) {
+            if (fileExists(run.dir + kReceiptTmpName)) a.Postep(MergeProgressText(), 2);
+            MergeReceiptTmp(run.dir, a.Tlumacz());
+            process(a, list, run);
+        }
     } catch (...) {
         list.Clear();
         link.CloseLinkAfterFailure();

@@ -1,10 +1,12 @@
 #pragma once
 // What one import keeps while it reads the register: where the register file
-// goes, the lines of the receipt being read, whether the receipt buffer was
-// read to its end, and where the card number sits in a card code.
+// goes, the lines of the receipt being read (and whether the receipt buffer
+// was read to its end), and where the card number sits in a card code.
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "import/receipt_tmp.h"
 
 namespace zt {
 
@@ -12,8 +14,7 @@ struct ImportRun {
     explicit ImportRun(std::string workDir) : dir(std::move(workDir)) {}
 
     std::string dir;                      // the working directory, ending in a separator
-    std::vector<std::string> unfinished;  // lines of the receipt not yet closed, each with its CR LF
-    bool receiptsComplete = true;         // every record read is in "combo.imp"
+    ZTUnfinishedReceipt unfinished;       // lines of the receipt not yet closed
     // The last record this reading received is in "combo.imp" and the register
     // has not let it go: the next reading starts with it again.
     bool lastRecordRepeats = false;

@@ -84,7 +84,7 @@ void ReadReceiptBuffer(TZTComboAction& a, ImportRun& run) {
     TComboLink& link = a.Link();
     link.statusT = 0;
     link.statusW = 0;
-    run.receiptsComplete = false;
+    run.unfinished.Begin();
     a.Postep(T("TZTComboReadParaMsgAdd", "- import paragonów szczegółowych..."), 4);
     bool fillWarning = false;
     int counter = 0;
@@ -108,13 +108,10 @@ void ReadReceiptBuffer(TZTComboAction& a, ImportRun& run) {
         link.CommLog("<-", line);
         run.Append(line);
         run.lastRecordRepeats = true;
-        const std::string_view kind = std::string_view(line).substr(0, 5);
-        // A closed or a cancelled receipt is whole in "combo.imp".
-        if (kind == "P_TRN" || kind == "P_ANU") run.unfinished.clear();
-        else if (kind != "P_FSK" && kind != "P_ZAM") run.unfinished.push_back(line);
+        run.unfinished.Note(line);
     }
     a.PostepTryb(0);
-    run.receiptsComplete = true;
+    run.unfinished.Complete();
     if (fillWarning)
         a.Komunikat(1, trc("ReadParaDodajKomQORDLL_Z", pl("UWAGA! Osiągnięto niebezpieczny poziom zapełnienia bufora "
                                                         "paragonów! Zwiększ częstotliwość importów")));

@@ -1,8 +1,10 @@
 #include "import/save_to_host.h"
 
-#include "import/combo_imp_reader.h"
+#include "export/weighed_code.h"
 #include "import/imp_archive.h"
 #include "import/imp_buf_list.h"
+#include "import/import_run.h"
+#include "import/receipt_reader.h"
 #include "import/sales_total.h"
 #include "link/combo_link.h"
 #include "platform/cp1250.h"
@@ -15,23 +17,39 @@ namespace zt {
 namespace {
 
 // The reading of "combo.imp" with its counting progress line.
-class ProgressReader : public ZTComboImpReader {
+class ProgressReader : public ZTReceiptImpReader {
 public:
-    ProgressReader(TZTComboAction& a, const ReceiptLineSink& sink) : a_(a), sink_(sink) {}
+    ProgressReader(TZTComboAction& a, ZTReceiptReaderSettings settings)
+        : ZTReceiptImpReader(std::move(settings)), a_(a) {}
 
 protected:
     void OnStart(const std::string& text) override { a_.Postep(text, 4); }
     void OnRecord() override { a_.KrokPostepu(counter_); }
     void OnEnd(bool ok) override { a_.PostepTryb(ok ? 0 : 1); }
-    void OnReceiptLine(std::string_view line, ZTImpBuf* buffer) override {
-        if (sink_) sink_(line, buffer);
-    }
 
 private:
     TZTComboAction& a_;
-    const ReceiptLineSink& sink_;
     int counter_ = 0;
 };
+
+ZTReceiptReaderSettings receiptSettings(TZTComboAction& a, const ImportRun& run) {
+    const ComboConfig& c = a.Config();
+    ZTReceiptReaderSettings s;
+    s.codeAsIdentifier = c.towIdParag == 1;
+    // Weighed goods and the register's code range come back in the host's
+    // form; a code the host's formats cannot turn is kept as the register sent it.
+    const std::vector<std::string>* formats = &a.ListaTekstow();
+    s.convertCode = [&c, formats](std::string_view code) {
+        try {
+            return TKodWazony(formats).KonwertujKodRaportu(code, c.kwKodPocz, c.kwKodKonc, c.weighedFormat);
+        } catch (const std::exception&) {
+            return std::string(code);
+        }
+    };
+    s.cardPosition = run.cardPos;
+    s.cardLength = run.cardLen;
+    return s;
+}
 
 // Print number of the buffer's last receipt, or the given one when it holds none;
 // whether any of its receipts carries a print number.
@@ -46,15 +64,16 @@ std::int32_t lastPrintNo(const ZTImpBuf& b, std::int32_t previous, bool& numbere
 
 }  // namespace
 
-void ReadComboImp(TZTComboAction& a, ZTImpBufList& list, const ReceiptLineSink& receiptLine) {
+std::unique_ptr<ZTReceiptImpReader> ReadComboImp(TZTComboAction& a, ZTImpBufList& list, const ImportRun& run) {
     list.Clear();
     ZTImpBufSettings s;
     s.doklejPlu = a.ParametrInt("ComboDokPlu") != 0;
     s.salesFromReceipts = a.Link().receiptBufferMode;
     s.writeReceipts = a.ParametrInt("ComboImpReceipts") != 0;
     list.SetSettings(s);
-    ProgressReader reader(a, receiptLine);
-    reader.Read(a.KatalogRoboczy() + "combo.imp", list, TdtTools(a.ParametrData("DataImportu")));
+    auto reader = std::make_unique<ProgressReader>(a, receiptSettings(a, run));
+    reader->Read(run.ComboImp(), list, TdtTools(a.ParametrData("DataImportu")));
+    return reader;
 }
 
 void SaveToHost(TZTComboAction& a, ZTImpBufList& list) {
