@@ -1,0 +1,109 @@
+#pragma once
+// The import tests' register and host: the plug-in loaded with dlopen, the
+// register simulator on TCP/IP, the files of the working directory read back.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "fake_host.h"
+#include "platform/cp1250.h"
+#include "sim/register_engine.h"
+#include "sim/register_simulator.h"
+#include "sim/sales.h"
+
+namespace ztest {
+
+using zt::pl;
+using namespace zt::sim;
+
+inline const int kVirtualTime = (setenv("ZTCOMBO_VIRTUAL_TIME", "1", 1), 0);
+
+inline std::string slurp(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// The lines between "[name]\r\n" and the next section.
+inline std::string section(const std::string& text, const std::string& name) {
+    const std::string head = "[" + name + "]\r\n";
+    const auto at = text.find(head);
+    if (at == std::string::npos) return "<missing>";
+    const auto from = at + head.size();
+    const auto to = text.find("\r\n[", from);
+    return text.substr(from, to == std::string::npos ? std::string::npos : to - from);
+}
+
+// The lines of a kind ("SPT;", "P_TRN;"...) in the order they stand.
+inline std::string linesOf(const std::string& text, const std::string& kind) {
+    std::string out;
+    std::size_t at = 0;
+    while ((at = text.find("\n" + kind, at)) != std::string::npos) {
+        const auto end = text.find('\n', at + 1);
+        out += text.substr(at + 1, end - at);
+        at = end;
+    }
+    return out;
+}
+
+class Import : public ::testing::Test {
+protected:
+    std::filesystem::path dir;
+    RegisterSimulator sim{defaultRegisterState(), SimulatorOptions{}};
+    FakeHost host;
+
+    void SetUp() override {
+        (void)kVirtualTime;
+        char tmpl[] = "/tmp/zt-imp-XXXXXX";
+        dir = mkdtemp(tmpl);
+        sim.start();
+        host.workDir = dir.string() + "/";
+        host.params["ComboEdiFolder"] = dir.string() + "/EDI";
+        host.params["ComboPort"] = "TCP/IP";
+        host.params["ComboIpAddress"] = "127.0.0.1";
+        host.params["ComboIpPort"] = std::to_string(sim.port());
+        host.params["ComboDedbug"] = "0";
+        host.params["DataImportu"] = "2024-05-06";
+        host.registerAll();
+    }
+    void TearDown() override {
+        sim.stop();
+        std::filesystem::remove_all(dir);
+    }
+    std::string file(const char* name) const { return slurp(dir / name); }
+    bool exists(const char* name) const { return std::filesystem::exists(dir / name); }
+    bool has(const std::string& line) const {
+        for (const auto& m : host.messages)
+            if (m.text == line) return true;
+        return false;
+    }
+    std::string dump() const {
+        std::string s;
+        for (const auto& m : host.messages) s += std::to_string(m.kind) + (m.status ? "S " : "  ") + zt::toUtf8(m.text) + "\n";
+        return s;
+    }
+    // What the last processing read: the archive of "combo.imp" from its last header on.
+    std::string lastComboImp() const {
+        const std::string a = file("arch.imp");
+        return a.substr(a.rfind("[IMPORT WYKONANY DNIA"));
+    }
+    void importOk() {
+        host.messages.clear();
+        EXPECT_EQ(host.run(-3), 0);
+        EXPECT_TRUE(host.lines(2).empty()) << dump();
+    }
+};
+
+// How often a text stands in another.
+inline int occurrences(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+}  // namespace ztest
