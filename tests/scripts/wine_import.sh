@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # One whole import with the real Windows DLL: zthost.exe and ztcombo.dll under
 # Wine against a register simulator that has sold receipts, and the same on
-# Linux against a simulator in the same state. The host's message list and
-# every kasa.imp it was handed must match byte for byte.
+# Linux against a simulator in the same state. The host's message list, every
+# kasa.imp it was handed and the EDI document must match byte for byte.
 set -uo pipefail
 source "$(dirname "$0")/common.bash"
 wine_ready
@@ -62,7 +62,17 @@ for f in "$tmp/linux/results"/kasa-*.imp; do
   n=$((n + 1))
   cmp -s "$f" "$tmp/win/results/$(basename "$f")" || fail "$(basename "$f") differs under Wine"
 done
-[ "$n" -ge 1 ] || fail "no kasa.imp was stored"
-cmp -s "$tmp/linux/p.ini" "$tmp/win/p.ini" || fail "the kept parameters differ"
+[ "$n" = 2 ] || fail "$n kasa.imp stored, one per sale day expected"
+docs=0
+for f in "$tmp/linux/EDI"/*.txt; do
+  [ -f "$f" ] || continue
+  docs=$((docs + 1))
+  cmp -s "$f" "$tmp/win/EDI/$(basename "$f")" || fail "EDI document $(basename "$f") differs under Wine"
+done
+[ "$docs" = 1 ] || fail "$docs EDI documents, one expected"
+# Each run has its own simulator: the port is the one line that differs.
+cmp -s <(grep -v '^ComboIpPort=' "$tmp/linux/p.ini") <(grep -v '^ComboIpPort=' "$tmp/win/p.ini") ||
+  { fail "the kept parameters differ"; diff "$tmp/linux/p.ini" "$tmp/win/p.ini"; }
+grep -q '^ComboLastReceipt=3304$' "$tmp/linux/p.ini" || { fail "ComboLastReceipt not kept"; cat "$tmp/linux/p.ini"; }
 [ $failures -eq 0 ] || exit 1
 echo "import: Wine matches Linux byte for byte ($n kasa.imp)"
