@@ -267,6 +267,8 @@ public:
     std::vector<zt::TcpSettings> tcp;
     zt::FakeTransport* fake = nullptr;       // the last fake handed out; lives as long as the factory
     std::function<void(zt::FakeTransport&)> prepare;
+    // Wraps each real serial line (e.g. to give it a modem's carrier).
+    std::function<std::unique_ptr<zt::Transport>(std::unique_ptr<zt::Transport>)> wrapSerial;
 
     std::unique_ptr<zt::Transport> Serial(const zt::SerialSettings& s) override {
         serial.push_back(s);
@@ -275,7 +277,7 @@ public:
         shortWait.timeouts[2] = waitMs;
         auto t = zt::LinkFactory::Serial(shortWait);
         if (carrierOnPty) static_cast<zt::SerialTransport&>(*t).port().setCarrierWithoutModemLines(true);
-        return t;
+        return wrapSerial ? wrapSerial(std::move(t)) : std::move(t);
     }
     std::unique_ptr<zt::Transport> Tcp(const zt::TcpSettings& s) override {
         tcp.push_back(s);
