@@ -12,9 +12,9 @@
 #include <sstream>
 
 #include "link/comm_log.h"
-#include "link_support.h"
 #include "sim/card_server_stub.h"
 #include "sim/register_simulator.h"
+#include "tests/support/link_support.h"
 
 namespace ztlink {
 namespace {

@@ -12,10 +12,10 @@
 #include <mutex>
 
 #include "link/modem.h"
-#include "link_support.h"
 #include "plugin/action_base.h"
 #include "sim/modem_emulator.h"
 #include "sim/register_simulator.h"
+#include "tests/support/link_support.h"
 
 namespace ztlink {
 namespace {

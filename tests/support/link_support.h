@@ -1,8 +1,9 @@
 #pragma once
-// What the link tests share: a host answering the action's callbacks, a test
-// action, a virtual clock, a factory that hands the link a recording fake or a
-// real line with short operating-system waits, and register peers on a
-// pseudo-terminal and on TCP/IP that answer frames (and AT commands) by script.
+// What the tests of the link and of the operations over it share: a host
+// answering the action's callbacks, a test action, a virtual clock, a factory
+// that hands the link a recording fake or a real line with short
+// operating-system waits, and register peers on a pseudo-terminal and on
+// TCP/IP that answer frames (and AT commands) by script.
 #include <gtest/gtest.h>
 
 #include <atomic>
