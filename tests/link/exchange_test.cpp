@@ -52,10 +52,11 @@ struct Seam {
     Peer peer;
     Line line;
 };
-std::string seamName(const ::testing::TestParamInfo<Seam>& info) {
-    return std::string(info.param.peer == Peer::Scripted ? "Scripted" : "Simulator") +
-           (info.param.line == Line::Pty ? "Pty" : "Tcp");
+std::string seamText(const Seam& s) {
+    return std::string(s.peer == Peer::Scripted ? "Scripted" : "Simulator") + (s.line == Line::Pty ? "Pty" : "Tcp");
 }
+std::string seamName(const ::testing::TestParamInfo<Seam>& info) { return seamText(info.param); }
+void PrintTo(const Seam& s, std::ostream* os) { *os << seamText(s); }
 
 // How a peer treats one request instead of answering it soundly.
 struct Reply {

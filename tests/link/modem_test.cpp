@@ -181,6 +181,7 @@ private:
 std::string modemName(const ::testing::TestParamInfo<Modem>& info) {
     return info.param == Modem::Scripted ? "Scripted" : "Emulator";
 }
+void PrintTo(Modem m, std::ostream* os) { *os << (m == Modem::Scripted ? "Scripted" : "Emulator"); }
 
 // ---- the dialogue inside the link, against both modems ----
 
