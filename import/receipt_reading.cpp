@@ -90,6 +90,7 @@ void ReadReceiptBuffer(TZTComboAction& a, ImportRun& run) {
     int counter = 0;
     run.lastRecordRepeats = false;
     for (bool first = true;; first = false) {
+        link.ThrowIfAborted();
         try {
             link.SendCommand(cmdSALERECGET, {link.EncodeB(first ? 0 : 1)});
         } catch (...) {

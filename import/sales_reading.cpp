@@ -45,6 +45,7 @@ void ReadPluSale(TZTComboAction& a, const ImportRun& run, int kind) {
         link.SendCommand(goods ? cmdCNTXPLUINIT : cmdCNTXPACKINIT, {link.EncodeB(2), link.EncodeB(2)});
         int counter = 0;
         for (;;) {
+            link.ThrowIfAborted();
             link.SendCommand(goods ? cmdPLUSTATREAD : cmdPACKSTATREAD, {link.EncodeV(0), link.EncodeB(1)});
             if (link.statusW == kNoMoreRecords) break;
             a.KrokPostepu(counter);

@@ -8,6 +8,26 @@ using namespace ztest;
 
 namespace {
 
+// Receipt 1201 of the simulator as the host gets it. Positions and payments
+// end in LF alone, as the host reads them.
+const std::string kReceipt1201 =
+    "TRN;3301;1201;4;3;1;1;99001234567891;;20240506104500000;-20;-1\r\n"
+    "ZAW;1;;2000;900;-1;-1;20240506104500000\nZAW;4;;1000;399;-1;-1;20240506104500000\n"
+    "ZAW;;1;1000;50;-1;-1;20240506104500000\nZAW;;1;-2000;-100;-45;-1;20240506104500000\n"
+    "PMT;0;1000;100;-1;-1;0;0;0;;20240506104500000\n"
+    "PMT;4;100;1;-1;-1;4;0;0;;20240506104500000;7;EUR;43125;431\n"
+    "PMT;0;-147;100;-1;-1;0;1;0;;20240506104500000\n";
+
+// The archive ends every line in CR LF.
+std::string archived(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+        out += text[i];
+    }
+    return out;
+}
+
 class Receipts : public Import {
 protected:
     void SetUp() override {
@@ -34,13 +54,7 @@ TEST_F(Receipts, ReceiptBufferModeCountsTheDayFromTheReceipts) {
     EXPECT_NE(fin.find("IL_KOSZYKOW;2\r\n"), std::string::npos) << fin;
 
     // Positions and payments end in LF alone, as the host reads them.
-    EXPECT_EQ(section(kasa, "Paragon nr 1201"),
-              "TRN;3301;1201;4;3;1;1;99001234567891;;20240506104500000;-20;-1\r\n"
-              "ZAW;1;;2000;900;-1;-1;20240506104500000\nZAW;4;;1000;399;-1;-1;20240506104500000\n"
-              "ZAW;;1;1000;50;-1;-1;20240506104500000\nZAW;;1;-2000;-100;-45;-1;20240506104500000\n"
-              "PMT;0;1000;100;-1;-1;0;0;0;;20240506104500000\n"
-              "PMT;4;100;1;-1;-1;4;0;0;;20240506104500000;7;EUR;43125;431\n"
-              "PMT;0;-147;100;-1;-1;0;1;0;;20240506104500000\n");
+    EXPECT_EQ(section(kasa, "Paragon nr 1201"), kReceipt1201);
     EXPECT_EQ(occurrences(kasa, "[Paragon nr "), 2);
     // The voided milk is no sale but an other-information record; so is the cancelled receipt.
     EXPECT_NE(kasa.find("OP_STORNO;3301;1201;1;1;1;1;;0;20240506104500000;;-1\r\nZAW;2;;1000;329;"), std::string::npos);
@@ -149,9 +163,7 @@ TEST_P(CutReceipt, TheNextImportCompletesIt) {
     EXPECT_EQ(occurrences(all, "[Paragon nr 1201]"), 1) << all;
     EXPECT_EQ(occurrences(all, "[Paragon nr 1202]"), 1);
     const std::string last = file("kasa.imp");
-    EXPECT_NE(last.find("[Paragon nr 1201]\r\nTRN;3301;1201;4;3;1;1;99001234567891;;20240506104500000;-20;-1\r\n"),
-              std::string::npos);
-    EXPECT_EQ(occurrences(section(last, "Paragon nr 1201"), "ZAW;"), 4);
+    EXPECT_EQ(section(last, "Paragon nr 1201"), kReceipt1201);
     EXPECT_EQ(occurrences(all, "OP_STORNO;3301;1201"), 1);
     EXPECT_EQ(occurrences(all, "OP_ANUL;"), 1);
     EXPECT_EQ(occurrences(all, "OP_WPL;"), 1);
@@ -164,5 +176,34 @@ INSTANTIATE_TEST_SUITE_P(Import, CutReceipt,
                                            Cut{"Refused", CommandFault::Kind::Refuse, 958},
                                            Cut{"TransmissionStatus", CommandFault::Kind::TransmissionStatus, 1}),
                          [](const auto& i) { return std::string(i.param.name); });
+
+}  // namespace
+
+namespace {
+
+// The user stops the import at any point of the reading; the next import
+// hands every receipt over once.
+TEST_F(Receipts, AnImportStoppedByTheUserIsCompletedByTheNext) {
+    for (int stopAt : {3, 9, 12, 15, 19, 24}) {
+        SCOPED_TRACE(stopAt);
+        sim.setState(defaultRegisterState());
+        for (const auto& e : std::filesystem::directory_iterator(dir))
+            if (e.is_regular_file()) std::filesystem::remove(e.path());
+        host.abortQueries = 0;
+        host.abortAfter = stopAt;
+        host.messages.clear();
+        host.run(-3);
+        EXPECT_EQ(host.lines(2).back(), pl("Operacja przerwana przez użytkownika")) << dump();
+        host.abortAfter = -1;
+        importOk();
+        EXPECT_FALSE(exists("receipt.tmp"));
+        EXPECT_TRUE(sim.state().receipts.empty());
+        const std::string all = handedOver();
+        EXPECT_EQ(occurrences(all, "[Paragon nr 1201]"), 1);
+        EXPECT_EQ(occurrences(all, "[Paragon nr 1202]"), 1);
+        EXPECT_EQ(occurrences(all, "OP_ANUL;"), 1);
+        EXPECT_EQ(occurrences(all, archived("[Paragon nr 1201]\r\n" + kReceipt1201)), 1);
+    }
+}
 
 }  // namespace
