@@ -43,6 +43,9 @@ void readRegister(TZTComboAction& a, ImportRun& run) {
 // the EDI folder. Each starts with no receipt open and no order.
 void process(TZTComboAction& a, ZTImpBufList& list, const ImportRun& run) {
     const std::unique_ptr<ZTReceiptImpReader> reader = ReadComboImp(a, list, run);
+    // A file that ends inside a receipt (a reading killed, or the register
+    // still ringing it up) hands those lines to the next reading.
+    CarryOverReceipt(run.dir, reader->Receipts().LeftoverLines());
     SaveToHost(a, list);
     list.Clear();
     WriteOrderDocument(a, reader->Receipts().Orders());

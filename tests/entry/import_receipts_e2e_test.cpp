@@ -207,3 +207,28 @@ TEST_F(Receipts, AnImportStoppedByTheUserIsCompletedByTheNext) {
 }
 
 }  // namespace
+
+namespace {
+
+// The register's buffer ends inside a receipt still being rung up: its first
+// lines wait, and the import after its close hands it over whole, once.
+TEST_F(Receipts, AReceiptStillOpenAtTheRegisterWaitsForItsEnd) {
+    RegisterState s = defaultRegisterState();
+    std::vector<ReceiptRecord> all = s.receipts;
+    const std::size_t openPart = 3;  // three records of receipt 1201, no close
+    s.receipts.assign(all.begin(), all.begin() + openPart);
+    sim.setState(s);
+    importOk();
+    EXPECT_TRUE(exists("receipt.tmp"));
+    EXPECT_EQ(occurrences(handedOver(), "[Paragon nr "), 0);
+    EXPECT_EQ(section(file("kasa.imp"), "TOWAROWE"), "");
+
+    sim.updateState([&all, openPart](RegisterState& r) { r.receipts.assign(all.begin() + openPart, all.end()); });
+    importOk();
+    EXPECT_FALSE(exists("receipt.tmp"));
+    EXPECT_EQ(occurrences(handedOver(), archived("[Paragon nr 1201]\r\n" + kReceipt1201)), 1);
+    EXPECT_EQ(occurrences(handedOver(), "[Paragon nr 1202]"), 1);
+    EXPECT_EQ(occurrences(handedOver(), "OP_STORNO;3301;1201"), 1);
+}
+
+}  // namespace
