@@ -29,9 +29,7 @@ void copyOut(char* out, const std::string& text, std::size_t max) {
 std::string in(const char* text) { return text ? std::string(text) : std::string(); }
 
 // stdcall functions matching the callback types of the interface exactly.
-std::int32_t QOR_STDCALL cbAbort(std::int32_t h, std::int32_t s) {
-    return gCurrent ? gCurrent->abortQuery(h, s) : 1;
-}
+std::int32_t QOR_STDCALL cbAbort(std::int32_t h, std::int32_t s) { return gCurrent ? gCurrent->abortQuery(h, s) : 1; }
 std::int32_t QOR_STDCALL cbParam(std::int32_t h, std::int32_t s, const char* name, char* out) {
     return gCurrent ? gCurrent->parameter(h, s, name, out) : 0;
 }
@@ -65,11 +63,11 @@ std::int32_t QOR_STDCALL cbWriteParam(std::int32_t h, std::int32_t s, const char
 }
 std::int32_t QOR_STDCALL cbGoods(std::int32_t h, std::int32_t s, const char* name, std::int32_t plu, const char* codes,
                                  std::int32_t overwrite, const char* group, const char* unit, std::int32_t vat,
-                                 QORExtended p1, QORExtended p2, QORExtended p3, QORExtended p4,
-                                 std::int32_t openPrice, std::int32_t package, const char* packageCode) {
+                                 QORExtended p1, QORExtended p2, QORExtended p3, QORExtended p4, std::int32_t openPrice,
+                                 std::int32_t package, const char* packageCode) {
     const QORExtended prices[4] = {p1, p2, p3, p4};
-    return gCurrent ? gCurrent->goods(h, s, name, plu, codes, overwrite, group, unit, vat, prices, openPrice,
-                                      package, packageCode)
+    return gCurrent ? gCurrent->goods(h, s, name, plu, codes, overwrite, group, unit, vat, prices, openPrice, package,
+                                      packageCode)
                     : -1;
 }
 std::int32_t QOR_STDCALL cbLookup(char* out, std::int32_t size, const char* module, const char* key) {
@@ -135,8 +133,8 @@ void BenchHost::registerCallbacks(const PluginApi& api, void* library) {
 void BenchHost::checkCaller(const char* kind, std::int32_t host, std::int32_t session) {
     if (host != kHostValue || session != options_.sessionValue())
         console_.line("[HOST] callback " + std::string(kind) + " called with host value " + std::to_string(host) +
-                      " and session " + std::to_string(session) + ", expected " + std::to_string(kHostValue) +
-                      " and " + std::to_string(options_.sessionValue()));
+                      " and session " + std::to_string(session) + ", expected " + std::to_string(kHostValue) + " and " +
+                      std::to_string(options_.sessionValue()));
 }
 
 std::int32_t BenchHost::abortQuery(std::int32_t host, std::int32_t session) {

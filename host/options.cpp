@@ -49,8 +49,9 @@ constexpr CommandInfo kCommands[] = {
 };
 
 // Options that take a value.
-constexpr const char* kValued[] = {"--plugin", "--params", "--register", "--workdir", "--session", "--session-type",
-                                   "--vat", "--barcode-formats", "--translations", "--abort-after"};
+constexpr const char* kValued[] = {"--plugin",       "--params",       "--register", "--workdir",
+                                   "--session",      "--session-type", "--vat",      "--barcode-formats",
+                                   "--translations", "--abort-after"};
 
 bool takesValue(std::string_view name) {
     for (const char* v : kValued)
@@ -66,12 +67,18 @@ std::string applyOption(BenchOptions& o, std::string_view name, const std::strin
         target = *v;
         return "";
     };
-    if (name == "--plugin") o.plugin = value;
-    else if (name == "--params") o.paramsFile = value;
-    else if (name == "--workdir") o.workDir = value;
-    else if (name == "--translations") o.translationsFile = value;
-    else if (name == "--register") return intValue(o.registerNo);
-    else if (name == "--session-type") return intValue(o.sessionType);
+    if (name == "--plugin")
+        o.plugin = value;
+    else if (name == "--params")
+        o.paramsFile = value;
+    else if (name == "--workdir")
+        o.workDir = value;
+    else if (name == "--translations")
+        o.translationsFile = value;
+    else if (name == "--register")
+        return intValue(o.registerNo);
+    else if (name == "--session-type")
+        return intValue(o.sessionType);
     else if (name == "--session") {
         std::int32_t v = 0;
         std::string e = intValue(v);
@@ -95,10 +102,14 @@ std::string applyOption(BenchOptions& o, std::string_view name, const std::strin
     } else if (name == "--barcode-formats") {
         o.barcodeFormats.clear();
         for (const std::string& item : splitComma(value)) o.barcodeFormats.push_back(toCp1250IfUtf8(item));
-    } else if (name == "--no-abort-callback") o.abortCallback = false;
-    else if (name == "--refuse-store") o.refuseStore = true;
-    else if (name == "--help" || name == "-h") o.help = true;
-    else return "unknown option '" + std::string(name) + "'";
+    } else if (name == "--no-abort-callback")
+        o.abortCallback = false;
+    else if (name == "--refuse-store")
+        o.refuseStore = true;
+    else if (name == "--help" || name == "-h")
+        o.help = true;
+    else
+        return "unknown option '" + std::string(name) + "'";
     return "";
 }
 
@@ -108,14 +119,24 @@ bool isNonAsciiUtf8(const std::string& s) {
     bool nonAscii = false;
     for (std::size_t i = 0; i < s.size();) {
         auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) { ++i; continue; }
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
         nonAscii = true;
         std::size_t len = 0;
         std::uint32_t cp = 0;
-        if (c >= 0xC2 && c <= 0xDF) { len = 2; cp = c & 0x1F; }
-        else if (c >= 0xE0 && c <= 0xEF) { len = 3; cp = c & 0x0F; }
-        else if (c >= 0xF0 && c <= 0xF4) { len = 4; cp = c & 0x07; }
-        else return false;
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            cp = c & 0x07;
+        } else
+            return false;
         if (i + len > s.size()) return false;
         for (std::size_t k = 1; k < len; ++k) {
             auto cc = static_cast<unsigned char>(s[i + k]);
@@ -123,8 +144,7 @@ bool isNonAsciiUtf8(const std::string& s) {
             cp = (cp << 6) | (cc & 0x3F);
         }
         // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
+        if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
             return false;
         i += len;
     }

@@ -80,7 +80,8 @@ void TZTComboAction::OperacjaOkna(int window) {
         case 5: CommunicationReport(*this); break;
         case 6:
             if (!port) throw Exception(trc("TZTComboImpTowExceptio", pl("Ustaw port komunikacyjny")));
-            throw Exception(trc("TZTComboImpTowBrak", pl("Import towarów z kasy nie jest jeszcze dostępny w tej wersji sterownika")));
+            throw Exception(trc("TZTComboImpTowBrak",
+                                pl("Import towarów z kasy nie jest jeszcze dostępny w tej wersji sterownika")));
         default: break;
     }
 }

@@ -51,9 +51,12 @@ void ReadLinkParameters(TZTActionBase& a, LinkConfig& l) {
 ComboConfig LoadComboConfig(TZTActionBase& a) {
     ComboConfig c;
     c.port = a.Parametr("ComboPort");
-    if (c.port == trc("TZTComboReadParaifport", "PLIK")) c.transport = TransportKind::File;
-    else if (c.port == "TCP/IP") c.transport = TransportKind::Tcp;
-    else c.transport = TransportKind::Serial;
+    if (c.port == trc("TZTComboReadParaifport", "PLIK"))
+        c.transport = TransportKind::File;
+    else if (c.port == "TCP/IP")
+        c.transport = TransportKind::Tcp;
+    else
+        c.transport = TransportKind::Serial;
     c.multiplexerChannel = a.ParametrInt("ComboKanMul");
     c.groupMap = ParseGroupMap(a.WlasnyParametrDlugi("ComboAsort", 6));
     c.debug = a.ParametrInt("ComboDedbug") != 0;
@@ -79,8 +82,9 @@ ComboConfig LoadComboConfig(TZTActionBase& a) {
                 break;
             }
         if (c.weighedFormat.empty()) {
-            const std::string def = pl("UWAGA! W konfiguracji kasy zdefiniowano format kodów ważonych %02d dla zakresu kodów, "
-                                       "lecz nie ma takiego formatu w konfiguracji programu.");
+            const std::string def =
+                pl("UWAGA! W konfiguracji kasy zdefiniowano format kodów ważonych %02d dla zakresu kodów, "
+                   "lecz nie ma takiego formatu w konfiguracji programu.");
             const std::string text = formatTemplate(trc("TZTComboReadParaKwFormat", def), def);
             a.Komunikat(kWarning, format(text.c_str(), c.kwPrzedr));
         }

@@ -9,9 +9,9 @@
 #include "fake_host.h"
 #include "platform/cp1250.h"
 
+using zt::pl;
 using ztest::api;
 using ztest::FakeHost;
-using zt::pl;
 
 namespace {
 
@@ -201,7 +201,8 @@ TEST_F(Session, EdiFolderThatCannotBeWrittenStopsTheOperation) {
     host.run(-1);
     const auto errors = host.lines(2);
     ASSERT_EQ(errors.size(), 2u);
-    EXPECT_EQ(errors[1], pl("Ambrel nie ma uprawnień do zapisu w katalogu \"") + ro + pl("\", nadaj uprawnienia aby kontynuować"));
+    EXPECT_EQ(errors[1],
+              pl("Ambrel nie ma uprawnień do zapisu w katalogu \"") + ro + pl("\", nadaj uprawnienia aby kontynuować"));
 }
 
 TEST_F(Session, MissingEdiFolderIsCreatedWithAMessage) {
@@ -258,8 +259,9 @@ TEST_F(Session, WeighedBarcodeFormatWarning) {
     host.run(17);
     const auto warnings = host.lines(1);
     ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_EQ(warnings[0], pl("UWAGA! W konfiguracji kasy zdefiniowano format kodów ważonych 07 dla zakresu kodów, lecz nie ma "
-                              "takiego formatu w konfiguracji programu."));
+    EXPECT_EQ(warnings[0],
+              pl("UWAGA! W konfiguracji kasy zdefiniowano format kodów ważonych 07 dla zakresu kodów, lecz nie ma "
+                 "takiego formatu w konfiguracji programu."));
     host.messages.clear();
     host.textList = {"29x", "07PPPPPWWWWWK"};
     host.run(17);

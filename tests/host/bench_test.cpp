@@ -59,30 +59,43 @@ TEST(BenchOptions, WrongCommandLinesAreErrors) {
 
 TEST(BenchOptions, Utf8Detection) {
     EXPECT_FALSE(isNonAsciiUtf8("plain"));
-    EXPECT_TRUE(isNonAsciiUtf8("Z\xC5\x82\xC4\x85" "cze"));
-    EXPECT_FALSE(isNonAsciiUtf8("Z\xB3\xB9" "cze"));     // Windows-1250
-    EXPECT_FALSE(isNonAsciiUtf8("\xC0\x80"));             // overlong
-    EXPECT_FALSE(isNonAsciiUtf8("\xED\xA0\x80"));         // surrogate
-    EXPECT_FALSE(isNonAsciiUtf8("\xC5"));                 // cut short
+    EXPECT_TRUE(
+        isNonAsciiUtf8("Z\xC5\x82\xC4\x85"
+                       "cze"));
+    EXPECT_FALSE(
+        isNonAsciiUtf8("Z\xB3\xB9"
+                       "cze"));                    // Windows-1250
+    EXPECT_FALSE(isNonAsciiUtf8("\xC0\x80"));      // overlong
+    EXPECT_FALSE(isNonAsciiUtf8("\xED\xA0\x80"));  // surrogate
+    EXPECT_FALSE(isNonAsciiUtf8("\xC5"));          // cut short
     EXPECT_EQ(toCp1250IfUtf8("\xB3"), "\xB3");
 }
 
 TEST(ParamsFileTest, Utf8FileIsReadIn1250AndWrittenBackInUtf8KeepingOtherLines) {
-    auto f = ParamsFile::fromText("# comment\r\nComboPort=COM1\r\nOpis=Z\xC5\x82\xC4\x85" "cze\r\nbroken line\r\n");
+    auto f = ParamsFile::fromText(
+        "# comment\r\nComboPort=COM1\r\nOpis=Z\xC5\x82\xC4\x85"
+        "cze\r\nbroken line\r\n");
     EXPECT_TRUE(f.utf8());
     EXPECT_EQ(f.get("comboport").value_or("-"), "COM1");  // keys ignore ASCII case
-    EXPECT_EQ(f.get("Opis").value_or("-"), "Z\xB3\xB9" "cze");
+    EXPECT_EQ(f.get("Opis").value_or("-"),
+              "Z\xB3\xB9"
+              "cze");
     EXPECT_FALSE(f.get("Missing"));
     f.set("ComboPort", "TCP/IP");
     f.set("ZT_Combo_X", "\xB3");
     EXPECT_EQ(f.text(),
-              "# comment\r\nComboPort=TCP/IP\r\nOpis=Z\xC5\x82\xC4\x85" "cze\r\nbroken line\r\nZT_Combo_X=\xC5\x82\r\n");
+              "# comment\r\nComboPort=TCP/IP\r\nOpis=Z\xC5\x82\xC4\x85"
+              "cze\r\nbroken line\r\nZT_Combo_X=\xC5\x82\r\n");
 }
 
 TEST(ParamsFileTest, Cp1250FileStays1250) {
-    auto f = ParamsFile::fromText("Opis=Z\xB3\xB9" "cze\n");
+    auto f = ParamsFile::fromText(
+        "Opis=Z\xB3\xB9"
+        "cze\n");
     EXPECT_FALSE(f.utf8());
-    EXPECT_EQ(f.get("Opis").value_or("-"), "Z\xB3\xB9" "cze");
+    EXPECT_EQ(f.get("Opis").value_or("-"),
+              "Z\xB3\xB9"
+              "cze");
     f.set("Opis", "\xB3");
     EXPECT_EQ(f.text(), "Opis=\xB3\n");
 }
@@ -99,7 +112,8 @@ TEST(ParamsFileTest, MultiLineValuesRoundTripAndBackslashesStayLiteral) {
 }
 
 TEST(ParamsFileTest, SaveWritesTheFileItWasLoadedFrom) {
-    fs::path dir = fs::temp_directory_path() / ("zthost-params-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::path dir = fs::temp_directory_path() /
+                   ("zthost-params-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     fs::create_directories(dir);
     fs::path p = dir / "p.ini";
     std::ofstream(p, std::ios::binary) << "A=1\nB=2\n";
@@ -142,7 +156,10 @@ TEST(ConsoleTest, PrefixesSeparatorAndEncoding) {
     EXPECT_EQ(Console::prefix(1), "[WARN] ");
     EXPECT_EQ(Console::prefix(2), "[ERR ] ");
     EXPECT_EQ(Console::prefix(7), "[MSG7] ");
-    EXPECT_EQ(Console::printable(pl("Wysyłanie:\x01" "25 %\r"), "\t"), "Wysyłanie:\t25 %");
+    EXPECT_EQ(Console::printable(pl("Wysyłanie:\x01"
+                                    "25 %\r"),
+                                 "\t"),
+              "Wysyłanie:\t25 %");
 }
 
 TEST(ConsoleTest, MessagesAndPlainStatusLines) {
@@ -191,7 +208,8 @@ TEST(Exchange, GoodsCsvQuotesAndConverts) {
 }
 
 TEST(Exchange, StoredResultsAreNumberedAndNeverOverwritten) {
-    fs::path dir = fs::temp_directory_path() / ("zthost-store-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::path dir = fs::temp_directory_path() /
+                   ("zthost-store-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     EXPECT_EQ(storeResult(dir.string(), "wynik.exp"), "");  // nothing to store

@@ -232,13 +232,14 @@ TEST_F(ActionTest, ErrorReportWordsEachKindOfFailure) {
     host.messages.clear();
     EMException m({{12, "Plik", "brak pliku"}, {13, "Port", "zajęty"}});
     a->RaportBledu("import", &m);
-    const std::vector<std::string> want = {pl("Podczas wykonywania operacji 'import' wystąpił błąd:"), "[12] Plik", "brak pliku",
-                                           "[13] Port", "zajęty"};
+    const std::vector<std::string> want = {pl("Podczas wykonywania operacji 'import' wystąpił błąd:"), "[12] Plik",
+                                           "brak pliku", "[13] Port", "zajęty"};
     EXPECT_EQ(host.lines(2), want);
 
     host.messages.clear();
     a->RaportBledu("x", nullptr);
-    EXPECT_EQ(host.lines(2), std::vector<std::string>{pl("Podczas wykonywania operacji 'x' wystąpił nierozpoznawalny błąd")});
+    EXPECT_EQ(host.lines(2),
+              std::vector<std::string>{pl("Podczas wykonywania operacji 'x' wystąpił nierozpoznawalny błąd")});
 }
 
 TEST_F(ActionTest, RejectedRecordsAreReportedAndLoggedOnce) {

@@ -102,7 +102,8 @@ TEST(ParametersTest, ListTexts) {
     // Lists without a declaration of their own.
     EXPECT_EQ(parameterListText("ComboImpTow", 1), "Tak");
     EXPECT_EQ(parameterListText("combozerujstanymag", 0), "Nie");
-    EXPECT_EQ(parameterListText("ComboProductFlag", 1), pl("cena otw/zam - czy można zmieniać cenę | towar rabatowany"));
+    EXPECT_EQ(parameterListText("ComboProductFlag", 1),
+              pl("cena otw/zam - czy można zmieniać cenę | towar rabatowany"));
 
     // Every choice parameter has at least two choices.
     for (int group = 101; group <= 107; ++group)

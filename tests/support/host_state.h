@@ -87,8 +87,8 @@ public:
         if (it != h().params.end()) put(out, it->second);
         return 1;
     }
-    static std::int32_t QOR_STDCALL cbEnv(std::int32_t, std::int32_t, std::int32_t* id, std::int32_t* no, char* t1, char* t2,
-                                          char* wd) {
+    static std::int32_t QOR_STDCALL cbEnv(std::int32_t, std::int32_t, std::int32_t* id, std::int32_t* no, char* t1,
+                                          char* t2, char* wd) {
         *id = 5;
         *no = h().registerNo;
         put(t1, "Tekst 1");
