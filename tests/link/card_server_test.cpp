@@ -65,7 +65,7 @@ protected:
         host.params["ComboSkpIp"] = "127.0.0.1";
         host.params["ComboSkpPort"] = std::to_string(port);
     }
-    zt::CardServerSettings settings() { return withParameters({}).cardServer; }
+    zt::CardFileSettings settings() { return withParameters({}).cardServer; }
 };
 
 TEST_F(CardServerTest, LinesCarryTheRegisterNumberMinusOne) {
