@@ -96,13 +96,14 @@ void WyslijGrupy(TZTComboAction& a, const ZTExpBuf& buf, GroupMap& map) {
 
 namespace {
 
-// The unit's id (field 0 of its line), 0..65535.
+// The unit's id (the first field of its stored line), 0..65535.
 std::uint16_t idJednostki(const std::string& line) {
     const std::vector<std::string> f = expfield::Split(line);
     std::int32_t id = -1;
     if (f.empty() || !TxTools::TryStrToInt(TxTools::Trim(f[0]), id) || id < 0 || id > 65535) {
-        const std::string def = pl("Nieprawidłowy identyfikator jednostki miary w linii \"%s\"");
-        throw Exception(format(formatTemplate(trc("TZTComboSendJMiaExceptio", def), def).c_str(), line.c_str()));
+        const std::string def = pl("Nieprawidłowy identyfikator jednostki miary \"%s\"");
+        const std::string id = f.empty() ? std::string() : f[0];
+        throw Exception(format(formatTemplate(trc("TZTComboSendJMiaExceptio", def), def).c_str(), id.c_str()));
     }
     return static_cast<std::uint16_t>(id);
 }

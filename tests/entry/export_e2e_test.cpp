@@ -432,3 +432,54 @@ TEST_F(Export, TheCardServerFileIsWritten) {
               "#KARTA2\t0\t4\r\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "skp/wejscie/0/dcrd_in.tmp"));
 }
+
+TEST_F(Export, ClearingFailsBeforeTheBaseIsEmptiedWhenARecordCannotBeSent) {
+    host.params["ComboKasTowMax"] = "1";
+    struct Case {
+        const char* extra;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"PLU;8;108;5900000000080;Sok;100;100;100;100;7;1;F;0;F;F;F;0;0;10;DOD", "Niezdefiniowana stawka 7.00%"},
+        {"JM;x;0;op.", pl("Nieprawidłowy identyfikator jednostki miary \"x\"")},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> lines = kExport;
+        lines.push_back(c.extra);
+        write(lines);
+        host.messages.clear();
+        sim.journal().clear();
+        host.run(-2);
+        ASSERT_FALSE(host.lines(2).empty()) << c.extra << dump();
+        EXPECT_EQ(host.lines(2).back(), c.error) << dump();
+        EXPECT_TRUE(changes().empty()) << journal();
+        EXPECT_EQ(goods().size(), 6u);
+        EXPECT_EQ(file("wynik.exp"), "");
+    }
+}
+
+TEST_F(Export, TheHostsStopEndsTheExportWithAResult) {
+    write(kExport);
+    host.abortAfter = 12;  // within the goods pass
+    host.run(-2);
+    ASSERT_FALSE(host.lines(2).empty()) << dump();
+    EXPECT_EQ(host.lines(2).back(), pl("Operacja przerwana przez użytkownika"));
+    EXPECT_EQ(host.storeExport, 1);
+    // Whatever is listed stands on the register as exported.
+    const auto g = goods();
+    for (const auto& l : wynik()) {
+        const int plu = std::stoi(l.substr(4));
+        if (plu < 1000) {
+            EXPECT_EQ(g.count(plu), 1u) << l;
+        }
+    }
+}
+
+TEST_F(Export, OverTheSerialLine) {
+    host.params["ComboPort"] = sim.ptyPath();
+    write(kExport);
+    EXPECT_EQ(host.run(-2), 0);
+    EXPECT_TRUE(host.lines(2).empty()) << dump();
+    EXPECT_EQ(wynik().size(), 8u);
+    EXPECT_EQ(goods().at(4).name, "Piwo jasne");
+}
