@@ -15,7 +15,7 @@ tmp="$(mktemp -d)"
 sim_pid=""
 cleanup() {
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
-  rm -rf "$tmp"
+  if [ -n "${ZT_KEEP:-}" ]; then echo "kept $tmp"; else rm -rf "$tmp"; fi
 }
 trap cleanup EXIT
 source "$src/scripts/regsim.bash"
@@ -29,7 +29,7 @@ export_twice() {
   shift
   local dir="$tmp/$name"
   mkdir -p "$dir/EDI"
-  start_regsim "$bld/regsim" "$dir" 300 || { fail "$name: no simulator"; return; }
+  start_regsim "$bld/regsim" "$dir" 300 --complex-delay 0 || { fail "$name: no simulator"; return; }
   cat > "$dir/p.ini" <<P
 ComboPort=TCP/IP
 ComboIpAddress=127.0.0.1
