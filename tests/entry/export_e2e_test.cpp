@@ -483,3 +483,28 @@ TEST_F(Export, OverTheSerialLine) {
     EXPECT_EQ(wynik().size(), 8u);
     EXPECT_EQ(goods().at(4).name, "Piwo jasne");
 }
+
+TEST_F(Export, CashiersOnANonFiscalRegisterAndOneThatFails) {
+    sim.updateState([](RegisterState& s) { s.workMode = 0; });
+    host.params["ComboExpCashier"] = "1";
+    std::vector<std::string> lines = kExport;
+    lines.push_back("OPER;4;Nowak Jan;0;NOW;1000000004");
+    lines.push_back("OPER;5;;1;PUSTY;");  // the register refuses an empty name
+    lines.push_back("OPER;6;Lis Ewa;1;LISEWAXYZ;12345678901234567");
+    write(lines);
+    EXPECT_EQ(host.run(-2), 0);
+    std::vector<std::string> users;
+    for (const auto& e : sim.journal().entries())
+        if (e.name == "USERINS" && !e.repeated) users.push_back(e.fields);
+    EXPECT_EQ(users, (std::vector<std::string>{
+                         "V:4 S:\"Nowak Jan\" S:\"NOW\" S:\"1000000004\" S:\"\" V:65534 B:255 B:6 B:1 B:1",
+                         "V:5 S:\"\" S:\"PUSTY\" S:\"\" S:\"\" V:65535 B:255 B:6 B:1 B:1",
+                         "V:6 S:\"Lis Ewa\" S:\"LISEWAXY\" S:\"1234567890123456\" S:\"\" V:65535 B:255 B:6 B:1 B:1"}))
+        << journal();
+    EXPECT_TRUE(has("- Nr: 04, Nazwa: Nowak Jan")) << dump();
+    bool shown = false;
+    for (const auto& m : host.messages) shown |= m.text.find("[W945]") != std::string::npos;
+    EXPECT_TRUE(shown) << dump();
+    EXPECT_EQ(sim.state().findCashier(6) != nullptr, true);
+    EXPECT_EQ(wynik().size(), 8u);  // the goods went on
+}
