@@ -130,7 +130,7 @@ void Eksport(TZTComboAction& a) {
                     VerifyPaymentForms(a);
                     zweryfikowane = true;
                 }
-                SprawdzStawki(a, *buf, p);
+                SprawdzStawki(a, *buf, p, true);
                 SprawdzJednostki(*buf);
                 wyczysc(link, a);
                 poWyczyszczeniu(*buf);
@@ -161,7 +161,7 @@ void Eksport(TZTComboAction& a) {
             }
         }
         // A rate no slot holds fails before the first goods command.
-        if (zmiany) SprawdzStawki(a, *buf, p);
+        if (zmiany) SprawdzStawki(a, *buf, p, false);
         for (int pass : {0, 1, 3, 2}) SendPluR(a, *buf, p, pass);
 
         link.CloseLink();

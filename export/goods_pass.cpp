@@ -84,7 +84,8 @@ std::string NiePasujeDoKasy(const ZTPrzebiegTowarow& p, const ZTTowRec& r, int p
     }
     if (r.ile_w_kodzie <= 0)
         return zakres("TZTComboSendPluRZakresIlosc", "mnożnik ilości w kodzie %lld nie jest dodatni", r.ile_w_kodzie);
-    if (pass == 3) return {};
+    // A price change sends the PLU and the price alone.
+    if (pass == 3 || r.status == stCen) return {};
     if (r.jedn < 0 || r.jedn > 255)
         return zakres("TZTComboSendPluRZakresJedn", "jednostka miary %lld poza zakresem kasy (0-255)", r.jedn);
     if (r.precyzja < 0 || r.precyzja > 255)
@@ -94,11 +95,13 @@ std::string NiePasujeDoKasy(const ZTPrzebiegTowarow& p, const ZTTowRec& r, int p
     return {};
 }
 
-void SprawdzStawki(TZTComboAction& a, const ZTExpBuf& buf, const ZTPrzebiegTowarow& p) {
+void SprawdzStawki(TZTComboAction& a, const ZTExpBuf& buf, const ZTPrzebiegTowarow& p, bool cenaPelna) {
     ZTTowRec r;
     for (int i = 0; i < buf.CountTow(); ++i) {
-        if (buf.CzytajStatus(i) >= stUsu) continue;
+        const stTow s = buf.CzytajStatus(i);
+        if (s >= stUsu || (s == stCen && !cenaPelna)) continue;
         buf.CzytajRec(i, r);
+        if (cenaPelna && r.status == stCen) r.status = stAkt;
         if (r.opakowanie || !NiePasujeDoKasy(p, r, 2).empty()) continue;
         a.NumerStawki(r.stawka_prec);
     }

@@ -28,9 +28,10 @@ int GrupaTowaru(const ZTPrzebiegTowarow& p, int nrAsort);
 // field), or empty. pass as for SendPluR.
 std::string NiePasujeDoKasy(const ZTPrzebiegTowarow& p, const ZTTowRec& rec, int pass);
 
-// The VAT slot of every goods record the programming pass will send, so that
-// a rate no slot holds fails before the register is touched.
-void SprawdzStawki(TZTComboAction& action, const ZTExpBuf& buf, const ZTPrzebiegTowarow& p);
+// The VAT slot of every goods record the programming pass will send in full,
+// so that a rate no slot holds fails before the register is touched;
+// cenaPelna: price changes too are going to be sent in full.
+void SprawdzStawki(TZTComboAction& action, const ZTExpBuf& buf, const ZTPrzebiegTowarow& p, bool cenaPelna);
 
 // pass 0 deletes goods, 1 deletes packages, 2 programs goods, 3 programs packages.
 void SendPluR(TZTComboAction& action, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int pass);
