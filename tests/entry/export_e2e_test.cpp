@@ -508,3 +508,16 @@ TEST_F(Export, CashiersOnANonFiscalRegisterAndOneThatFails) {
     EXPECT_EQ(sim.state().findCashier(6) != nullptr, true);
     EXPECT_EQ(wynik().size(), 8u);  // the goods went on
 }
+
+TEST_F(Export, ADeletionTheRegisterCanCarryOutIsSentOnce) {
+    std::vector<std::string> lines = kExport;
+    lines.push_back(Plu(9, "5900000000099", "Stary", 100, 23, 1, 10, "USU"));
+    write(lines);
+    EXPECT_EQ(host.run(-2), 0);
+    EXPECT_TRUE(host.lines(2).empty()) << dump();
+    const auto c = changes();
+    EXPECT_EQ(std::count(c.begin(), c.end(), "PLUDEL V:9 B:0 B:0"), 1) << journal();
+    EXPECT_EQ(goods().count(9), 0u);
+    const auto w = wynik();
+    EXPECT_NE(std::find(w.begin(), w.end(), "PLU;9;109;5900000000099;USU"), w.end());
+}
