@@ -171,7 +171,7 @@ void Eksport(TZTComboAction& a) {
         a.LogujOdrzucone();
         try {
             wynik();
-        } catch (const std::exception&) {
+        } catch (...) {
             // The failure that ended the export is the one reported.
         }
         throw;
