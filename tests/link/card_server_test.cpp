@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "link/card_server.h"
-#include "link_support.h"
+#include "tests/support/link_support.h"
 
 namespace ztlink {
 namespace {
@@ -65,7 +65,7 @@ protected:
         host.params["ComboSkpIp"] = "127.0.0.1";
         host.params["ComboSkpPort"] = std::to_string(port);
     }
-    zt::CardFileSettings settings() { return withParameters({}).cardServer; }
+    zt::CardServerSettings settings() { return withParameters({}).cardServer; }
 };
 
 TEST_F(CardServerTest, LinesCarryTheRegisterNumberMinusOne) {
