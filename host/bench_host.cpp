@@ -1,6 +1,7 @@
 #include "host/bench_host.h"
 
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
 
 #include "host/exchange.h"
@@ -205,7 +206,22 @@ std::int32_t BenchHost::store(std::int32_t host, std::int32_t session, const cha
         return 0;
     }
     console_.line(std::string("[HOST] stored ") + file + " as " + copy);
+    if (std::strcmp(file, "wynik.exp") == 0) showResult(workDir_ + file);
     return 1;
+}
+
+void BenchHost::showResult(const std::string& path) {
+    // What the host learns from an export: the records that reached the register.
+    std::ifstream f(path, std::ios::binary);
+    std::string line;
+    int count = 0;
+    while (std::getline(f, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (++count <= kResultLinesShown) console_.line("[HOST] wynik.exp: " + toUtf8(line));
+    }
+    if (count > kResultLinesShown)
+        console_.line("[HOST] wynik.exp: ... " + std::to_string(count - kResultLinesShown) + " more lines");
+    console_.line("[HOST] wynik.exp: " + std::to_string(count) + " records transferred");
 }
 
 std::int32_t BenchHost::writeParameter(std::int32_t host, std::int32_t session, const char* name, const char* value) {

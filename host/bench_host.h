@@ -55,6 +55,9 @@ public:
     std::int32_t errorMessages() const { return errorMessages_; }
 
 private:
+    static constexpr int kResultLinesShown = 50;
+    // Prints the export's result file line by line.
+    void showResult(const std::string& path);
     // Reports a callback that brings another host value or session than the bench gave.
     void checkCaller(const char* kind, std::int32_t host, std::int32_t session);
 

@@ -256,6 +256,13 @@ between a label and its value is printed as a TAB. Texts are printed in UTF-8.
 Results stored by the plug-in are copied to DIR/results/, goods handed to the
 host are appended to DIR/goods.csv. Ctrl-C asks the running operation to stop.
 
+Export: "run -2" sends DIR/kasa.exp to the register; with RodzajTransmisji=3
+in the parameter file ComboKasTowMax=1 clears the register's goods first and
+ComboKasTowMax=0 compares them with the file and sends only the changes. The
+bench prints wynik.exp (the records that reached the register) when the
+plug-in stores it; rejected goods follow " - towary odrzucone" as [ERR ] lines
+and are appended to DIR/import.log.
+
 Exit status: 0 success, 1 failure (also when the plug-in reported an error
 [ERR ]), 2 wrong command line.
 )";

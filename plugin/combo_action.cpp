@@ -1,5 +1,6 @@
 #include "plugin/combo_action.h"
 
+#include "export/export_driver.h"
 #include "import/service_ops.h"
 #include "link/combo_link.h"
 #include "plugin/connection_test.h"
@@ -59,6 +60,8 @@ void TZTComboAction::Operacja(HQORDLLSRODOWISKO& record, int operation, int extr
     WczytajKonfiguracje();
     switch (operation) {
         case -1: TestConnection(*this); break;
+        case -2:
+        case -5: Eksport(*this); break;
         case -4:
             throw Exception(trc("TZTComboOperacjaImpPar",
                                 pl("Wykonaj normalny import z kasy z włączonym importem par. szczegółowych")));

@@ -8,18 +8,9 @@
 
 namespace zt {
 
-std::vector<std::pair<std::string, int>> ParseGroupMap(const std::string& text) {
-    std::vector<std::pair<std::string, int>> map;
-    for (const auto& line : splitLines(text)) {
-        if (TxTools::Trim(line).empty()) continue;
-        const auto eq = line.find('=');
-        const std::string name = line.substr(0, eq);
-        const std::string value = eq == std::string::npos ? std::string() : line.substr(eq + 1);
-        const int v = TxTools::StrToIntDef(value, -1);
-        if (v < 0) return {};
-        map.emplace_back(name, v);
-    }
-    return map;
+GroupMapStorage GroupMapStorageOf(TZTActionBase& a) {
+    return {[&a](std::string_view name, int count) { return a.WlasnyParametrDlugi(name, count); },
+            [&a](std::string_view name, std::string_view value, int count) { a.ZapiszWlasnyParametrDlugi(name, value, count); }};
 }
 
 LinkConfig MakeLinkConfig(const ComboConfig& c) {
@@ -58,7 +49,7 @@ ComboConfig LoadComboConfig(TZTActionBase& a) {
     else
         c.transport = TransportKind::Serial;
     c.multiplexerChannel = a.ParametrInt("ComboKanMul");
-    c.groupMap = ParseGroupMap(a.WlasnyParametrDlugi("ComboAsort", 6));
+    c.groupMap = LoadGroupMap(GroupMapStorageOf(a));
     c.debug = a.ParametrInt("ComboDedbug") != 0;
     c.progressTow = a.ParametrInt("ComboProgressTow") != 0;
     c.priceLevel = a.ParametrInt("PoziomCen");

@@ -71,6 +71,8 @@ const std::vector<DeclRow>& declarations() {
         {101, 20, ptText, kParamInternal, "ComboImportOverWrite", T, "FALSE", "", "", "", "", ""},
         {101, 21, ptText, kParamInternal, "ComboImportLogSave", T, "TRUE", "", "", "", "", ""},
         {101, 22, ptChoice, 0, "ComboProductFlag", T, "0", "", "", "", pl("Ustawienia flag towarów"), ""},
+        // The group map's last piece: it is read and written in seven.
+        {101, 23, ptText, kParamInternal, "ZT_Combo_ComboAsort7", T, "", "", "", "", "", ""},
 
         // Settings of the Posnet registers.
         {102, 0, ptChoice, 0, "ComboResztaZInnychFP", T, "0", "", "", "",

@@ -101,4 +101,18 @@ void ZTAction::KrokPostepu(int& counter) {
         PostepPozycja(counter);
 }
 
+void ZTAction::PokazStatystykeTowarow(bool all, const int (&counts)[4]) {
+    static constexpr std::pair<const char*, const char*> kLines[4] = {
+        {"ZTActionPokazStatystykeDod", " - do dodania"},
+        {"ZTActionPokazStatystykeAkt", " - do zmiany nazwy/stawki"},
+        {"ZTActionPokazStatystykeCen", " - do zmiany ceny"},
+        {"ZTActionPokazStatystykeUsu", " - do usunięcia"},
+    };
+    for (int i = 0; i < 4; ++i) {
+        if (!all && counts[i] == 0) continue;
+        Postep(TA(kLines[i].first, kLines[i].second), 4, 100);
+        PostepPozycja(counts[i]);
+    }
+}
+
 }  // namespace zt

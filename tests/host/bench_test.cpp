@@ -336,3 +336,30 @@ TEST(BenchHostTest, RefusesStoresWhenAsked) {
 
 }  // namespace
 }  // namespace zt
+
+namespace zt {
+namespace {
+
+TEST(BenchHostTest, ShowsTheExportResultWhenItIsStored) {
+    fs::path dir = fs::temp_directory_path() / ("zthost-wynik-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    {
+        std::ofstream f(dir / "wynik.exp", std::ios::binary);
+        for (int i = 1; i <= 52; ++i) f << "PLU;" << i << ";" << 100 + i << ";59" << i << ";DOD\r\n";
+    }
+    BenchFixture b;
+    b.o = parse({"run", "-2"}).options;
+    BenchHost host(b.o, b.console, ParamsFile(), TranslationFile(), false, dir.string() + "/");
+    EXPECT_EQ(host.store(BenchHost::kHostValue, 1, "wynik.exp"), 1);
+    const std::string out = b.output();
+    EXPECT_NE(out.find("[HOST] wynik.exp: PLU;1;101;591;DOD\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("[HOST] wynik.exp: PLU;50;150;5950;DOD\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("PLU;51;"), std::string::npos) << out;
+    EXPECT_NE(out.find("[HOST] wynik.exp: ... 2 more lines\n[HOST] wynik.exp: 52 records transferred\n"), std::string::npos)
+        << out;
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace zt

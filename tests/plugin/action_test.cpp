@@ -271,20 +271,21 @@ TEST_F(ActionTest, RejectedRecordsAreReportedAndLoggedOnce) {
     EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
 }
 
-TEST_F(ActionTest, ConfigurationGroupMapDropsBadLists) {
-    EXPECT_EQ(ParseGroupMap("Napoje=1\r\nChleb=2").size(), 2u);
-    EXPECT_TRUE(ParseGroupMap("Napoje=1\r\nChleb=x").empty());
-    EXPECT_TRUE(ParseGroupMap("Napoje=-1").empty());
+TEST_F(ActionTest, ConfigurationReadsTheGroupMapFromAllSevenPieces) {
     host.params["ComboEdiFolder"] = dir.string();
     host.params["ComboPort"] = "tcp/ip";
-    host.params["ZT_Combo_ComboAsort1"] = "Napoje=1\r\nChl";
-    host.params["ZT_Combo_ComboAsort2"] = "eb=3";
+    host.params["ZT_Combo_ComboAsort1"] = "10=1\r\n2";
+    host.params["ZT_Combo_ComboAsort2"] = "0=3";
+    host.params["ZT_Combo_ComboAsort7"] = "\r\n70=4";
     auto a = action();
-    const ComboConfig c = LoadComboConfig(*a);
+    ComboConfig c = LoadComboConfig(*a);
     EXPECT_EQ(c.transport, TransportKind::Serial);
-    ASSERT_EQ(c.groupMap.size(), 2u);
-    EXPECT_EQ(c.groupMap[1].first, "Chleb");
-    EXPECT_EQ(c.groupMap[1].second, 3);
+    ASSERT_EQ(c.groupMap.Pairs().size(), 3u);
+    EXPECT_EQ(c.groupMap.SlotOf(20), 3);
+    EXPECT_EQ(c.groupMap.SlotOf(70), 4);
+    host.params["ZT_Combo_ComboAsort7"] = "\r\n70=x";
+    c = LoadComboConfig(*a);
+    EXPECT_TRUE(c.groupMap.Pairs().empty());
     EXPECT_EQ(c.ediFolder, dir.string() + "\\");  // the host's separator on every system
     EXPECT_TRUE(c.debug == false);
 }
