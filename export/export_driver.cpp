@@ -65,8 +65,8 @@ void poWyczyszczeniu(ZTExpBuf& buf) {
 }
 
 void wyczysc(TComboLink& link, TZTComboAction& a) {
-    const std::pair<std::uint16_t, const char*> steps[] = {
-        {cmdPLUDELALL, "TZTComboResetAllMsgAdd"}, {cmdPACKDELALL, "TZTComboResetAllMsgAdd_00001"}};
+    const std::pair<std::uint16_t, const char*> steps[] = {{cmdPLUDELALL, "TZTComboResetAllMsgAdd"},
+                                                           {cmdPACKDELALL, "TZTComboResetAllMsgAdd_00001"}};
     const char* labels[] = {"Czyszczenie bazy towarów...", "Czyszczenie bazy opakowań..."};
     for (int i = 0; i < 2; ++i) {
         a.Postep(T(steps[i].second, labels[i]), 5);
@@ -114,8 +114,7 @@ void Eksport(TZTComboAction& a) {
         link.OpenLink();
         p.rodzina = link.deviceFamily;
         buf->Ustawienia().rodzina = link.deviceFamily;
-        if (!CheckRegisterNumber(a))
-            throw Exception(T("TZTComboEksportExceptio_00001", "Niezgodny numer urządzenia!"));
+        if (!CheckRegisterNumber(a)) throw Exception(T("TZTComboEksportExceptio_00001", "Niezgodny numer urządzenia!"));
 
         const int rodzaj = a.ParametrInt("RodzajTransmisji");
         const bool formy = a.ParametrInt("ComboExpFPlatn") == 1;

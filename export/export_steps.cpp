@@ -121,8 +121,8 @@ void WyslijJednostki(TZTComboAction& a, const ZTExpBuf& buf) {
             link.ThrowIfAborted();
             const std::uint16_t id = idJednostki(buf.Jednostki()[static_cast<std::size_t>(i)]);
             const std::string name = buf.IdxJednNazwa(i);
-            link.SendCommand(cmdMUINS,
-                             {link.EncodeV(id), link.EncodeS(limit(name, 24)), link.EncodeS(limit(name, 4)), link.EncodeB(1)});
+            link.SendCommand(cmdMUINS, {link.EncodeV(id), link.EncodeS(limit(name, 24)), link.EncodeS(limit(name, 4)),
+                                        link.EncodeB(1)});
         }
     });
 }
@@ -139,19 +139,20 @@ void WyslijKasjerow(TZTComboAction& a, const ZTExpBuf& buf) {
                 const int number = k.GetNumer();
                 const std::string name = k.GetNazwisko();
                 const std::string def = "- Nr: %02d, Nazwa: %s";
-                a.Postep(format(formatTemplate(trc("TZTComboSendCashMsgAdd_00001", def), def).c_str(), number, name.c_str()),
-                         5);
+                a.Postep(
+                    format(formatTemplate(trc("TZTComboSendCashMsgAdd_00001", def), def).c_str(), number, name.c_str()),
+                    5);
                 if (number < 0 || number > 65535) {
                     const std::string d = pl("Numer kasjera %d poza zakresem kasy");
                     throw Exception(format(formatTemplate(trc("TZTComboSendCashExceptio", d), d).c_str(), number));
                 }
                 std::uint16_t rights = 0xFFFF;
                 if (k.GetPoziomUprawnien() == 0) rights &= static_cast<std::uint16_t>(~1u);
-                link.SendCommand(cmdUSERINS, {link.EncodeV(static_cast<std::uint16_t>(number)), link.EncodeS(limit(name, 24)),
-                                              link.EncodeS(limit(k.GetIdentyfikator(), 8)),
-                                              link.EncodeS(limit(k.GetKodKarty(), 16)), link.EncodeS(""),
-                                              link.EncodeV(rights), link.EncodeB(255), link.EncodeB(6), link.EncodeB(1),
-                                              link.EncodeB(1)});
+                link.SendCommand(
+                    cmdUSERINS, {link.EncodeV(static_cast<std::uint16_t>(number)), link.EncodeS(limit(name, 24)),
+                                 link.EncodeS(limit(k.GetIdentyfikator(), 8)), link.EncodeS(limit(k.GetKodKarty(), 16)),
+                                 link.EncodeS(""), link.EncodeV(rights), link.EncodeB(255), link.EncodeB(6),
+                                 link.EncodeB(1), link.EncodeB(1)});
                 a.PostepTryb(0);
             } catch (const std::exception& e) {
                 a.PostepTryb(1);
@@ -194,8 +195,8 @@ void WyslijFormyPlatnosci(TZTComboAction& a, const ZTExpBuf& buf) {
                              {link.EncodeV(static_cast<std::uint16_t>(f.number)), link.EncodeS(T(f.key, f.name)),
                               link.EncodeB(static_cast<std::uint8_t>(f.type)),
                               link.EncodeV(static_cast<std::uint16_t>(f.base | extra)),
-                              link.EncodeS(euro ? T("TZTComboSendFPlaskrot", "EUR") : std::string()), link.EncodeN(rate),
-                              link.EncodeB(1), link.EncodeB(1)});
+                              link.EncodeS(euro ? T("TZTComboSendFPlaskrot", "EUR") : std::string()),
+                              link.EncodeN(rate), link.EncodeB(1), link.EncodeB(1)});
         }
     });
 }

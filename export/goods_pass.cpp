@@ -91,7 +91,8 @@ std::string NiePasujeDoKasy(const ZTPrzebiegTowarow& p, const ZTTowRec& r, int p
     if (r.precyzja < 0 || r.precyzja > 255)
         return zakres("TZTComboSendPluRZakresPrec", "precyzja %lld poza zakresem kasy (0-255)", r.precyzja);
     const long long group = GrupaTowaru(p, r.nr_asort);
-    if (group > 255) return zakres("TZTComboSendPluRZakresGrupa", "grupa towarowa %lld poza zakresem kasy (1-255)", group);
+    if (group > 255)
+        return zakres("TZTComboSendPluRZakresGrupa", "grupa towarowa %lld poza zakresem kasy (1-255)", group);
     return {};
 }
 
@@ -137,8 +138,8 @@ void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int 
             const std::string misfit = NiePasujeDoKasy(p, r, pass);
             if (misfit.empty()) {
                 if (pass == 0) {
-                    link.SendCommand(cmdPLUDEL, {link.EncodeV(static_cast<std::uint16_t>(r.plu)), link.EncodeB(0),
-                                                 link.EncodeB(0)});
+                    link.SendCommand(
+                        cmdPLUDEL, {link.EncodeV(static_cast<std::uint16_t>(r.plu)), link.EncodeB(0), link.EncodeB(0)});
                 } else if (pass == 1) {
                     link.SendCommand(cmdPACKDEL, {link.EncodeV(static_cast<std::uint16_t>(NrOpakowania(r))),
                                                   link.EncodeB(0), link.EncodeB(0)});
@@ -148,10 +149,10 @@ void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int 
                     const std::string name = NazwaDlaKasy(r.nazwa, p.rodzina);
                     const std::uint8_t fixed = static_cast<std::uint8_t>(FlagaCenySztywnej(r));
                     if (pass == 3) {
-                        link.SendCommand(cmdPACKINS, {link.EncodeV(static_cast<std::uint16_t>(NrOpakowania(r))),
-                                                      link.EncodeS(name), link.EncodeS(r.kod), link.EncodeN(price),
-                                                      link.EncodeN(0), link.EncodeB(fixed), link.EncodeB(1),
-                                                      link.EncodeB(0)});
+                        link.SendCommand(
+                            cmdPACKINS, {link.EncodeV(static_cast<std::uint16_t>(NrOpakowania(r))), link.EncodeS(name),
+                                         link.EncodeS(r.kod), link.EncodeN(price), link.EncodeN(0), link.EncodeB(fixed),
+                                         link.EncodeB(1), link.EncodeB(0)});
                     } else if (r.status == stCen) {
                         link.SendCommand(cmdPLUPRICEUPDATE,
                                          {link.EncodeV(static_cast<std::uint16_t>(r.plu)), link.EncodeN(price)});
@@ -174,8 +175,10 @@ void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int 
             ++sent;
             if (sent % 10 == 0 || p.pokazRekordy) a.PostepPozycja(sent);
             std::string why = misfit;
-            if (why.empty() && link.statusW != 0) why = link.FormatErrorW(link.statusW);
-            else if (why.empty() && link.statusT != 0) why = link.FormatErrorT(link.statusT);
+            if (why.empty() && link.statusW != 0)
+                why = link.FormatErrorW(link.statusW);
+            else if (why.empty() && link.statusT != 0)
+                why = link.FormatErrorT(link.statusT);
             if (why.empty()) {
                 buf.SetTrOk(i, true);
                 continue;

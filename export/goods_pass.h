@@ -13,11 +13,11 @@ struct ZTTowRec;
 
 // What the passes need besides the buffer.
 struct ZTPrzebiegTowarow {
-    int rodzina = 0;              // deviceFamily
-    int poziomCen = 0;            // PoziomCen
-    bool jednaGrupa = false;      // ComboOneAsortOnly
-    int flagaProduktu = 0;        // ComboProductFlag
-    bool pokazRekordy = false;    // ComboProgressTow
+    int rodzina = 0;            // deviceFamily
+    int poziomCen = 0;          // PoziomCen
+    bool jednaGrupa = false;    // ComboOneAsortOnly
+    int flagaProduktu = 0;      // ComboProductFlag
+    bool pokazRekordy = false;  // ComboProgressTow
     const GroupMap* mapa = nullptr;
 };
 

@@ -10,7 +10,9 @@ namespace zt {
 
 GroupMapStorage GroupMapStorageOf(TZTActionBase& a) {
     return {[&a](std::string_view name, int count) { return a.WlasnyParametrDlugi(name, count); },
-            [&a](std::string_view name, std::string_view value, int count) { a.ZapiszWlasnyParametrDlugi(name, value, count); }};
+            [&a](std::string_view name, std::string_view value, int count) {
+                a.ZapiszWlasnyParametrDlugi(name, value, count);
+            }};
 }
 
 LinkConfig MakeLinkConfig(const ComboConfig& c) {

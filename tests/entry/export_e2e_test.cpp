@@ -13,8 +13,8 @@
 #include "sim/card_server_stub.h"
 #include "sim/register_simulator.h"
 
-using ztest::FakeHost;
 using zt::pl;
+using ztest::FakeHost;
 using namespace zt::sim;
 
 namespace {
@@ -35,7 +35,8 @@ std::string Package(int plu, const std::string& number, const std::string& name,
            p + ";" + p + ";" + p + ";23;1;F;0;F;T;F;0;0;10;" + status;
 }
 
-PluRecord Goods(int plu, const std::string& name, const std::string& barcode, int price, int slot, int unit, int group) {
+PluRecord Goods(int plu, const std::string& name, const std::string& barcode, int price, int slot, int unit,
+                int group) {
     PluRecord r;
     r.plu = static_cast<std::uint16_t>(plu), r.name = name, r.barcode = barcode, r.price = price;
     r.vatSlot = static_cast<std::uint8_t>(slot), r.unit = static_cast<std::uint8_t>(unit);
@@ -49,8 +50,8 @@ PluRecord Goods(int plu, const std::string& name, const std::string& barcode, in
 RegisterState Register() {
     RegisterState s = defaultRegisterState();
     s.goods = {Goods(1, "Chleb", "5900000000011", 350, 2, 1, 1), Goods(2, "Mleko", "5900000000028", 299, 2, 3, 2),
-               Goods(3, pl("Jabłka"), "00123", 450, 2, 2, 1), Goods(4, "Piwo", "5900000000042", 399, 0, 1, 2),
-               Goods(6, "Woda", "5900000000066", 199, 0, 1, 2), Goods(9, "Stary", "5900000000099", 100, 0, 1, 1)};
+               Goods(3, pl("Jabłka"), "00123", 450, 2, 2, 1),    Goods(4, "Piwo", "5900000000042", 399, 0, 1, 2),
+               Goods(6, "Woda", "5900000000066", 199, 0, 1, 2),  Goods(9, "Stary", "5900000000099", 100, 0, 1, 1)};
     s.goods[0].salesValue = 1350;
     PackageRecord bottle;
     bottle.number = 1, bottle.name = "Butelka", bottle.barcode = "1", bottle.price = 50;
@@ -59,7 +60,14 @@ RegisterState Register() {
 }
 
 const std::vector<std::string> kExport = {
-    "VAT;23", "VAT;8", "VAT;5", "JM;1;0;szt.", "JM;2;3;kg", "JM;3;0;litr", "ASS;10;Pieczywo", "ASS;20;Nabial",
+    "VAT;23",
+    "VAT;8",
+    "VAT;5",
+    "JM;1;0;szt.",
+    "JM;2;3;kg",
+    "JM;3;0;litr",
+    "ASS;10;Pieczywo",
+    "ASS;20;Nabial",
     Plu(1, "5900000000011", "Chleb", 350, 5, 1, 10, "DOD"),
     Plu(2, "5900000000028", "Mleko", 319, 5, 3, 20, "AKT"),
     Plu(3, "00123", pl("Jabłka"), 450, 5, 2, 10, "DOD"),
@@ -120,9 +128,9 @@ protected:
     }
     // The commands that change the register, with their fields in protocol order.
     std::vector<std::string> changes() {
-        static const std::set<std::string> kinds = {"PLUDELALL", "PACKDELALL", "GROUPINS", "MUINS",   "USERINS",
-                                                    "PAYFORMINS", "PLUINS",    "PLUPRICEUPDATE", "PLUDEL", "PACKINS",
-                                                    "PACKDEL"};
+        static const std::set<std::string> kinds = {"PLUDELALL", "PACKDELALL", "GROUPINS", "MUINS",
+                                                    "USERINS",   "PAYFORMINS", "PLUINS",   "PLUPRICEUPDATE",
+                                                    "PLUDEL",    "PACKINS",    "PACKDEL"};
         std::vector<std::string> out;
         for (const auto& e : sim.journal().entries())
             if (kinds.count(e.name) && !e.repeated) out.push_back(e.name + " " + e.fields);
@@ -130,7 +138,8 @@ protected:
     }
     std::string dump() const {
         std::string s;
-        for (const auto& m : host.messages) s += std::to_string(m.kind) + (m.status ? "S " : "  ") + zt::toUtf8(m.text) + "\n";
+        for (const auto& m : host.messages)
+            s += std::to_string(m.kind) + (m.status ? "S " : "  ") + zt::toUtf8(m.text) + "\n";
         return s;
     }
     std::string journal() {
@@ -151,12 +160,12 @@ protected:
 };
 
 const std::vector<std::string> kGroupsAndUnits = {
-    "GROUPINS V:1 S:\"Pieczywo\" B:0 B:0", "GROUPINS V:2 S:\"Nabial\" B:0 B:0",
-    "MUINS V:1 S:\"szt.\" S:\"szt.\" B:1",  "MUINS V:2 S:\"kg\" S:\"kg\" B:1",
-    "MUINS V:3 S:\"litr\" S:\"litr\" B:1",
+    "GROUPINS V:1 S:\"Pieczywo\" B:0 B:0", "GROUPINS V:2 S:\"Nabial\" B:0 B:0",   "MUINS V:1 S:\"szt.\" S:\"szt.\" B:1",
+    "MUINS V:2 S:\"kg\" S:\"kg\" B:1",     "MUINS V:3 S:\"litr\" S:\"litr\" B:1",
 };
 
-std::string PluIns(int plu, const std::string& name, const std::string& code, int price, int unit, int group, int slot) {
+std::string PluIns(int plu, const std::string& name, const std::string& code, int price, int unit, int group,
+                   int slot) {
     return "PLUINS V:" + std::to_string(plu) + " S:\"" + name + "\" S:\"" + code + "\" N:" + std::to_string(price) +
            " N:0 B:0 B:" + std::to_string(unit) + " B:0 B:" + std::to_string(group) + " B:" + std::to_string(slot) +
            " B:0 B:1 B:1 B:0 B:1 B:0";
@@ -193,18 +202,25 @@ TEST_F(Export, ComparingModeSendsOnlyTheChanges) {
     ASSERT_EQ(sim.state().packages.size(), 2u);
     EXPECT_EQ(sim.state().packages[1].name, "Skrzynka");
 
-    EXPECT_EQ(wynik(), (std::vector<std::string>{
-                           "PLU;1;101;5900000000011;DOD", "PLU;2;102;5900000000028;AKT", "PLU;3;103;00123;DOD",
-                           "PLU;4;104;5900000000042;AKT", "PLU;5;105;5900000000059;DOD", "PLU;6;106;5900000000066;AKT",
-                           "PLU;1001;1101;1;DOD", "PLU;1002;1102;2;DOD"}));
+    EXPECT_EQ(wynik(), (std::vector<std::string>{"PLU;1;101;5900000000011;DOD", "PLU;2;102;5900000000028;AKT",
+                                                 "PLU;3;103;00123;DOD", "PLU;4;104;5900000000042;AKT",
+                                                 "PLU;5;105;5900000000059;DOD", "PLU;6;106;5900000000066;AKT",
+                                                 "PLU;1001;1101;1;DOD", "PLU;1002;1102;2;DOD"}));
     EXPECT_EQ(host.storeExport, 1);
     // The register's list as it was read.
     const std::string tow = file("combo.tow");
     EXPECT_NE(tow.find("\r\nTOW;9;Stary;5900000000099;0;0;0;100;0;1;0;1;0;1;1;0\r\n"), std::string::npos) << tow;
     EXPECT_NE(tow.find("\r\nOPA;1;Butelka;1;50;0;1\r\n"), std::string::npos) << tow;
     const auto st = host.lines(-1, true);
-    for (const char* count : {" - do dodania:\x01" "2", " - do zmiany nazwy/stawki:\x01" "2", " - do zmiany ceny:\x01" "1",
-                              " - do usuni\xEA" "cia:\x01" "1"})
+    for (const char* count : {" - do dodania:\x01"
+                              "2",
+                              " - do zmiany nazwy/stawki:\x01"
+                              "2",
+                              " - do zmiany ceny:\x01"
+                              "1",
+                              " - do usuni\xEA"
+                              "cia:\x01"
+                              "1"})
         EXPECT_NE(std::find(st.begin(), st.end(), count), st.end()) << count << dump();
     EXPECT_TRUE(std::filesystem::exists(dir / "ARCH2.EXP"));
 
@@ -259,7 +275,11 @@ TEST_F(Export, ARejectedRecordIsListedAndTheExportGoesOn) {
     EXPECT_NE(errors[0].find("[W920]"), std::string::npos) << errors[0];
     EXPECT_EQ(errors[1], pl("...5900000000080 Za duzy numer   : numer PLU 70000 poza zakresem kasy (1-65535)"));
     const auto st = host.lines(-1, true);
-    EXPECT_NE(std::find(st.begin(), st.end(), " - towary odrzucone:\x01" "2"), st.end()) << dump();
+    EXPECT_NE(std::find(st.begin(), st.end(),
+                        " - towary odrzucone:\x01"
+                        "2"),
+              st.end())
+        << dump();
     const auto w = wynik();
     EXPECT_EQ(w.size(), 7u);
     for (const auto& l : w) EXPECT_EQ(l.find("PLU;5;"), std::string::npos);
@@ -360,17 +380,17 @@ TEST_F(Export, PaymentFormsAreProgrammedWithTheExactEuroRate) {
     std::vector<std::string> forms;
     for (const auto& c : changes())
         if (c.rfind("PAYFORMINS", 0) == 0) forms.push_back(c);
-    EXPECT_EQ(forms, (std::vector<std::string>{
-                         pl("PAYFORMINS V:2 S:\"Karta płatnicza\" B:2 V:3 S:\"\" N:1 B:1 B:1"),
-                         "PAYFORMINS V:3 S:\"Euro\" B:1 V:3 S:\"EUR\" N:43210 B:1 B:1",
-                         "PAYFORMINS V:4 S:\"Bon\" B:4 V:3 S:\"\" N:1 B:1 B:1",
-                         "PAYFORMINS V:5 S:\"Czek\" B:3 V:3 S:\"\" N:1 B:1 B:1",
-                         "PAYFORMINS V:6 S:\"Inna\" B:6 V:2 S:\"\" N:1 B:1 B:1"}));
+    EXPECT_EQ(forms, (std::vector<std::string>{pl("PAYFORMINS V:2 S:\"Karta płatnicza\" B:2 V:3 S:\"\" N:1 B:1 B:1"),
+                                               "PAYFORMINS V:3 S:\"Euro\" B:1 V:3 S:\"EUR\" N:43210 B:1 B:1",
+                                               "PAYFORMINS V:4 S:\"Bon\" B:4 V:3 S:\"\" N:1 B:1 B:1",
+                                               "PAYFORMINS V:5 S:\"Czek\" B:3 V:3 S:\"\" N:1 B:1 B:1",
+                                               "PAYFORMINS V:6 S:\"Inna\" B:6 V:2 S:\"\" N:1 B:1 B:1"}));
 }
 
 TEST_F(Export, WeighedBarcodesLoseTheirPrefixOnFamilyFive) {
     host.params["ComboKasTowMax"] = "1";
-    const std::vector<std::string> lines = {"VAT;23", "JM;1;0;szt.", Plu(20, "2812345?????", "Ser wazony", 100, 23, 1, 10, "DOD")};
+    const std::vector<std::string> lines = {"VAT;23", "JM;1;0;szt.",
+                                            Plu(20, "2812345?????", "Ser wazony", 100, 23, 1, 10, "DOD")};
     const std::pair<int, const char*> cases[] = {{2, "12345"}, {29, "2812345"}};  // NEO 1.01 (family 5), NEO XL
     for (const auto& [type, sent] : cases) {
         sim.setState(Register());
@@ -402,11 +422,13 @@ TEST_F(Export, TheGroupMapIsKeptAcrossExports) {
     std::vector<std::string> groups;
     for (const auto& c : changes())
         if (c.rfind("GROUPINS", 0) == 0) groups.push_back(c);
-    EXPECT_EQ(groups, (std::vector<std::string>{"GROUPINS V:1 S:\"Sery\" B:0 B:0", "GROUPINS V:2 S:\"Nabial\" B:0 B:0"}));
+    EXPECT_EQ(groups,
+              (std::vector<std::string>{"GROUPINS V:1 S:\"Sery\" B:0 B:0", "GROUPINS V:2 S:\"Nabial\" B:0 B:0"}));
     // Bread's new group has slot 0 as its old one had: nothing to send for it.
     EXPECT_EQ(changes().back(), "PLUPRICEUPDATE V:5 N:1399") << journal();
     for (const auto& c : changes())
-        EXPECT_TRUE(c.rfind("PLUINS V:1 ", 0) == std::string::npos && c.rfind("PLUPRICEUPDATE V:1 ", 0) == std::string::npos)
+        EXPECT_TRUE(c.rfind("PLUINS V:1 ", 0) == std::string::npos &&
+                    c.rfind("PLUPRICEUPDATE V:1 ", 0) == std::string::npos)
             << c;
 }
 

@@ -341,7 +341,8 @@ namespace zt {
 namespace {
 
 TEST(BenchHostTest, ShowsTheExportResultWhenItIsStored) {
-    fs::path dir = fs::temp_directory_path() / ("zthost-wynik-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::path dir = fs::temp_directory_path() /
+                   ("zthost-wynik-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     {
@@ -356,7 +357,8 @@ TEST(BenchHostTest, ShowsTheExportResultWhenItIsStored) {
     EXPECT_NE(out.find("[HOST] wynik.exp: PLU;1;101;591;DOD\n"), std::string::npos) << out;
     EXPECT_NE(out.find("[HOST] wynik.exp: PLU;50;150;5950;DOD\n"), std::string::npos) << out;
     EXPECT_EQ(out.find("PLU;51;"), std::string::npos) << out;
-    EXPECT_NE(out.find("[HOST] wynik.exp: ... 2 more lines\n[HOST] wynik.exp: 52 records transferred\n"), std::string::npos)
+    EXPECT_NE(out.find("[HOST] wynik.exp: ... 2 more lines\n[HOST] wynik.exp: 52 records transferred\n"),
+              std::string::npos)
         << out;
     fs::remove_all(dir);
 }
