@@ -295,3 +295,41 @@ TEST_F(GoodsImport, TheFileTransportIsRefusedBeforeAnythingOpens) {
     EXPECT_EQ(sim.journal().size(), 0u);
     EXPECT_TRUE(host.goods.empty());
 }
+
+TEST_F(GoodsImport, WindowSixAsksForTheOptionsAndAnswersOneOnlyWhenConfirmed) {
+    host.registerAll();
+    host.params["ComboImportOverWrite"] = "FALSE";
+    host.params["ComboImportLogSave"] = "TRUE";
+    const std::string dumpFile = dir.string() + "/dialog.txt";
+    setenv("ZTCOMBO_DIALOG_DUMP", dumpFile.c_str(), 1);
+    setenv("ZTCOMBO_DIALOG_SCRIPT", "overwrite 1;log 0;esc", 1);
+    std::int32_t op = -1;
+    char name[301] = "";
+    EXPECT_EQ(api().PokazOkno(host.lib, 1, 6, 1, &op, name), 0);
+    EXPECT_EQ(op, 6);
+    EXPECT_EQ(std::string(name), pl("Import towarów do programu"));
+    EXPECT_TRUE(host.written.empty());
+
+    op = -1;
+    name[0] = 0;
+    setenv("ZTCOMBO_DIALOG_SCRIPT", "overwrite 1;log 0;f2", 1);
+    EXPECT_EQ(api().PokazOkno(host.lib, 1, 6, 1, &op, name), 1);
+    unsetenv("ZTCOMBO_DIALOG_SCRIPT");
+    unsetenv("ZTCOMBO_DIALOG_DUMP");
+    EXPECT_EQ(op, 6);
+    EXPECT_EQ(std::string(name), pl("Import towarów do programu"));
+    EXPECT_EQ(host.written["ComboImportOverWrite"], "TRUE");
+    EXPECT_EQ(host.written["ComboImportLogSave"], "FALSE");
+    std::ifstream in(dumpFile);
+    std::ostringstream shown;
+    shown << in.rdbuf();
+    EXPECT_NE(shown.str().find("== Import towarów z kasy =="), std::string::npos) << shown.str();
+    EXPECT_NE(shown.str().find("[ ] overwrite"), std::string::npos) << shown.str();
+
+    // The host runs what the window answered, with the options just stored.
+    host.run(-8, op);
+    EXPECT_TRUE(host.lines(2).empty()) << dump();
+    ASSERT_FALSE(host.goods.empty());
+    EXPECT_EQ(host.goods[0].overwrite, 1);
+    EXPECT_FALSE(std::filesystem::exists(logPath()));
+}
