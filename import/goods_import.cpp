@@ -6,7 +6,6 @@
 #include "import/goods_import_log.h"
 #include "link/combo_link.h"
 #include "link/commands.h"
-#include "platform/clock.h"
 #include "platform/cp1250.h"
 #include "platform/datetime.h"
 #include "platform/exception.h"
