@@ -8,10 +8,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 
-#include "import/combo_imp_reader.h"
+#include "import/receipt_reader.h"
 #include "platform/clock.h"
 #include "platform/text.h"
 
@@ -32,55 +31,6 @@ public:
     std::uint64_t sleptMs = 0;
 };
 
-// A minimal receipt assembly standing in for the driver's line reader:
-// goods lines, payments and the closing line, enough to load the buffer the
-// way real receipts do.
-class BenchReader : public ZTComboImpReader {
-protected:
-    void OnReceiptLine(std::string_view line, ZTImpBuf* b) override {
-        if (line.empty()) {
-            open_.reset();
-            return;
-        }
-        const auto f = SplitFields(line);
-        if (!open_) open_ = std::make_unique<QORParagon>();
-        const std::string_view kind = f[0];
-        if (kind == "P_PLU") {
-            auto p = std::make_unique<QORPosition>();
-            p->plu = static_cast<std::int32_t>(FieldInt(f, 2));
-            p->quantity = static_cast<std::int32_t>(FieldInt(f, 5));
-            p->value = FieldInt(f, 6);
-            p->kind = 0;
-            open_->AddPosition(std::move(p));
-            b->AddLiniaPar(1);
-        } else if (kind == "P_PLA") {
-            auto p = std::make_unique<QORPayment>();
-            const auto form = FieldInt(f, 2);
-            p->form = form == 1 ? 0 : form == 2 ? 3 : 4;
-            p->formCopy = p->form;
-            p->amount = FieldInt(f, 5);
-            p->multiplier = 100;
-            open_->AddPayment(std::move(p));
-        } else if (kind == "P_TRN") {
-            open_->receiptNo = static_cast<std::int32_t>(FieldInt(f, 1));
-            TdtTools t;
-            t.FromString(std::string(f[2]), TdtTools::kCompact);
-            open_->dateTime = t.Value();
-            open_->registerNo = static_cast<std::int32_t>(FieldInt(f, 3));
-            open_->cashierNo = static_cast<std::int32_t>(FieldInt(f, 5));
-            open_->printNo = static_cast<std::int32_t>(FieldInt(f, 8));
-            open_->open = false;
-            for (int i = 0; i < open_->PositionCount(); ++i) open_->Position(i).dateTime = open_->dateTime;
-            for (int i = 0; i < open_->PaymentCount(); ++i) open_->Payment(i).dateTime = open_->dateTime;
-            b->AddKoszyk(1);
-            b->AddReceipt(std::move(open_));
-        }
-    }
-
-private:
-    std::unique_ptr<QORParagon> open_;
-};
-
 std::string generate(int lines) {
     std::string s;
     s.reserve(static_cast<std::size_t>(lines) * 48);
@@ -96,10 +46,18 @@ std::string generate(int lines) {
             const int plu = 1 + static_cast<int>(next() % 20000);
             const int qty = 1000 * (1 + static_cast<int>(next() % 3));
             const long value = 100 + static_cast<long>(next() % 5000);
-            total += value;
-            s += format("P_PLU;1;%d;;Towar %d;%d;%ld;0\r\n", plu, plu, qty, value);
+            // Now and then a voided line or a line discount.
+            const bool voided = g == 3 && receipt % 7 == 0;
+            if (!voided) total += value;
+            s += format("P_PLU;1;%d;;Towar %d;%d;%ld;%d\r\n", plu, plu, qty, value, voided ? 1 : 0);
+            if (g == 1 && receipt % 10 == 0 && written < lines - 3) {
+                s += format("P_RAB;21;Rabat;1;1;%d;\r\n", 10);
+                ++written;
+                total -= 10;
+            }
         }
-        s += format("P_PLA;2;%d;Forma;0;%ld\r\n", receipt % 3 == 0 ? 2 : 1, total);
+        if (receipt % 13 == 0) s += format("P_WAL;6;3;EUR;%ld;%ld;45000\r\n", total, total * 10000 / 45000);
+        else s += format("P_PLA;2;%d;Forma;0;%ld\r\n", receipt % 3 == 0 ? 2 : 1, total);
         s += format("P_TRN;%d;202405%02d%02d%02d00000;1;Kasjer;1;%ld;%ld;%d\r\n", receipt, day, 8 + receipt % 12,
                     receipt % 60, total, total, 1000 + receipt);
         written += 2;
@@ -125,11 +83,14 @@ int main(int argc, char** argv) {
     }
     CountingClock clock;
     setClock(&clock);
-    for (const bool writeReceipts : {true, false}) {
+    const struct {
+        bool fromReceipts, writeReceipts;
+    } modes[] = {{true, true}, {true, false}, {false, true}};
+    for (const auto [fromReceipts, writeReceipts] : modes) {
         clock.sleeps = 0;
         clock.sleptMs = 0;
-        ZTImpBufList list({false, true, writeReceipts});
-        BenchReader reader;
+        ZTImpBufList list({false, fromReceipts, writeReceipts});
+        ZTReceiptImpReader reader;
         const auto t0 = std::chrono::steady_clock::now();
         reader.Read(combo, list, TdtTools::Now());
         const double readMs = msSince(t0);
@@ -143,8 +104,10 @@ int main(int argc, char** argv) {
             bytes += fs::file_size(kasa);
         }
         const double saveMs = msSince(t1);
-        std::printf("receipt blocks %s: %d lines, %d receipts, %d buffers, %d goods rows, %ju bytes of kasa.imp\n",
-                    writeReceipts ? "written" : "not written", lines, receipts, list.Count(), rows, bytes);
+        std::printf("sales from receipts %s, receipt blocks %s: %d lines, %d receipts, %d buffers, %d goods rows, "
+                    "%ju bytes of kasa.imp\n",
+                    fromReceipts ? "on" : "off", writeReceipts ? "written" : "not written", lines, receipts,
+                    list.Count(), rows, bytes);
         std::printf("  plug-in time: read %.1f ms + save %.1f ms = %.1f ms\n", readMs, saveMs, readMs + saveMs);
         std::printf("  pacing sleeps (not slept): %d x 20 ms = %ju ms\n", clock.sleeps,
                     static_cast<std::uintmax_t>(clock.sleptMs));

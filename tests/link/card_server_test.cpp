@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "link/card_server.h"
-#include "link_support.h"
+#include "tests/support/link_support.h"
 
 namespace ztlink {
 namespace {

@@ -1,16 +1,29 @@
-// Modem control: result parsing, the dialogue against a scripted modem on a
-// pseudo-terminal (dialling inside the link, configuration, hang-up), and the
-// silent and carrier cases on the recording fake.
+// Modem control, one suite over two modems on a pseudo-terminal: one answering
+// AT commands by script (with a register answering frames behind it), and the
+// Hayes modem emulator wired to the register simulator's TCP/IP line. Both
+// play the dialogue inside the link (dialling, dial failures, configuration,
+// hang-up); the emulator also carries whole operations as the host runs them
+// (the connection test through the modem, the stand-alone configuration and
+// hang-up). Result parsing and the silent and carrier cases run on the
+// recording fake.
+#include <algorithm>
 #include <chrono>
+#include <map>
+#include <mutex>
 
 #include "link/modem.h"
-#include "link_support.h"
+#include "plugin/action_base.h"
+#include "sim/modem_emulator.h"
+#include "sim/register_simulator.h"
+#include "tests/support/link_support.h"
 
 namespace ztlink {
 namespace {
 
 using zt::pl;
 using zt::TModemPort;
+using zt::sim::ModemEmulator;
+namespace modem = zt::sim::modem;
 const std::string OK = "\r\nOK\r\n";
 
 TEST(ModemAnswer, LastCompleteLineCounts) {
@@ -31,7 +44,7 @@ TEST(ModemAnswer, LastCompleteLineCounts) {
 }
 
 // A modem that answers OK to everything, with exceptions by command prefix.
-AtScript modem(std::map<std::string, std::string> special = {}) {
+AtScript modemScript(std::map<std::string, std::string> special = {}) {
     return [special](const std::string& command) {
         for (const auto& [prefix, answer] : special)
             if (command.rfind(prefix, 0) == 0) return answer;
@@ -39,99 +52,245 @@ AtScript modem(std::map<std::string, std::string> special = {}) {
     };
 }
 
-class ModemTest : public LinkTest {
+// ---- the modems ----
+
+// Quiet time the emulator wants around "+++"; the driver's own pauses run on
+// the virtual clock, so the line gives the emulator this much real time.
+constexpr std::uint32_t kEscapeGuardMs = 20;
+
+// A serial line to the emulator's pseudo-terminal. A pseudo-terminal has no
+// carrier-detect line: the emulator's carrier state stands in for it.
+class ModemLine : public zt::Transport {
+public:
+    ModemLine(std::unique_ptr<zt::Transport> line, const ModemEmulator& modem) : line_(std::move(line)), modem_(modem) {}
+    Kind kind() const override { return line_->kind(); }
+    void open() override { line_->open(); }
+    void close() noexcept override { line_->close(); }
+    bool isOpen() const override { return line_->isOpen(); }
+    void send(const std::uint8_t* data, std::size_t len) override {
+        line_->send(data, len);
+        if (std::string(reinterpret_cast<const char*>(data), len) == "+++")
+            std::this_thread::sleep_for(std::chrono::milliseconds(3 * kEscapeGuardMs));
+    }
+    using zt::Transport::send;
+    bool receiveByte(std::uint8_t& out, std::uint32_t timeoutMs) override { return line_->receiveByte(out, timeoutMs); }
+    std::size_t available() override { return line_->available(); }
+    void purgeInput() override { line_->purgeInput(); }
+    void setRTS(bool on) override { line_->setRTS(on); }
+    void setDTR(bool on) override { line_->setDTR(on); }
+    bool carrierDetect() override { return modem_.carrier(); }
+    std::string describe() const override { return line_->describe(); }
+
+private:
+    std::unique_ptr<zt::Transport> line_;
+    const ModemEmulator& modem_;
+};
+
+enum class Modem { Scripted, Emulator };
+
+// Dial results and the words a modem answers them with.
+struct DialResult {
+    int code;
+    const char* word;
+};
+
+class ModemTest : public LinkTest, public ::testing::WithParamInterface<Modem> {
 protected:
     ModemTest() {
         host.params["ComboSpeed"] = "3";
         host.params["ComboModemTimeout"] = "60";
     }
+    void SetUp() override {
+        if (GetParam() == Modem::Scripted) {
+            peer_ = std::make_unique<PtyPeer>([](const std::string& req, int) { return statusGetFrame(req, 24); },
+                                              [this](const std::string& command) { return scripted(command); });
+            return;
+        }
+        sim_ = std::make_unique<zt::sim::RegisterSimulator>();
+        sim_->start();
+        emulator_ =
+            std::make_unique<ModemEmulator>(zt::sim::ModemOptions{sim_->port(), "CONNECT 9600", kEscapeGuardMs});
+        emulator_->start();
+        factory->wrapSerial = [this](std::unique_ptr<zt::Transport> t) -> std::unique_ptr<zt::Transport> {
+            return std::make_unique<ModemLine>(std::move(t), *emulator_);
+        };
+    }
+    void TearDown() override {
+        link_.reset();
+        if (emulator_) emulator_->stop();
+        if (sim_) sim_->stop();
+        peer_.reset();
+    }
+
+    bool emulated() const { return GetParam() == Modem::Emulator; }
+    std::string path() const { return peer_ ? peer_->path() : emulator_->ptyPath(); }
+    zt::TComboLink& modemLink() { return link(serialConfig(path())); }
+
+    // What the register behind the modem identifies as.
+    std::string deviceName() const { return emulated() ? "NEO XL 3.01" : "NEO XL EJ 2.01"; }
+    int deviceFamily() const { return emulated() ? 10 : 8; }
+
+    // The answer to the next dials (modem::kConnect by default).
+    void dialResult(const DialResult& r) {
+        if (emulator_) return emulator_->setDialResult(r.code);
+        std::lock_guard<std::mutex> g(m_);
+        dial_ = std::string("\r\n") + r.word + "\r\n";
+    }
+    // Commands beginning with "AT" + prefix are answered ERROR.
+    void refuse(const std::string& prefix) {
+        if (emulator_) return emulator_->refuse(prefix);
+        std::lock_guard<std::mutex> g(m_);
+        refused_.push_back("AT" + prefix);
+    }
+    void silence() {
+        if (emulator_) return emulator_->setSilent(true);
+        std::lock_guard<std::mutex> g(m_);
+        silent_ = true;
+    }
+    // The command lines the modem got since forgetCommands().
+    std::vector<std::string> commands() const {
+        auto all = peer_ ? peer_->commands() : emulator_->commands();
+        all.erase(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(std::min(commandsFrom_, all.size())));
+        return all;
+    }
+    void forgetCommands() { commandsFrom_ = (peer_ ? peer_->commands() : emulator_->commands()).size(); }
+
+    ModemEmulator& emulator() { return *emulator_; }
+    zt::sim::RegisterSimulator& sim() { return *sim_; }
+
+private:
+    std::string scripted(const std::string& command) {
+        std::lock_guard<std::mutex> g(m_);
+        if (silent_) return {};
+        if (command.rfind("ATDT", 0) == 0) return dial_;
+        for (const auto& prefix : refused_)
+            if (command.rfind(prefix, 0) == 0) return "\r\nERROR\r\n";
+        return OK;
+    }
+
+    mutable std::mutex m_;
+    std::string dial_ = "\r\nCONNECT 9600\r\n";
+    std::vector<std::string> refused_;
+    bool silent_ = false;
+    std::size_t commandsFrom_ = 0;
+    std::unique_ptr<zt::sim::RegisterSimulator> sim_;
+    std::unique_ptr<ModemEmulator> emulator_;
+    std::unique_ptr<PtyPeer> peer_;
 };
 
-TEST_F(ModemTest, DialsWhenTheLinkOpensAndHangsUpWhenItCloses) {
-    PtyPeer peer([](const std::string& req, int) { return statusGetFrame(req, 24); },
-                 modem({{"ATDT", "\r\nCONNECT 9600\r\n"}}));
+std::string modemName(const ::testing::TestParamInfo<Modem>& info) {
+    return info.param == Modem::Scripted ? "Scripted" : "Emulator";
+}
+void PrintTo(Modem m, std::ostream* os) { *os << (m == Modem::Scripted ? "Scripted" : "Emulator"); }
+
+// ---- the dialogue inside the link, against both modems ----
+
+TEST_P(ModemTest, DialsWhenTheLinkOpensAndHangsUpWhenItCloses) {
     factory->carrierOnPty = true;
     host.params["ComboModemPhone"] = "0221234567";
     const int fds = openDescriptors();
-    auto& l = link(serialConfig(peer.path()));
+    auto& l = modemLink();
     l.OpenLink();
-    EXPECT_EQ(l.deviceName, "NEO XL EJ 2.01");
-    EXPECT_EQ(l.deviceFamily, 8);
-    EXPECT_EQ(peer.commands(), (std::vector<std::string>{"AT&F", "ATE0", "ATX2", "ATV1", "ATDT0221234567"}));
+    EXPECT_EQ(l.deviceName, deviceName());
+    EXPECT_EQ(l.deviceFamily, deviceFamily());
+    EXPECT_EQ(commands(), (std::vector<std::string>{"AT&F", "ATE0", "ATX2", "ATV1", "ATDT0221234567"}));
     ASSERT_EQ(factory->serial.size(), 1u);
     EXPECT_EQ(factory->serial[0].parity, 0);
     EXPECT_EQ(factory->serial[0].byteSize, 3);
     EXPECT_EQ(factory->serial[0].inBuffer, 2048u);
-    EXPECT_TRUE(host.has("Otwieranie portu komunikacyjnego " + peer.path() + " ..."));
+    EXPECT_TRUE(host.has("Otwieranie portu komunikacyjnego " + path() + " ..."));
     EXPECT_TRUE(host.has(pl("Nawiązywanie połączenia modemowego ...")));
+    if (emulated()) {
+        EXPECT_EQ(emulator().dialledNumber(), "0221234567");
+    }
 
     l.CloseLink();
-    EXPECT_EQ(peer.commands().back(), "ATH");
+    EXPECT_EQ(commands().back(), "ATH");
     EXPECT_TRUE(host.has(pl("Zamykanie połączenia modemowego ...")));
     EXPECT_EQ(openDescriptors(), fds);
+    if (emulated()) {
+        // The driver may take the escape's OK for the hang-up's: the modem
+        // drops the line just after.
+        for (int i = 0; i < 200 && emulator().carrier(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        EXPECT_FALSE(emulator().carrier());
+    }
 }
 
-TEST_F(ModemTest, DialWaitOfAnyLengthStillWaitsForTheAnswer) {
-    PtyPeer peer([](const std::string& req, int) { return statusGetFrame(req, 24); },
-                 modem({{"ATDT", "\r\nCONNECT 9600\r\n"}}));
+TEST_P(ModemTest, DialWaitOfAnyLengthStillWaitsForTheAnswer) {
     factory->carrierOnPty = true;
     host.params["ComboModemPhone"] = "0221234567";
     host.params["ComboModemTimeout"] = "2147483647";
-    auto& l = link(serialConfig(peer.path()));
+    auto& l = modemLink();
     EXPECT_NO_THROW(l.OpenLink());
-    EXPECT_EQ(l.deviceName, "NEO XL EJ 2.01");
+    EXPECT_EQ(l.deviceName, deviceName());
     l.CloseLink();
 }
 
-TEST_F(ModemTest, DialFailuresCloseTheLink) {
+TEST_P(ModemTest, DialFailuresCloseTheLink) {
     const struct {
-        std::string answer;
+        DialResult result;
         std::string text;
+        bool scriptedOnly;
     } cases[] = {
-        {"\r\nBUSY\r\n", pl("Błąd ! Druga strona zajęta.")},
-        {"\r\nNO CARRIER\r\n", pl("Błąd ! Brak nośnej - brak modemu po drugiej stronie?")},
-        {"\r\nNO DIALTONE\r\n", pl("Błąd ! Brak sygnału - czy modem podłączony do linii?")},
-        {"\r\nNO ANSWER\r\n", pl("Błąd ! Modem kasy nie odpowiada.")},
-        {"\r\nERROR\r\n", pl("Błąd inicjalizacji modemu! (4)")},
-        {"\r\nCONNECT\r\n", pl("Błąd ! Brak nośnej!")},  // a pseudo-terminal has no carrier
+        {{modem::kBusy, "BUSY"}, pl("Błąd ! Druga strona zajęta."), false},
+        {{modem::kNoCarrier, "NO CARRIER"}, pl("Błąd ! Brak nośnej - brak modemu po drugiej stronie?"), false},
+        {{modem::kNoDialtone, "NO DIALTONE"}, pl("Błąd ! Brak sygnału - czy modem podłączony do linii?"), false},
+        {{modem::kNoAnswer, "NO ANSWER"}, pl("Błąd ! Modem kasy nie odpowiada."), false},
+        {{modem::kError, "ERROR"}, pl("Błąd inicjalizacji modemu! (4)"), false},
+        // A pseudo-terminal has no carrier; the emulator raises its own on CONNECT.
+        {{modem::kConnect, "CONNECT"}, pl("Błąd ! Brak nośnej!"), true},
     };
     host.params["ComboModemPhone"] = "1";
     for (const auto& c : cases) {
-        PtyPeer peer({}, modem({{"ATDT", c.answer}}));
+        if (c.scriptedOnly && emulated()) continue;
+        SCOPED_TRACE(c.result.word);
+        dialResult(c.result);
+        forgetCommands();
         const int fds = openDescriptors();
         host.messages.clear();
-        EXPECT_EQ(raised([&] { link(serialConfig(peer.path())).OpenLink(); }), c.text);
+        EXPECT_EQ(raised([&] { modemLink().OpenLink(); }), c.text);
         EXPECT_FALSE(link_->IsOpen());
         EXPECT_EQ(openDescriptors(), fds) << c.text;
         EXPECT_TRUE(host.has("Zdalne odblokowanie serwera Posnet (SKP)"));
+        EXPECT_EQ(commands().back(), "ATDT1");
+        if (emulated()) {
+            EXPECT_EQ(sim().journal().size(), 0u);
+        }
     }
-    PtyPeer refusing({}, modem({{"ATX2", "\r\nERROR\r\n"}}));
-    EXPECT_EQ(raised([&] { link(serialConfig(refusing.path())).OpenLink(); }), pl("Błąd inicjalizacji modemu! (4)"));
-    EXPECT_EQ(refusing.commands().size(), 3u);
+
+    // The port was released: the next attempt gets through.
+    factory->carrierOnPty = true;
+    dialResult({modem::kConnect, "CONNECT 9600"});
+    auto& l = modemLink();
+    EXPECT_NO_THROW(l.OpenLink());
+    EXPECT_EQ(l.deviceName, deviceName());
+    l.CloseLink();
+
+    refuse("X2");
+    forgetCommands();
+    EXPECT_EQ(raised([&] { modemLink().OpenLink(); }), pl("Błąd inicjalizacji modemu! (4)"));
+    EXPECT_EQ(commands().size(), 3u);
 }
 
-TEST_F(ModemTest, ConfigurationStopsAtAnUnsupportedSpeed) {
-    PtyPeer peer({}, modem());
+TEST_P(ModemTest, ConfigurationStopsAtAnUnsupportedSpeed) {
     host.params["ComboSpeed"] = "6";  // 57600
-    auto& l = link(serialConfig(peer.path()));
+    auto& l = modemLink();
     const int fds = openDescriptors();
     EXPECT_EQ(raised([&] { l.ConfigureRegisterModem(); }), pl("Zmień prędkość komunikacji!"));
-    EXPECT_EQ(peer.commands(),
-              (std::vector<std::string>{"AT&F", "AT&S1", "ATS7=60", "AT&C1", "AT&D2", "AT&H1", "ATY0"}));
+    EXPECT_EQ(commands(), (std::vector<std::string>{"AT&F", "AT&S1", "ATS7=60", "AT&C1", "AT&D2", "AT&H1", "ATY0"}));
     EXPECT_EQ(openDescriptors(), fds);
 }
 
-TEST_F(ModemTest, ConfigurationGoesOnPastRefusals) {
-    PtyPeer peer({}, modem({{"AT&N", "\r\nERROR\r\n"}, {"AT&H1", "\r\nERROR\r\n"}, {"ATS37", "\r\nERROR\r\n"},
-                            {"AT&C1", "\r\nERROR\r\n"}}));
+TEST_P(ModemTest, ConfigurationGoesOnPastRefusals) {
+    for (const char* prefix : {"&N", "&H1", "S37", "&C1"}) refuse(prefix);
     host.params["ComboModemTimeout"] = "30";
-    auto& l = link(serialConfig(peer.path()));
+    auto& l = modemLink();
     const auto real = std::chrono::steady_clock::now();
     l.ConfigureRegisterModem();
     EXPECT_LT(std::chrono::steady_clock::now() - real, std::chrono::seconds(10));
-    EXPECT_EQ(peer.commands(), (std::vector<std::string>{"AT&F", "AT&S1", "ATS7=30", "AT&C1", "AT&D2", "AT&H1", "ATY0",
-                                                         "AT&N6", "ATS37=9", "ATS0=1", "ATE0", "ATQ1", "AT&W1",
-                                                         "AT&W0"}));
+    EXPECT_EQ(commands(), (std::vector<std::string>{"AT&F", "AT&S1", "ATS7=30", "AT&C1", "AT&D2", "AT&H1", "ATY0",
+                                                    "AT&N6", "ATS37=9", "ATS0=1", "ATE0", "ATQ1", "AT&W1", "AT&W0"}));
     ASSERT_EQ(factory->serial.size(), 1u);
     EXPECT_EQ(factory->serial[0].parity, 1);
     EXPECT_EQ(factory->serial[0].byteSize, 2);
@@ -143,13 +302,155 @@ TEST_F(ModemTest, ConfigurationGoesOnPastRefusals) {
     EXPECT_TRUE(host.has("Zamykanie portu komunikacyjnego"));
 }
 
-TEST_F(ModemTest, StandAloneOperationsNeedASerialPort) {
+TEST_P(ModemTest, StandAloneHangUpReleasesThePortWhenTheModemIsSilent) {
+    silence();
+    const int fds = openDescriptors();
+    const std::uint32_t start = zt::tickCount();
+    EXPECT_EQ(raised([&] { modemLink().ModemHangUp(); }), pl("Brak odpowiedzi modemu!"));
+    // The emulator still echoes the command, so the wait ends on the echo;
+    // a modem giving nothing at all is waited for in full.
+    if (!emulated()) {
+        EXPECT_GE(zt::tickCount() - start, 80000u);
+    }
+    EXPECT_EQ(commands(), std::vector<std::string>{"ATH"});
+    EXPECT_EQ(openDescriptors(), fds);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modems, ModemTest, ::testing::Values(Modem::Scripted, Modem::Emulator), modemName);
+
+// ---- whole operations through the emulator, as the host runs them ----
+
+class ModemOperationTest : public ModemTest {
+protected:
+    void SetUp() override {
+        ModemTest::SetUp();
+        library.UstawFabrykeLaczy(factory);
+        host.params["ComboPort"] = path();
+        host.params["ComboModemTimeout"] = "45";
+        host.params["ComboEdiFolder"] = dir() + "/EDI";
+        host.registerAll([this](void* p, int k) { library.RejestrujCallback(p, k); });
+    }
+
+    // Runs an operation as the host would; the text it raised, "" when none.
+    std::string run(int operation, int extra = 0) {
+        auto action = library.UtworzAkcje(1);
+        zt::HQORDLLSRODOWISKO record;
+        try {
+            action->Operacja(record, operation, extra);
+        } catch (const std::exception& e) {
+            return e.what();
+        }
+        return {};
+    }
+    // Codes of the requests the register ran (repeats left out).
+    std::vector<int> registerCodes() {
+        std::vector<int> out;
+        for (const auto& e : sim().journal().entries())
+            if (!e.repeated) out.push_back(e.code);
+        return out;
+    }
+
+    zt::TZTComboLibrary library{7};
+};
+
+TEST_P(ModemOperationTest, ConnectionTestThroughTheModem) {
+    host.params["ComboModemPhone"] = "0221234567";
+    EXPECT_EQ(run(-1), "");
+    EXPECT_EQ(emulator().dialledNumber(), "0221234567");
+    EXPECT_TRUE(emulator().waitForCommands(6, 1000));
+    const auto at = commands();
+    ASSERT_GE(at.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(at.begin(), at.begin() + 5),
+              (std::vector<std::string>{"AT&F", "ATE0", "ATX2", "ATV1", "ATDT0221234567"}));
+    EXPECT_EQ(at.back(), "ATH");  // after the escape, on CloseLink
+    // The driver may take the escape's OK for the hang-up's: the modem drops
+    // the line just after.
+    for (int i = 0; i < 200 && emulator().carrier(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(emulator().carrier());
+
+    // The register got the test's commands through the modem.
+    const auto codes = registerCodes();
+    ASSERT_GE(codes.size(), 7u);
+    EXPECT_EQ(std::vector<int>(codes.begin(), codes.begin() + 7),
+              (std::vector<int>{zt::sim::cmd::CASHREGSTATUSGET, zt::sim::cmd::HEADERGET, zt::sim::cmd::VATGET,
+                                zt::sim::cmd::DATEGET, zt::sim::cmd::TIMEGET, zt::sim::cmd::CASHREGSTATUSGET,
+                                zt::sim::cmd::DBSTATUSGET}));
+    EXPECT_EQ(codes.back(), zt::sim::cmd::CASHREGPARGET);
+    EXPECT_TRUE(host.has(pl("Nawiązano połączenie z kasą NEO XL 3.01")));
+    EXPECT_TRUE(host.has("- A: 23.00%"));
+    EXPECT_TRUE(host.lines(2).empty());
+    ASSERT_FALSE(factory->serial.empty());
+    EXPECT_EQ(factory->serial[0].parity, 0);
+    EXPECT_EQ(factory->serial[0].byteSize, 3);
+}
+
+TEST_P(ModemOperationTest, BusyNumberEndsTheOperationAndFreesThePort) {
+    host.params["ComboModemPhone"] = "5";
+    emulator().setDialResult(modem::kBusy);
+    EXPECT_EQ(run(-1), pl("Błąd ! Druga strona zajęta."));
+    EXPECT_EQ(commands().back(), "ATDT5");
+    EXPECT_EQ(sim().journal().size(), 0u);
+    // The port was released: the next attempt gets through.
+    emulator().setDialResult(modem::kConnect);
+    EXPECT_EQ(run(-1), "");
+    EXPECT_GT(sim().journal().size(), 0u);
+}
+
+TEST_P(ModemOperationTest, RegisterModemConfiguration) {
+    EXPECT_EQ(run(-8, 3), "");
+    EXPECT_EQ(commands(), (std::vector<std::string>{"AT&F", "AT&S1", "ATS7=45", "AT&C1", "AT&D2", "AT&H1", "ATY0",
+                                                    "AT&N6", "ATS0=1", "ATE0", "ATQ1", "AT&W1", "AT&W0"}));
+    ASSERT_EQ(factory->serial.size(), 1u);
+    EXPECT_EQ(factory->serial[0].parity, 1);
+    EXPECT_EQ(factory->serial[0].byteSize, 2);
+    EXPECT_EQ(factory->serial[0].baudRate, 9600);
+    EXPECT_TRUE(host.lines(2).empty());
+
+    // A modem that does not take "AT&N" is given the speed through S37.
+    host.params["ComboSpeed"] = "4";
+    refuse("&N");
+    const std::size_t before = commands().size();
+    EXPECT_EQ(run(-8, 3), "");
+    const auto at = commands();
+    ASSERT_GT(at.size(), before + 9);
+    EXPECT_EQ(at[before + 7], "AT&N10");
+    EXPECT_EQ(at[before + 8], "ATS37=13");
+    EXPECT_EQ(at[before + 9], "ATS0=1");
+}
+
+TEST_P(ModemOperationTest, ConfigurationRefusesAnUnsupportedSpeed) {
+    host.params["ComboSpeed"] = "6";  // 57600
+    EXPECT_EQ(run(-8, 3), pl("Zmień prędkość komunikacji!"));
+    EXPECT_EQ(commands(), (std::vector<std::string>{"AT&F", "AT&S1", "ATS7=45", "AT&C1", "AT&D2", "AT&H1", "ATY0"}));
+    // The port is free again.
+    host.params["ComboSpeed"] = "3";
+    EXPECT_EQ(run(-8, 4), "");
+}
+
+TEST_P(ModemOperationTest, StandAloneHangUp) {
+    EXPECT_EQ(run(-8, 4), "");
+    EXPECT_EQ(commands(), std::vector<std::string>{"ATH"});  // no carrier: no escape
+    EXPECT_TRUE(host.has(pl("Zamykanie połączenia modemowego ...")));
+    EXPECT_TRUE(host.has("Zamykanie portu komunikacyjnego"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Modems, ModemOperationTest, ::testing::Values(Modem::Emulator), modemName);
+
+// ---- on the recording fake ----
+
+class ModemFakeTest : public LinkTest {
+protected:
+    ModemFakeTest() {
+        host.params["ComboSpeed"] = "3";
+        host.params["ComboModemTimeout"] = "60";
+    }
+};
+
+TEST_F(ModemFakeTest, StandAloneOperationsNeedASerialPort) {
     auto& l = link(tcpConfig(1000));
     EXPECT_EQ(raised([&] { l.ConfigureRegisterModem(); }), pl("Ustaw złącze na COMx"));
     EXPECT_EQ(raised([&] { l.ModemHangUp(); }), pl("Ustaw złącze na COMx"));
 }
-
-// ---- on the recording fake ----
 
 // The fake answers each command line through the script.
 void answerAt(zt::FakeTransport& t, AtScript script) {
@@ -158,7 +459,7 @@ void answerAt(zt::FakeTransport& t, AtScript script) {
     });
 }
 
-TEST_F(ModemTest, SilentModemTimesOutOnTheClock) {
+TEST_F(ModemFakeTest, SilentModemTimesOutOnTheClock) {
     factory->useFake = true;
     TModemPort m(action(), factory);
     m.OpenModemPort("COM2", 9600, 0, 0, 3);
@@ -172,19 +473,9 @@ TEST_F(ModemTest, SilentModemTimesOutOnTheClock) {
     EXPECT_EQ(factory->fake->sent(), "AT\rATQ1\rAT&F\r");
 }
 
-TEST_F(ModemTest, StandAloneHangUpReleasesThePortWhenTheModemIsSilent) {
-    PtyPeer peer({}, [](const std::string&) { return std::string(); });
-    const int fds = openDescriptors();
-    const std::uint32_t start = zt::tickCount();
-    EXPECT_EQ(raised([&] { link(serialConfig(peer.path())).ModemHangUp(); }), pl("Brak odpowiedzi modemu!"));
-    EXPECT_GE(zt::tickCount() - start, 80000u);
-    EXPECT_EQ(peer.commands(), std::vector<std::string>{"ATH"});
-    EXPECT_EQ(openDescriptors(), fds);
-}
-
-TEST_F(ModemTest, HangUpEscapesOnlyWithCarrier) {
+TEST_F(ModemFakeTest, HangUpEscapesOnlyWithCarrier) {
     factory->useFake = true;
-    factory->prepare = [](zt::FakeTransport& t) { answerAt(t, modem()); };
+    factory->prepare = [](zt::FakeTransport& t) { answerAt(t, modemScript()); };
     {
         TModemPort m(action(), factory);
         m.OpenModemPort("COM2", 9600, 1, 0, 2);
@@ -209,9 +500,9 @@ TEST_F(ModemTest, HangUpEscapesOnlyWithCarrier) {
     EXPECT_FALSE(factory->fake->dtr());
 }
 
-TEST_F(ModemTest, HangUpRefused) {
+TEST_F(ModemFakeTest, HangUpRefused) {
     factory->useFake = true;
-    factory->prepare = [](zt::FakeTransport& t) { answerAt(t, modem({{"ATH", "\r\nERROR\r\n"}})); };
+    factory->prepare = [](zt::FakeTransport& t) { answerAt(t, modemScript({{"ATH", "\r\nERROR\r\n"}})); };
     TModemPort m(action(), factory);
     m.OpenModemPort("COM2", 9600, 1, 0, 2);
     EXPECT_EQ(raised([&] { m.HangUp(); }),

@@ -1,7 +1,9 @@
 // Opening and closing the link: serial settings, multiplexer channel
 // selection, identification of the register, and the release of every port
 // and socket on every failure path.
-#include "link_support.h"
+#include "platform/translation.h"
+#include "plugin/module.h"
+#include "tests/support/link_support.h"
 
 namespace ztlink {
 namespace {
@@ -214,6 +216,27 @@ TEST_F(OpenLinkTest, TcpSocketIsReleasedAfterEveryFailure) {
     EXPECT_EQ(openDescriptors(), withPeer);
     ASSERT_EQ(factory->tcp.size(), 3u);
     EXPECT_EQ(factory->tcp[0].byteTimeoutMs, 30000u);  // as asked for; the test factory shortens it
+}
+
+// A host translation whose template reads another conversion than the
+// default's must not decide how the port name is read.
+std::int32_t ZT_HOST_STDCALL numberTemplate(char* out, std::int32_t size, const char*, const char* key) {
+    if (std::string(key) != "SComboOpenRS23msgsprintf") return 0;
+    std::snprintf(out, static_cast<std::size_t>(size), "%s", "Port %d ...");
+    return 1;
+}
+
+TEST_F(OpenLinkTest, TranslatedPortTemplateMustKeepItsConversion) {
+    zt::TMLgExtTools translation(numberTemplate);
+    zt::setModuleTranslation(&translation);
+    struct Restore {
+        ~Restore() { zt::setModuleTranslation(nullptr); }
+    } restore;
+    factory->useFake = true;
+    auto& l = link(serialConfig("COM4"));
+    l.OpenSerial();
+    EXPECT_EQ(host.list(), std::vector<std::string>{"Otwieranie portu komunikacyjnego COM4 ..."});
+    l.CloseLink();
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 #pragma once
-// What the link tests share: a host answering the action's callbacks, a test
-// action, a virtual clock, a factory that hands the link a recording fake or a
-// real line with short operating-system waits, and register peers on a
-// pseudo-terminal and on TCP/IP that answer frames (and AT commands) by script.
+// What the tests of the link and of the operations over it share: a host
+// answering the action's callbacks, a test action, a virtual clock, a factory
+// that hands the link a recording fake or a real line with short
+// operating-system waits, and register peers on a pseudo-terminal and on
+// TCP/IP that answer frames (and AT commands) by script.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -267,6 +268,8 @@ public:
     std::vector<zt::TcpSettings> tcp;
     zt::FakeTransport* fake = nullptr;       // the last fake handed out; lives as long as the factory
     std::function<void(zt::FakeTransport&)> prepare;
+    // Wraps each real serial line (e.g. to give it a modem's carrier).
+    std::function<std::unique_ptr<zt::Transport>(std::unique_ptr<zt::Transport>)> wrapSerial;
 
     std::unique_ptr<zt::Transport> Serial(const zt::SerialSettings& s) override {
         serial.push_back(s);
@@ -275,7 +278,7 @@ public:
         shortWait.timeouts[2] = waitMs;
         auto t = zt::LinkFactory::Serial(shortWait);
         if (carrierOnPty) static_cast<zt::SerialTransport&>(*t).port().setCarrierWithoutModemLines(true);
-        return t;
+        return wrapSerial ? wrapSerial(std::move(t)) : std::move(t);
     }
     std::unique_ptr<zt::Transport> Tcp(const zt::TcpSettings& s) override {
         tcp.push_back(s);
