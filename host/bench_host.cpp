@@ -106,6 +106,8 @@ BenchHost::BenchHost(const BenchOptions& options, Console& console, ParamsFile p
       haveTranslations_(haveTranslations),
       workDir_(std::move(workDir)) {
     if (gCurrent) throw std::logic_error("only one bench host at a time");
+    const std::string ruleError = goodsRule_.Parse(options_.goodsAnswer);
+    if (!ruleError.empty()) throw std::invalid_argument(ruleError);
     gCurrent = this;
 }
 
@@ -258,11 +260,14 @@ std::int32_t BenchHost::goods(std::int32_t host, std::int32_t session, const cha
     r.openPrice = openPrice;
     r.package = package;
     r.packageCode = in(packageCode);
-    if (!appendGoods(workDir_ + "goods.csv", r)) {
-        console_.line("[HOST] cannot append to " + workDir_ + "goods.csv");
+    r.answer = goodsRule_.Answer(plu, package != 0);
+    r.price1Bits = prices[0];
+    const std::string csv = options_.goodsCsv.empty() ? workDir_ + "goods.csv" : options_.goodsCsv;
+    if (!appendGoods(csv, r)) {
+        console_.line("[HOST] cannot append to " + csv);
         return -1;
     }
-    return 1;
+    return r.answer;
 }
 
 std::int32_t BenchHost::lookup(char* out, std::int32_t size, const char* module, const char* key) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "host/console.h"
+#include "host/goods_rule.h"
 #include "host/options.h"
 #include "host/params_file.h"
 #include "host/translation_file.h"
@@ -67,6 +68,7 @@ private:
     TranslationFile translations_;
     bool haveTranslations_;
     std::string workDir_;
+    GoodsRule goodsRule_;
     std::int32_t abortQueries_ = 0;
     std::int32_t errorMessages_ = 0;
 };

@@ -4,6 +4,7 @@
 #include <limits>
 #include <string_view>
 
+#include "host/goods_rule.h"
 #include "platform/cp1250.h"
 
 namespace zt {
@@ -49,9 +50,9 @@ constexpr CommandInfo kCommands[] = {
 };
 
 // Options that take a value.
-constexpr const char* kValued[] = {"--plugin",       "--params",       "--register", "--workdir",
-                                   "--session",      "--session-type", "--vat",      "--barcode-formats",
-                                   "--translations", "--abort-after"};
+constexpr const char* kValued[] = {"--plugin",       "--params",       "--register",     "--workdir",
+                                   "--session",      "--session-type", "--vat",          "--barcode-formats",
+                                   "--translations", "--abort-after",  "--goods-answer", "--goods-csv"};
 
 bool takesValue(std::string_view name) {
     for (const char* v : kValued)
@@ -75,7 +76,14 @@ std::string applyOption(BenchOptions& o, std::string_view name, const std::strin
         o.workDir = value;
     else if (name == "--translations")
         o.translationsFile = value;
-    else if (name == "--register")
+    else if (name == "--goods-csv")
+        o.goodsCsv = value;
+    else if (name == "--goods-answer") {
+        GoodsRule rule;
+        std::string e = rule.Parse(value);
+        if (e.empty()) o.goodsAnswer = value;
+        return e;
+    } else if (name == "--register")
         return intValue(o.registerNo);
     else if (name == "--session-type")
         return intValue(o.sessionType);
@@ -248,13 +256,21 @@ Options:
   --no-abort-callback    do not register the abort query
   --abort-after N        answer "stop" from the (N+1)-th abort query on
   --refuse-store         answer 0 to the store requests (kinds 16, 17, 21)
+  --goods-answer RULE    answers to the goods records (kind 33): items
+                         SELECTOR=ANSWER, the first match wins; SELECTOR a
+                         PLU N, a range N-M or * (all goods), with a leading p
+                         for packages (p1, p*); ANSWER add, update, skip, error
+                         or a number; unmatched records are added
+                         (e.g. 1-10=update,13=skip,p*=error)
+  --goods-csv FILE       where the goods records go (default DIR/goods.csv)
   -h, --help             this text
 
 Output: messages of the plug-in as "[INFO] ", "[WARN] ", "[ERR ] " lines, the
 status line as "[STAT] " lines (redrawn in place on a terminal); the byte 0x01
 between a label and its value is printed as a TAB. Texts are printed in UTF-8.
 Results stored by the plug-in are copied to DIR/results/, goods handed to the
-host are appended to DIR/goods.csv. Ctrl-C asks the running operation to stop.
+host are appended to DIR/goods.csv (one row per record, every argument and
+the answer). Ctrl-C asks the running operation to stop.
 
 Export: "run -2" sends DIR/kasa.exp to the register; with RodzajTransmisji=3
 in the parameter file ComboKasTowMax=1 clears the register's goods first and

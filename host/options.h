@@ -22,6 +22,8 @@ struct BenchOptions {
     bool abortCallback = true;
     std::optional<std::int32_t> abortAfter;
     bool refuseStore = false;
+    std::string goodsAnswer;  // rule of the goods callback's answers (host/goods_rule.h)
+    std::string goodsCsv;     // empty: DIR/goods.csv
     bool help = false;
 
     BenchCommand command = BenchCommand::None;

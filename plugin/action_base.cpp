@@ -300,11 +300,19 @@ void TZTActionBase::ZapiszKasaSprzedaz() {
 int TZTActionBase::TowarDoHosta(const std::string& name, int plu, const std::string& codes, bool overwrite,
                                 const std::string& group, const std::string& unit, int vat, const long double prices[4],
                                 bool openPrice, bool package, const std::string& packageCode) {
+    const QORExtended x[4] = {toExtended(prices[0]), toExtended(prices[1]), toExtended(prices[2]),
+                              toExtended(prices[3])};
+    return TowarDoHosta(name, plu, codes, overwrite, group, unit, vat, x, openPrice, package, packageCode);
+}
+
+int TZTActionBase::TowarDoHosta(const std::string& name, int plu, const std::string& codes, bool overwrite,
+                                const std::string& group, const std::string& unit, int vat, const QORExtended prices[4],
+                                bool openPrice, bool package, const std::string& packageCode) {
     auto f = cb<QORCbGoods>(QOR_CB_GOODS);
     if (!f) return -1;
     return f(library_.HostValue(), session_, name.c_str(), plu, codes.c_str(), overwrite ? 1 : 0, group.c_str(),
-             unit.c_str(), vat, toExtended(prices[0]), toExtended(prices[1]), toExtended(prices[2]),
-             toExtended(prices[3]), openPrice ? 1 : 0, package ? 1 : 0, packageCode.c_str());
+             unit.c_str(), vat, prices[0], prices[1], prices[2], prices[3], openPrice ? 1 : 0, package ? 1 : 0,
+             packageCode.c_str());
 }
 
 const std::vector<std::string>& TZTActionBase::ListaTekstow() {

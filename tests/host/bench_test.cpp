@@ -11,6 +11,7 @@
 #include "host/console.h"
 #include "host/exchange.h"
 #include "host/extended.h"
+#include "host/goods_rule.h"
 #include "host/host_buffer.h"
 #include "host/options.h"
 #include "host/params_file.h"
@@ -204,7 +205,10 @@ TEST(Exchange, GoodsCsvQuotesAndConverts) {
     r.vat = -1;
     r.prices[0] = r.prices[1] = r.prices[2] = r.prices[3] = 12.5;
     r.package = 1;
-    EXPECT_EQ(goodsCsvRow(r), "\"Masło, \"\"extra\"\"\",12,590;591,1,OPAKOWANIA,kg,-1,12.5,12.5,12.5,12.5,0,1,\n");
+    r.answer = -1;
+    r.price1Bits = doubleToExtended(12.5);
+    EXPECT_EQ(goodsCsvRow(r),
+              "\"Masło, \"\"extra\"\"\",12,590;591,1,OPAKOWANIA,kg,-1,12.5,12.5,12.5,12.5,0,1,,-1,4002C800000000000000\n");
 }
 
 TEST(Exchange, StoredResultsAreNumberedAndNeverOverwritten) {
@@ -332,6 +336,31 @@ TEST(BenchHostTest, RefusesStoresWhenAsked) {
     EXPECT_EQ(host.store(h, 1, "wynik.exp"), 0);
     EXPECT_EQ(host.writeParameter(h, 1, "ZT_Combo_X", "1"), 0);
     EXPECT_FALSE(host.params().get("ZT_Combo_X"));
+}
+
+TEST(GoodsRuleTest, TheFirstMatchingItemAnswers) {
+    GoodsRule rule;
+    ASSERT_EQ(rule.Parse("3=skip,1-4=update,7=error,9=5,p2=error,p*=skip,*=add"), "");
+    const struct {
+        int number;
+        bool package;
+        int answer;
+    } cases[] = {{3, false, 0}, {1, false, 2}, {4, false, 2}, {7, false, -1}, {9, false, 5}, {8, false, 1},
+                 {2, true, -1}, {3, true, 0}, {1, true, 0}};
+    for (const auto& c : cases) EXPECT_EQ(rule.Answer(c.number, c.package), c.answer) << c.number << " " << c.package;
+    ASSERT_EQ(rule.Parse(""), "");
+    EXPECT_EQ(rule.Answer(5, false), 1);
+    EXPECT_EQ(rule.Answer(5, true), 1);
+    for (const char* bad : {"1", "1=maybe", "x=add", "5-2=add", "1-=add", "=add", "1=99999999999"})
+        EXPECT_NE(rule.Parse(bad), "") << bad;
+}
+
+TEST(GoodsRuleTest, TheBenchRefusesABadRuleOnTheCommandLine) {
+    EXPECT_NE(parseOptions({"--goods-answer", "1=later", "window", "6"}).error, "");
+    const auto ok = parseOptions({"--goods-answer", "1=skip", "--goods-csv", "g.csv", "window", "6"});
+    EXPECT_EQ(ok.error, "");
+    EXPECT_EQ(ok.options.goodsAnswer, "1=skip");
+    EXPECT_EQ(ok.options.goodsCsv, "g.csv");
 }
 
 }  // namespace

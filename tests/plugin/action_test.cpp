@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 #include "platform/cp1250.h"
 #include "platform/exception.h"
@@ -417,4 +418,22 @@ TEST(Extended, EncodesTheHostsEightyBitReal) {
     EXPECT_EQ(one.w[0], 0u);
     EXPECT_EQ(one.w[1], 0x80000000u);
     EXPECT_EQ(one.w[2], 0x3FFFu);
+}
+
+// A price in grosze reaches the host as the nearest extended to price / 100,
+// whatever precision the FPU was left in.
+TEST(Extended, HundredthsAreRoundedOnceToTheNearestExtended) {
+    static_assert(std::numeric_limits<long double>::digits == 64, "the reference needs the 80-bit long double");
+    const std::int64_t cases[] = {0, 1, 50, 99, 100, 329, 399, -50, -1, 12345678901LL, 999999999999LL, -999999999999LL,
+                                  std::numeric_limits<std::int64_t>::max(), std::numeric_limits<std::int64_t>::min()};
+    for (std::int64_t n : cases) {
+        const QORExtended x = hundredthsToExtended(n);
+        const long double want = static_cast<long double>(n) / 100.0L;
+        EXPECT_EQ(fromExtended(x), want) << n;
+        EXPECT_EQ(toExtended(want).w[0], x.w[0]) << n;
+        EXPECT_EQ(toExtended(want).w[1], x.w[1]) << n;
+        EXPECT_EQ(toExtended(want).w[2], x.w[2]) << n;
+    }
+    EXPECT_EQ(hundredthsToExtended(100).w[2], 0x3FFFu);
+    EXPECT_EQ(hundredthsToExtended(-100).w[2], 0xBFFFu);
 }
