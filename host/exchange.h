@@ -26,7 +26,7 @@ struct GoodsRecord {
     std::int32_t openPrice = 0;
     std::int32_t package = 0;
     std::string packageCode;
-    std::int32_t answer = 1;  // what the bench answered
+    std::int32_t answer = 1;            // what the bench answered
     QORExtended price1Bits{{0, 0, 0}};  // the first price as it came, to check the 80-bit form
 };
 

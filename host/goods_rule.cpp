@@ -40,7 +40,9 @@ std::string GoodsRule::Parse(const std::string& text) {
         if (eq == std::string_view::npos) return "goods answer item '" + std::string(item) + "' has no '='";
         std::string_view selector = item.substr(0, eq);
         const auto answer = answerOf(item.substr(eq + 1));
-        if (!answer) return "goods answer '" + std::string(item.substr(eq + 1)) + "' is not add, update, skip, error or a number";
+        if (!answer)
+            return "goods answer '" + std::string(item.substr(eq + 1)) +
+                   "' is not add, update, skip, error or a number";
         Item it{false, std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max(), *answer};
         if (!selector.empty() && selector[0] == 'p') {
             it.package = true;
@@ -50,7 +52,8 @@ std::string GoodsRule::Parse(const std::string& text) {
             const std::size_t dash = selector.find('-', 1);
             const auto from = number(selector.substr(0, dash));
             const auto to = dash == std::string_view::npos ? from : number(selector.substr(dash + 1));
-            if (!from || !to || *to < *from) return "goods selector '" + std::string(item.substr(0, eq)) + "' is not N, N-M or *";
+            if (!from || !to || *to < *from)
+                return "goods selector '" + std::string(item.substr(0, eq)) + "' is not N, N-M or *";
             it.from = *from;
             it.to = *to;
         }

@@ -178,8 +178,8 @@ private:
     int toHost(const GoodsForHost& r) {
         const QORExtended price = hundredthsToExtended(r.price);
         const QORExtended prices[4] = {price, price, price, price};
-        return a_.TowarDoHosta(r.name, r.number, r.codes, overwrite_, r.group, r.unit, r.vat, prices, r.openPrice, r.package,
-                               r.packageCode);
+        return a_.TowarDoHosta(r.name, r.number, r.codes, overwrite_, r.group, r.unit, r.vat, prices, r.openPrice,
+                               r.package, r.packageCode);
     }
 
     void summary() {

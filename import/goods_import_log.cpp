@@ -11,7 +11,8 @@ std::string T(const char* key, const char* utf8) { return trc(key, pl(utf8)); }
 }  // namespace
 
 void GoodsImportLog::Start(const std::string& dateTime) {
-    text_ += T("boImportPlbufferAnsiStri", "\r\n------------ [IMPORT WYKONANY DNIA: ") + dateTime + "] ------------\r\n";
+    text_ +=
+        T("boImportPlbufferAnsiStri", "\r\n------------ [IMPORT WYKONANY DNIA: ") + dateTime + "] ------------\r\n";
     text_ += T("boImportPlbufferAnsiStri_00001",
                "<NAZWA_TOWARU>,<PLU>,<KODY>,<ASORTYMENT>,<JEDNOSTA_MIARY>,<STAWKA>,<CENA>,<CENA_OTWARTA>,"
                "<OPAKOWANIE>,<KOD_OPAKOWANIA>,<WYNIK_OPERACJI>\r\n");
@@ -50,9 +51,9 @@ void GoodsImportLog::Add(const GoodsForHost& r, int result) {
         package = T("ine_bufsprintfjm_00003", "Nie");
         packageCode = r.packageCode.empty() ? T("ine_bufsprintfjm_00004", "BRAK") : r.packageCode;
     }
-    text_ += r.name + "," + std::to_string(r.number) + "," + r.codes + "," + group + "," + unit + "," + std::to_string(r.vat) +
-             "," + Price(r.price) + "," + openPrice + "," + package + "," + packageCode + "," + ResultWord(result, r.package) +
-             "\r\n";
+    text_ += r.name + "," + std::to_string(r.number) + "," + r.codes + "," + group + "," + unit + "," +
+             std::to_string(r.vat) + "," + Price(r.price) + "," + openPrice + "," + package + "," + packageCode + "," +
+             ResultWord(result, r.package) + "\r\n";
 }
 
 }  // namespace zt

@@ -35,7 +35,8 @@ QORExtended hundredthsToExtended(std::int64_t hundredths) {
     if (hundredths == 0) return out;
     const std::uint32_t sign = hundredths < 0 ? 0x8000u : 0u;
     // Magnitude without overflow for the most negative value.
-    const std::uint64_t n = hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths) : static_cast<std::uint64_t>(hundredths);
+    const std::uint64_t n =
+        hundredths < 0 ? 0 - static_cast<std::uint64_t>(hundredths) : static_cast<std::uint64_t>(hundredths);
     constexpr std::uint64_t d = 100;
     constexpr std::uint64_t top = 1ULL << 63;
     // Long division, one quotient bit at a time, until the integer bit is at bit 63.

@@ -116,8 +116,7 @@ INT_PTR CALLBACK proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
                 return TRUE;
             }
             break;
-        default:
-            break;
+        default: break;
     }
     return FALSE;
 }
@@ -149,8 +148,9 @@ public:
         t.item(BS_PUSHBUTTON | WS_TABSTOP, 115, 54, 95, 15, IDCANCEL, 0x0080);
         t.data()[countAt] = t.count();
 
-        INT_PTR r = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(t.data().data()),
-                                            static_cast<HWND>(owner), proc, reinterpret_cast<LPARAM>(&model));
+        INT_PTR r =
+            DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(t.data().data()),
+                                    static_cast<HWND>(owner), proc, reinterpret_cast<LPARAM>(&model));
         return r == IDOK;
     }
 };

@@ -13,9 +13,9 @@
 #include "platform/cp1250.h"
 #include "sim/register_simulator.h"
 
+using zt::pl;
 using ztest::api;
 using ztest::FakeHost;
-using zt::pl;
 using namespace zt::sim;
 
 namespace {
@@ -85,7 +85,8 @@ protected:
     }
     std::string dump() const {
         std::string s;
-        for (const auto& m : host.messages) s += std::to_string(m.kind) + (m.status ? "S " : "  ") + zt::toUtf8(m.text) + "\n";
+        for (const auto& m : host.messages)
+            s += std::to_string(m.kind) + (m.status ? "S " : "  ") + zt::toUtf8(m.text) + "\n";
         return s;
     }
 };
@@ -112,7 +113,7 @@ const Want kRecords[] = {
     {"Piwo jasne 0,5 l", 4, "5900000000048", "Nabiał", "szt.", 2300, 3.99L, 0, 0, "1"},
     // zw, unknown group, unit and package, two additional barcodes
     {"Woda", 5, "5900000000055;111;222", "", "", -1, 1.50L, 0, 0, ""},
-    {"Sok", 6, "5900000000062", "Pieczywo", "szt.", 0, 2.00L, 0, 0, ""},  // an inactive slot
+    {"Sok", 6, "5900000000062", "Pieczywo", "szt.", 0, 2.00L, 0, 0, ""},      // an inactive slot
     {"Cukier", 7, "5900000000079", "Pieczywo", "szt.", -1, 3.20L, 0, 0, ""},  // no rate for the slot
 };
 
@@ -182,11 +183,12 @@ TEST_F(GoodsImport, TheHostsAnswersAreCountedAndLogged) {
     // One line after the skipped record and one after the failed one, in place.
     EXPECT_EQ(count(pl(" - odczyt towarów kontynuowany...")), 2);
     const std::string text = log();
-    for (const char* line : {"Butelka 0,5 l,1,1,OPAKOWANIA,opak,-1,0.50,Nie,Tak,BRAK,AKTUALIZACJA\r\n",
-                             "Mleko 3,2% 1 l,2,5900000000024;5900000000031,Nabiał,litr,500,3.29,Nie,Nie,1,AKTUALIZACJA\r\n",
-                             "Jabłka luz,3,2800003,Owoce i warzywa,kg,500,3.99,Tak,Nie,BRAK,POMINIETY\r\n",
-                             "Piwo jasne 0,5 l,4,5900000000048,Nabiał,szt.,2300,3.99,Nie,Nie,1,BLAD\r\n",
-                             "Woda,5,5900000000055;111;222,NIE_ZDEFINIOWANO,NIE_ZDEFINIOWANO,-1,1.50,Nie,Nie,BRAK,NIEZNANY\r\n"})
+    for (const char* line :
+         {"Butelka 0,5 l,1,1,OPAKOWANIA,opak,-1,0.50,Nie,Tak,BRAK,AKTUALIZACJA\r\n",
+          "Mleko 3,2% 1 l,2,5900000000024;5900000000031,Nabiał,litr,500,3.29,Nie,Nie,1,AKTUALIZACJA\r\n",
+          "Jabłka luz,3,2800003,Owoce i warzywa,kg,500,3.99,Tak,Nie,BRAK,POMINIETY\r\n",
+          "Piwo jasne 0,5 l,4,5900000000048,Nabiał,szt.,2300,3.99,Nie,Nie,1,BLAD\r\n",
+          "Woda,5,5900000000055;111;222,NIE_ZDEFINIOWANO,NIE_ZDEFINIOWANO,-1,1.50,Nie,Nie,BRAK,NIEZNANY\r\n"})
         EXPECT_NE(text.find(pl(line)), std::string::npos) << line << "\n" << zt::toUtf8(text);
 }
 
@@ -197,7 +199,8 @@ TEST_F(GoodsImport, AHostWithoutTheGoodsCallbackFailsEveryRecordButTheRunGoesOn)
     EXPECT_TRUE(has(pl(" - pominiętych (w tym 7 z błędem):") + S + "7", true)) << dump();
     EXPECT_TRUE(has(pl(" - dodanych:") + S + "0"));
     EXPECT_EQ(count(pl(" - odczyt towarów kontynuowany...")), 7);
-    EXPECT_NE(log().find(pl("Chleb żytni,1,5900000000017,Pieczywo,szt.,500,4.50,Nie,Nie,BRAK,BLAD\r\n")), std::string::npos);
+    EXPECT_NE(log().find(pl("Chleb żytni,1,5900000000017,Pieczywo,szt.,500,4.50,Nie,Nie,BRAK,BLAD\r\n")),
+              std::string::npos);
 }
 
 TEST_F(GoodsImport, EachRunAppendsItsOwnBlockToTheLog) {
@@ -278,7 +281,7 @@ TEST_F(GoodsImport, ALinkFailureAmongTheGoodsClosesTheLineAsFailed) {
     ASSERT_FALSE(errors.empty()) << dump();
     EXPECT_EQ(errors.back(), pl("Błąd komunikacji z kasą"));
     EXPECT_TRUE(has(pl(" - trwa odczyt towarów..."), true)) << dump();  // closed as failed
-    EXPECT_EQ(host.goods.size(), 4u);  // the packages and two goods
+    EXPECT_EQ(host.goods.size(), 4u);                                   // the packages and two goods
     EXPECT_FALSE(std::filesystem::exists(logPath()));
     // The register is given back: a healthy run follows.
     sim.clearFaults();

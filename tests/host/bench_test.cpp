@@ -207,8 +207,9 @@ TEST(Exchange, GoodsCsvQuotesAndConverts) {
     r.package = 1;
     r.answer = -1;
     r.price1Bits = doubleToExtended(12.5);
-    EXPECT_EQ(goodsCsvRow(r),
-              "\"Masło, \"\"extra\"\"\",12,590;591,1,OPAKOWANIA,kg,-1,12.5,12.5,12.5,12.5,0,1,,-1,4002C800000000000000\n");
+    EXPECT_EQ(
+        goodsCsvRow(r),
+        "\"Masło, \"\"extra\"\"\",12,590;591,1,OPAKOWANIA,kg,-1,12.5,12.5,12.5,12.5,0,1,,-1,4002C800000000000000\n");
 }
 
 TEST(Exchange, StoredResultsAreNumberedAndNeverOverwritten) {
@@ -345,8 +346,8 @@ TEST(GoodsRuleTest, TheFirstMatchingItemAnswers) {
         int number;
         bool package;
         int answer;
-    } cases[] = {{3, false, 0}, {1, false, 2}, {4, false, 2}, {7, false, -1}, {9, false, 5}, {8, false, 1},
-                 {2, true, -1}, {3, true, 0}, {1, true, 0}};
+    } cases[] = {{3, false, 0}, {1, false, 2}, {4, false, 2}, {7, false, -1}, {9, false, 5},
+                 {8, false, 1}, {2, true, -1}, {3, true, 0},  {1, true, 0}};
     for (const auto& c : cases) EXPECT_EQ(rule.Answer(c.number, c.package), c.answer) << c.number << " " << c.package;
     ASSERT_EQ(rule.Parse(""), "");
     EXPECT_EQ(rule.Answer(5, false), 1);

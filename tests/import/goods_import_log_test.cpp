@@ -12,7 +12,12 @@ TEST(GoodsImportLog, PricesAreTheGroszeToTheLastDigit) {
     const struct {
         std::int64_t grosze;
         const char* text;
-    } cases[] = {{0, "0.00"}, {5, "0.05"}, {50, "0.50"}, {-5, "-0.05"}, {-150, "-1.50"}, {123456, "1234.56"},
+    } cases[] = {{0, "0.00"},
+                 {5, "0.05"},
+                 {50, "0.50"},
+                 {-5, "-0.05"},
+                 {-150, "-1.50"},
+                 {123456, "1234.56"},
                  {999999999999LL, "9999999999.99"},
                  {std::numeric_limits<std::int64_t>::min(), "-92233720368547758.08"}};
     for (const auto& c : cases) EXPECT_EQ(GoodsImportLog::Price(c.grosze), c.text) << c.grosze;

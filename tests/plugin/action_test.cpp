@@ -424,8 +424,20 @@ TEST(Extended, EncodesTheHostsEightyBitReal) {
 // whatever precision the FPU was left in.
 TEST(Extended, HundredthsAreRoundedOnceToTheNearestExtended) {
     static_assert(std::numeric_limits<long double>::digits == 64, "the reference needs the 80-bit long double");
-    const std::int64_t cases[] = {0, 1, 50, 99, 100, 329, 399, -50, -1, 12345678901LL, 999999999999LL, -999999999999LL,
-                                  std::numeric_limits<std::int64_t>::max(), std::numeric_limits<std::int64_t>::min()};
+    const std::int64_t cases[] = {0,
+                                  1,
+                                  50,
+                                  99,
+                                  100,
+                                  329,
+                                  399,
+                                  -50,
+                                  -1,
+                                  12345678901LL,
+                                  999999999999LL,
+                                  -999999999999LL,
+                                  std::numeric_limits<std::int64_t>::max(),
+                                  std::numeric_limits<std::int64_t>::min()};
     for (std::int64_t n : cases) {
         const QORExtended x = hundredthsToExtended(n);
         const long double want = static_cast<long double>(n) / 100.0L;

@@ -56,8 +56,7 @@ TEST_F(GoodsDialog, TheBoxesShowTheStoredOptions) {
         bool wantOverwrite, wantLog;
     } cases[] = {
         {nullptr, nullptr, false, true},  // the declared defaults
-        {"TRUE", "FALSE", true, false},
-        {" TRUE\r\n", " FALSE ", true, false},
+        {"TRUE", "FALSE", true, false},  {" TRUE\r\n", " FALSE ", true, false},
         {"true", "1", false, false},  // only "TRUE" counts as set
         {"FALSE", "TRUE", false, true},
     };
