@@ -25,7 +25,7 @@ std::int64_t integerPart(const TxfTools& v) {
 }
 
 // One pattern "code/level/percent"; empty when it is not valid.
-std::string patternLine(std::string_view pattern, const CardServerSettings& s) {
+std::string patternLine(std::string_view pattern, const CardFileSettings& s) {
     const std::string code = TxTools::SelectWordEx(pattern, 0, "/", true);
     const int level = TxTools::StrToIntDef(TxTools::SelectWordEx(pattern, 1, "/", true), -1);
     std::int64_t percent = 0;
@@ -43,7 +43,7 @@ std::string patternLine(std::string_view pattern, const CardServerSettings& s) {
     return format("#!%s\t0\t%d", code.c_str(), level);
 }
 
-std::string cardLine(const CardServerCard& c, const CardServerSettings& s) {
+std::string cardLine(const CardServerCard& c, const CardFileSettings& s) {
     const std::string code = TLTools::StrMax(c.code, 16, false);
     const int blocked = c.active ? 0 : 1;
     if (c.discount.Mantissa() != 0) {
@@ -56,7 +56,7 @@ std::string cardLine(const CardServerCard& c, const CardServerSettings& s) {
 
 }  // namespace
 
-CardServerText BuildCardServerText(const CardServerSettings& s, int registerNumber,
+CardServerText BuildCardServerText(const CardFileSettings& s, int registerNumber,
                                    const std::vector<CardServerCard>& cards) {
     CardServerText out;
     const auto add = [&](const std::string& line) {

@@ -11,21 +11,21 @@
 namespace zt {
 
 // What the card step is configured to do ("ComboSkp..." values).
-struct CardServerSettings {
-    int use = 0;              // 0 no file, 1 patterns and blocked cards, 2 patterns and all cards
-    std::string patterns;     // "code/level/percent", ...
-    int addToReb = 0;         // card discount may be combined with goods discounts
-    int addToAddon = 0;       // ... with goods mark-ups
-    std::string dataDir;      // the card server's data directory
+struct CardFileSettings {
+    int use = 0;           // 0 no file, 1 patterns and blocked cards, 2 patterns and all cards
+    std::string patterns;  // "code/level/percent", ...
+    int addToReb = 0;      // card discount may be combined with goods discounts
+    int addToAddon = 0;    // ... with goods mark-ups
+    std::string dataDir;   // the card server's data directory
 };
 
 // One contractor's card as the export file gives it.
 struct CardServerCard {
-    std::string code;         // KodKarty
-    std::string name;         // Nazwa
-    bool active = true;       // KartaAktywna
-    TxfTools discount;        // RabatOdbiorcy
-    int level = 0;            // PoziomRabatu
+    std::string code;    // KodKarty
+    std::string name;    // Nazwa
+    bool active = true;  // KartaAktywna
+    TxfTools discount;   // RabatOdbiorcy
+    int level = 0;       // PoziomRabatu
 };
 
 // The file's text and what the step has to tell the user.
@@ -39,7 +39,7 @@ struct CardServerText {
 // patterns are left out with a warning. A card code holding TAB, CR or LF would
 // split its line into other fields: such a card is left out with a warning, as
 // is a card without a code. TAB, CR and LF in a name become spaces.
-CardServerText BuildCardServerText(const CardServerSettings& settings, int registerNumber,
+CardServerText BuildCardServerText(const CardFileSettings& settings, int registerNumber,
                                    const std::vector<CardServerCard>& cards);
 
 // "<dir>\wejscie\<registerNumber - 1>\dcrd_in.<ext>", a "\" added to dir when

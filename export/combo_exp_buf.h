@@ -37,6 +37,8 @@ public:
     std::string DodajZKasy(const ZTTowarKasy& t);
 
     const ZTComboUstawienia& Ustawienia() const noexcept { return cfg_; }
+    // Set before the comparison: the register's family is known once the link is open.
+    ZTComboUstawienia& Ustawienia() noexcept { return cfg_; }
     int GrupaKasy(int nrAsort) const { return cfg_.grupaKasy ? cfg_.grupaKasy(nrAsort) : 1; }
 
 private:

@@ -71,8 +71,9 @@ void TKartaRab::SprawdzPoprawnoscFormatu(std::string_view format) {
                                pl("TKartaRab: cyfra kontrolna EAN13 (literka 'x' w formacie karty) może być tylko na "
                                   "13 miejscu, albo wcale")));
         if (!has(kFormatChars, format[i]))
-            throw Exception(tr("TKartaRaSprawdzPExceptio_00005",
-                               pl("TKartaRab: niedopuszczalne znaki w formacie karty - używaj tylko 0-9 oraz skymdYMDrx")));
+            throw Exception(
+                tr("TKartaRaSprawdzPExceptio_00005",
+                   pl("TKartaRab: niedopuszczalne znaki w formacie karty - używaj tylko 0-9 oraz skymdYMDrx")));
     }
     if (!has(format, 'k'))
         throw Exception(tr("TKartaRaSprawdzPExceptio_00006",
@@ -98,9 +99,12 @@ std::string TKartaRab::GenerujKod(std::string_view format) const {
             case 's': section = &prefix; break;
             case 'k': section = &client; break;
             case 'r': section = &level; break;
-            case 'y': case 'Y': section = &y; break;
-            case 'm': case 'M': section = &m; break;
-            case 'd': case 'D': section = &d; break;
+            case 'y':
+            case 'Y': section = &y; break;
+            case 'm':
+            case 'M': section = &m; break;
+            case 'd':
+            case 'D': section = &d; break;
             case 'x': break;
             default: code += c; break;
         }

@@ -85,7 +85,9 @@ int ZTExpBuf::SortCompare(int i, int j) {
         indexKeys_[static_cast<std::size_t>(index_[static_cast<std::size_t>(j)])]);
 }
 
-void ZTExpBuf::ExChange(int i, int j) { std::swap(index_[static_cast<std::size_t>(i)], index_[static_cast<std::size_t>(j)]); }
+void ZTExpBuf::ExChange(int i, int j) {
+    std::swap(index_[static_cast<std::size_t>(i)], index_[static_cast<std::size_t>(j)]);
+}
 
 int ZTExpBuf::FindCompare(int i) {
     return key_.compare(indexKeys_[static_cast<std::size_t>(index_[static_cast<std::size_t>(i)])]);
@@ -314,8 +316,10 @@ void ZTExpBuf::CzytajLinie(const std::vector<std::string>& lines) {
             vat_.push_back(Word(f, 1));
             if (f.size() < 3) {
                 std::int32_t r = TxTools::StrToIntDef(Word(f, 1), 0), prec;
-                if (r < 0) prec = -1;
-                else if (__builtin_mul_overflow(r, 100, &prec)) expBlad(ExpTekst::FormatPliku);
+                if (r < 0)
+                    prec = -1;
+                else if (__builtin_mul_overflow(r, 100, &prec))
+                    expBlad(ExpTekst::FormatPliku);
                 vatPrec_.push_back(std::to_string(prec));
             } else {
                 vatPrec_.push_back(f[2]);
@@ -386,9 +390,12 @@ void ZTExpBuf::niedopasowane(int n) {
         Row& r = rows_[static_cast<std::size_t>(i)];
         if (r.d.flag) continue;
         stTow s = r.d.status;
-        if (s == stAkt || s == stCen) s = stDod;
-        else if (s == stUsu) s = stBrak;
-        else continue;
+        if (s == stAkt || s == stCen)
+            s = stDod;
+        else if (s == stUsu)
+            s = stBrak;
+        else
+            continue;
         countIn(r.d, -1);
         r.d.status = s;
         countIn(r.d, 1);
@@ -537,14 +544,14 @@ const ZTWaluta& ZTExpBuf::GetWaluta(int i) const {
 // ---- contractors to goods ----
 
 int ZTExpBuf::UtworzTowaryZKontrahentow(int pluOffset, const std::string& cardFormat, std::string& debugText,
-                                         const ZTKoderKarty& koder) {
+                                        const ZTKoderKarty& koder) {
     pokaz(expTekst(ExpTekst::KartyKlienta), 3, CountKontrahents());
     try {
         towZKontr_ = 0;
         debugText = expTekst(ExpTekst::DebugKart);
-        const std::string lineFmt = pl(
-            "%2d(przedrostek) + %10s(termin ważn.) + %1d(poziom rab.) + %13s(kod karty) ---> %13s (format)\r\n"
-            "%92s%13s (kod po konwersji)\r\n");
+        const std::string lineFmt =
+            pl("%2d(przedrostek) + %10s(termin ważn.) + %1d(poziom rab.) + %13s(kod karty) ---> %13s (format)\r\n"
+               "%92s%13s (kod po konwersji)\r\n");
         ZTTowRec rec;
         for (int i = 0; i < CountKontrahents(); ++i) {
             if (i % 100 == 0) pozycja(i);
@@ -557,8 +564,9 @@ int ZTExpBuf::UtworzTowaryZKontrahentow(int pluOffset, const std::string& cardFo
             d.kod = k.KodKarty;
             rec.kod = koder ? koder(d, cardFormat) : k.KodKarty;
             if (i < 3000) {
-                debugText += format(lineFmt.c_str(), d.przedrostek, TdtTools(d.termin).ToString(TdtTools::kDateTime).c_str(),
-                                    d.poziom, d.kod.c_str(), cardFormat.c_str(), "", rec.kod.c_str());
+                debugText +=
+                    format(lineFmt.c_str(), d.przedrostek, TdtTools(d.termin).ToString(TdtTools::kDateTime).c_str(),
+                           d.poziom, d.kod.c_str(), cardFormat.c_str(), "", rec.kod.c_str());
             } else if (i == 3000) {
                 debugText += expTekst(ExpTekst::DebugKartItd);
             }
@@ -571,8 +579,10 @@ int ZTExpBuf::UtworzTowaryZKontrahentow(int pluOffset, const std::string& cardFo
             if (vat_.empty()) expBlad(ExpTekst::StawkaKontrahentow);
             rec.stawka = TxTools::StrToIntDef(vat_[0], 0);
             // The same rate in hundredths as a PLU line without field 30.
-            if (rec.stawka < 0) rec.stawka_prec = -1;
-            else if (__builtin_mul_overflow(rec.stawka, 100, &rec.stawka_prec)) expBlad(ExpTekst::FormatPliku);
+            if (rec.stawka < 0)
+                rec.stawka_prec = -1;
+            else if (__builtin_mul_overflow(rec.stawka, 100, &rec.stawka_prec))
+                expBlad(ExpTekst::FormatPliku);
             DodajRec(rec);
             ++towZKontr_;
         }

@@ -137,8 +137,8 @@ std::string Pole(const std::string& line, int i) { return TxTools::SelectWordEx(
 // ---- ZTTowRec ----
 
 std::string* ZTTowRec::Teksty(int i) {
-    std::string* const all[kTekstow] = {&kod,   &nazwa, &kod_opakowania, &plu_rec, &org_barcode, &opis1,
-                                        &opis2, &PKWiU, &SWW,            &opis3,   &opis4,       &nazwa_pelna};
+    std::string* const all[kTekstow] = {&kod,   &nazwa, &kod_opakowania, &plu_rec, &org_barcode, &opis1, &opis2,
+                                        &PKWiU, &SWW,   &opis3,          &opis4,   &nazwa_pelna};
     return (i >= 0 && i < kTekstow) ? all[i] : nullptr;
 }
 

@@ -7,27 +7,27 @@
 namespace zt {
 
 enum class ExpTekst {
-    FormatPliku,          // a PLU line that cannot be read
-    FlagaTowaru,          // a PLU flag other than T/t/F/f
-    FlagaKontrahenta,     // KartaAktywna other than T/t/F/f
+    FormatPliku,       // a PLU line that cannot be read
+    FlagaTowaru,       // a PLU flag other than T/t/F/f
+    FlagaKontrahenta,  // KartaAktywna other than T/t/F/f
     KasjerNumer,
     KasjerNazwisko,
     KasjerPoziom,
     KasjerIdentyfikator,
     KasjerKodKarty,
-    NumerKasjera,         // cashier index out of range
+    NumerKasjera,  // cashier index out of range
     WalutaKod,
     WalutaNazwa,
     WalutaKurs,
     WalutaDomyslna,
     WalutaReszta,
-    NumerWaluty,          // currency index out of range
+    NumerWaluty,  // currency index out of range
     JednostkaId,
     JednostkaPrec,
     JednostkaNazwa,
-    BrakStawki,           // "%s": a whole-percent rate no VAT line holds
-    BrakStawkiPrec,       // "%s": a hundredths rate no VAT line holds
-    StawkaKontrahentow,   // contractors to goods without any VAT line
+    BrakStawki,          // "%s": a whole-percent rate no VAT line holds
+    BrakStawkiPrec,      // "%s": a hundredths rate no VAT line holds
+    StawkaKontrahentow,  // contractors to goods without any VAT line
     WczytywanieListy,
     AnalizaListy,
     ZapisWyniku,

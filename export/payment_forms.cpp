@@ -41,8 +41,9 @@ void VerifyPaymentForms(TZTComboAction& a) {
         }
     }
     if (warned)
-        throw Exception(trc("TZTComboVerifyFPExceptio", pl("Kasa jest w trybie fiskalnym. Formy płatności należy zaprogramować "
-                                                           "ręcznie zgodnie z powyższymi zaleceniami.")));
+        throw Exception(
+            trc("TZTComboVerifyFPExceptio", pl("Kasa jest w trybie fiskalnym. Formy płatności należy zaprogramować "
+                                               "ręcznie zgodnie z powyższymi zaleceniami.")));
     a.PostepTryb(0);  // the step closes its own line; a mismatch leaves it to the caller's failure path
 }
 

@@ -14,7 +14,7 @@ namespace zt {
 struct ZT_API ZTTowarKasy {
     enum Rodzaj { Towar, Zestaw, Opakowanie };
     Rodzaj rodzaj = Towar;
-    int numer = 0;             // PLU number, or the package number
+    int numer = 0;  // PLU number, or the package number
     std::string nazwa;
     std::string kod;           // main barcode
     std::int64_t minStan = 0;  // minimum stock
@@ -24,11 +24,11 @@ struct ZT_API ZTTowarKasy {
     int opakowanie = 0;        // package number tied to the goods
     int jednostka = 0;
     int formatIlosci = 0;
-    int cenaSztywna = 0;       // fixed-price flag
-    int rabat = 0;             // discount number
-    int grupa = 0;             // goods group number
-    int zezwolRabat = 0;       // discount-allowed flag
-    int kodow = 0;             // number of barcodes
+    int cenaSztywna = 0;  // fixed-price flag
+    int rabat = 0;        // discount number
+    int grupa = 0;        // goods group number
+    int zezwolRabat = 0;  // discount-allowed flag
+    int kodow = 0;        // number of barcodes
 };
 
 // The entry text ("TOW;...", "ZES;...", "OPA;..."), without a line end. The

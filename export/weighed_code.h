@@ -30,8 +30,7 @@ public:
     // A 13-character code with "?" in the variable section. The same code with
     // "0" there is kept (KodZerowy). Fails for a format that is not 13 of the
     // letters above, lacks "S" or "?", or a number that does not fit "G".
-    std::string PoskladajKod(std::string_view format, std::string_view przedrostek, std::string_view stala,
-                             int liczba);
+    std::string PoskladajKod(std::string_view format, std::string_view przedrostek, std::string_view stala, int liczba);
 
     // A code reported by the register turned into the host's form. kodPocz ..
     // kodKonc is the register's range of weighed goods numbers; formatKasy is

@@ -28,8 +28,7 @@ void readAll(const zt::TComboDataSet& set) {
                 case 'N': (void)d.AsN(); break;
                 default: __builtin_trap();  // ParseFromPacket stores only known letters
             }
-        } catch (const zt::Exception&) {
-        }
+        } catch (const zt::Exception&) {}
     }
 }
 
@@ -41,8 +40,7 @@ void parse(std::string_view frame) {
         (void)zt::frameLength(frame);
         (void)zt::frameFieldCount(frame);
         (void)zt::frameCommand(frame);
-    } catch (const zt::Exception&) {
-    }
+    } catch (const zt::Exception&) {}
     try {
         set.ParseFromPacket(frame, nullptr);
     } catch (const zt::Exception&) {

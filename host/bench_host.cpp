@@ -1,6 +1,7 @@
 #include "host/bench_host.h"
 
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
 
 #include "host/exchange.h"
@@ -31,9 +32,7 @@ void copyOut(char* out, const std::string& text, std::size_t max) {
 std::string in(const char* text) { return text ? std::string(text) : std::string(); }
 
 // stdcall functions matching the callback types of the interface exactly.
-std::int32_t QOR_STDCALL cbAbort(std::int32_t h, std::int32_t s) {
-    return gCurrent ? gCurrent->abortQuery(h, s) : 1;
-}
+std::int32_t QOR_STDCALL cbAbort(std::int32_t h, std::int32_t s) { return gCurrent ? gCurrent->abortQuery(h, s) : 1; }
 std::int32_t QOR_STDCALL cbParam(std::int32_t h, std::int32_t s, const char* name, char* out) {
     return gCurrent ? gCurrent->parameter(h, s, name, out) : 0;
 }
@@ -67,11 +66,11 @@ std::int32_t QOR_STDCALL cbWriteParam(std::int32_t h, std::int32_t s, const char
 }
 std::int32_t QOR_STDCALL cbGoods(std::int32_t h, std::int32_t s, const char* name, std::int32_t plu, const char* codes,
                                  std::int32_t overwrite, const char* group, const char* unit, std::int32_t vat,
-                                 QORExtended p1, QORExtended p2, QORExtended p3, QORExtended p4,
-                                 std::int32_t openPrice, std::int32_t package, const char* packageCode) {
+                                 QORExtended p1, QORExtended p2, QORExtended p3, QORExtended p4, std::int32_t openPrice,
+                                 std::int32_t package, const char* packageCode) {
     const QORExtended prices[4] = {p1, p2, p3, p4};
-    return gCurrent ? gCurrent->goods(h, s, name, plu, codes, overwrite, group, unit, vat, prices, openPrice,
-                                      package, packageCode)
+    return gCurrent ? gCurrent->goods(h, s, name, plu, codes, overwrite, group, unit, vat, prices, openPrice, package,
+                                      packageCode)
                     : -1;
 }
 std::int32_t QOR_STDCALL cbLookup(char* out, std::int32_t size, const char* module, const char* key) {
@@ -109,6 +108,8 @@ BenchHost::BenchHost(const BenchOptions& options, Console& console, ParamsFile p
       haveTranslations_(haveTranslations),
       workDir_(std::move(workDir)) {
     if (gCurrent) throw std::logic_error("only one bench host at a time");
+    const std::string ruleError = goodsRule_.Parse(options_.goodsAnswer);
+    if (!ruleError.empty()) throw std::invalid_argument(ruleError);
     gCurrent = this;
 }
 
@@ -137,8 +138,8 @@ void BenchHost::registerCallbacks(const PluginApi& api, void* library) {
 void BenchHost::checkCaller(const char* kind, std::int32_t host, std::int32_t session) {
     if (host != kHostValue || session != options_.sessionValue())
         console_.line("[HOST] callback " + std::string(kind) + " called with host value " + std::to_string(host) +
-                      " and session " + std::to_string(session) + ", expected " + std::to_string(kHostValue) +
-                      " and " + std::to_string(options_.sessionValue()));
+                      " and session " + std::to_string(session) + ", expected " + std::to_string(kHostValue) + " and " +
+                      std::to_string(options_.sessionValue()));
 }
 
 std::int32_t BenchHost::abortQuery(std::int32_t host, std::int32_t session) {
@@ -209,6 +210,7 @@ std::int32_t BenchHost::store(std::int32_t host, std::int32_t session, const cha
         return 0;
     }
     console_.line(std::string("[HOST] stored ") + file + " as " + copy);
+    if (std::strcmp(file, "wynik.exp") == 0) showResult(workDir_ + file);
     if (std::strcmp(file, "kasa.imp") == 0) return loadImport(workDir_ + file);
     return 1;
 }
@@ -236,6 +238,20 @@ std::int32_t BenchHost::loadImport(const std::string& path) {
         console_.line("[HOST] stored parameter " + shown);
     }
     return 1;
+}
+
+void BenchHost::showResult(const std::string& path) {
+    // What the host learns from an export: the records that reached the register.
+    std::ifstream f(path, std::ios::binary);
+    std::string line;
+    int count = 0;
+    while (std::getline(f, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (++count <= kResultLinesShown) console_.line("[HOST] wynik.exp: " + toUtf8(line));
+    }
+    if (count > kResultLinesShown)
+        console_.line("[HOST] wynik.exp: ... " + std::to_string(count - kResultLinesShown) + " more lines");
+    console_.line("[HOST] wynik.exp: " + std::to_string(count) + " records transferred");
 }
 
 std::int32_t BenchHost::writeParameter(std::int32_t host, std::int32_t session, const char* name, const char* value) {
@@ -272,11 +288,14 @@ std::int32_t BenchHost::goods(std::int32_t host, std::int32_t session, const cha
     r.openPrice = openPrice;
     r.package = package;
     r.packageCode = in(packageCode);
-    if (!appendGoods(workDir_ + "goods.csv", r)) {
-        console_.line("[HOST] cannot append to " + workDir_ + "goods.csv");
+    r.answer = goodsRule_.Answer(plu, package != 0);
+    r.price1Bits = prices[0];
+    const std::string csv = options_.goodsCsv.empty() ? workDir_ + "goods.csv" : options_.goodsCsv;
+    if (!appendGoods(csv, r)) {
+        console_.line("[HOST] cannot append to " + csv);
         return -1;
     }
-    return 1;
+    return r.answer;
 }
 
 std::int32_t BenchHost::lookup(char* out, std::int32_t size, const char* module, const char* key) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "host/console.h"
+#include "host/goods_rule.h"
 #include "host/options.h"
 #include "host/params_file.h"
 #include "host/translation_file.h"
@@ -55,6 +56,9 @@ public:
     std::int32_t errorMessages() const { return errorMessages_; }
 
 private:
+    static constexpr int kResultLinesShown = 50;
+    // Prints the export's result file line by line.
+    void showResult(const std::string& path);
     // Reports a callback that brings another host value or session than the bench gave.
     void checkCaller(const char* kind, std::int32_t host, std::int32_t session);
     // The host loads a stored "kasa.imp": shows it section by section and keeps
@@ -67,6 +71,7 @@ private:
     TranslationFile translations_;
     bool haveTranslations_;
     std::string workDir_;
+    GoodsRule goodsRule_;
     std::int32_t abortQueries_ = 0;
     std::int32_t errorMessages_ = 0;
 };

@@ -61,7 +61,8 @@ void runOperation(const PluginApi& api, void* library, const BenchOptions& o, Co
     QORSesja record{o.sessionType};
     std::string name = "sesja " + std::to_string(o.sessionValue());
     Text301 text(name);
-    out.line("operation " + std::to_string(operation) + ", extra " + std::to_string(extra) + ", session '" + name + "'");
+    out.line("operation " + std::to_string(operation) + ", extra " + std::to_string(extra) + ", session '" + name +
+             "'");
     std::int32_t result = api.SerKasOperacja(library, o.sessionValue(), &record, text.get(), operation, extra);
     std::string back = textOf(text, out, "QORDLLSerKasOperacja");
     out.endStatus();
@@ -127,46 +128,43 @@ int sessionCommand(const PluginApi& api, BenchHost& host, const BenchOptions& o,
     void* lib = reg.library();
     std::int32_t session = o.sessionValue();
     switch (o.command) {
-    case BenchCommand::Run:
-        runOperation(api, lib, o, out, o.arg1, o.arg2);
-        return 0;
-    case BenchCommand::Window: {
-        std::int32_t operation = -1;
-        Text301 name;
-        std::int32_t r = api.SerKasPokazOkno(lib, session, o.arg1, 1, &operation, name.get());
-        std::string n = textOf(name, out, "QORDLLSerKasPokazOkno");
-        out.endStatus();
-        out.line("window " + std::to_string(o.arg1) + ": result " + std::to_string(r) + ", operation " +
-                 std::to_string(operation) + ", name '" + toUtf8(n) + "'");
-        if (r == 1) runOperation(api, lib, o, out, -8, operation);
-        return 0;
-    }
-    case BenchCommand::DeviceProperty: {
-        Text301 b;
-        api.WlasciwosciUrzadzenia(lib, session, b.get(), o.arg1);
-        std::string t = textOf(b, out, "QORDLLWlasciwosciUrzadzenia");
-        out.endStatus();
-        out.line("device property " + std::to_string(o.arg1) + ": " + toUtf8(t));
-        return 0;
-    }
-    case BenchCommand::FindReceipt: {
-        std::int32_t printout = 0, second = 0, receipt = 0;
-        std::int32_t r = api.SerKasJakSzukacParagonu(lib, session, &printout, &second, &receipt);
-        out.endStatus();
-        out.line("result: " + std::to_string(r) + ", printout: " + std::to_string(printout) + ", second: " +
-                 std::to_string(second) + ", receipt: " + std::to_string(receipt));
-        return 0;
-    }
-    case BenchCommand::Resource: {
-        Text301 b;
-        api.SerKasNazwaZasobuDzielonego(lib, session, b.get());
-        std::string t = textOf(b, out, "QORDLLSerKasNazwaZasobuDzielonego");
-        out.endStatus();
-        out.line("resource: " + toUtf8(t));
-        return 0;
-    }
-    default:
-        throw std::logic_error("not a session command");
+        case BenchCommand::Run: runOperation(api, lib, o, out, o.arg1, o.arg2); return 0;
+        case BenchCommand::Window: {
+            std::int32_t operation = -1;
+            Text301 name;
+            std::int32_t r = api.SerKasPokazOkno(lib, session, o.arg1, 1, &operation, name.get());
+            std::string n = textOf(name, out, "QORDLLSerKasPokazOkno");
+            out.endStatus();
+            out.line("window " + std::to_string(o.arg1) + ": result " + std::to_string(r) + ", operation " +
+                     std::to_string(operation) + ", name '" + toUtf8(n) + "'");
+            if (r == 1) runOperation(api, lib, o, out, -8, operation);
+            return 0;
+        }
+        case BenchCommand::DeviceProperty: {
+            Text301 b;
+            api.WlasciwosciUrzadzenia(lib, session, b.get(), o.arg1);
+            std::string t = textOf(b, out, "QORDLLWlasciwosciUrzadzenia");
+            out.endStatus();
+            out.line("device property " + std::to_string(o.arg1) + ": " + toUtf8(t));
+            return 0;
+        }
+        case BenchCommand::FindReceipt: {
+            std::int32_t printout = 0, second = 0, receipt = 0;
+            std::int32_t r = api.SerKasJakSzukacParagonu(lib, session, &printout, &second, &receipt);
+            out.endStatus();
+            out.line("result: " + std::to_string(r) + ", printout: " + std::to_string(printout) +
+                     ", second: " + std::to_string(second) + ", receipt: " + std::to_string(receipt));
+            return 0;
+        }
+        case BenchCommand::Resource: {
+            Text301 b;
+            api.SerKasNazwaZasobuDzielonego(lib, session, b.get());
+            std::string t = textOf(b, out, "QORDLLSerKasNazwaZasobuDzielonego");
+            out.endStatus();
+            out.line("resource: " + toUtf8(t));
+            return 0;
+        }
+        default: throw std::logic_error("not a session command");
     }
 }
 

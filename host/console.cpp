@@ -25,10 +25,10 @@ std::size_t utf8Length(std::string_view s) {
 
 std::string Console::prefix(std::int32_t kind) {
     switch (kind) {
-    case 0: return "[INFO] ";
-    case 1: return "[WARN] ";
-    case 2: return "[ERR ] ";
-    default: return "[MSG" + std::to_string(kind) + "] ";
+        case 0: return "[INFO] ";
+        case 1: return "[WARN] ";
+        case 2: return "[ERR ] ";
+        default: return "[MSG" + std::to_string(kind) + "] ";
     }
 }
 
@@ -36,16 +36,16 @@ std::string Console::printable(std::string_view cp1250, std::string_view sep) {
     std::string s;
     s.reserve(cp1250.size());
     for (char c : cp1250) {
-        if (c == '\x01') s += sep;
-        else if (c != '\r') s += c;
+        if (c == '\x01')
+            s += sep;
+        else if (c != '\r')
+            s += c;
     }
     // toUtf8 leaves ASCII alone, so the separator passes unchanged.
     return toUtf8(s);
 }
 
-void Console::message(std::int32_t kind, std::string_view cp1250) {
-    line(prefix(kind) + printable(cp1250, "\t"));
-}
+void Console::message(std::int32_t kind, std::string_view cp1250) { line(prefix(kind) + printable(cp1250, "\t")); }
 
 void Console::status(std::int32_t kind, std::string_view cp1250) {
     if (!live_) {

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -54,7 +55,8 @@ std::string storeResult(const std::string& dir, const std::string& name) {
 }
 
 std::string goodsCsvHeader() {
-    return "name,plu,codes,overwrite,group,unit,vat,price1,price2,price3,price4,open_price,package,package_code\n";
+    return "name,plu,codes,overwrite,group,unit,vat,price1,price2,price3,price4,open_price,package,package_code,answer,"
+           "price1_x80\n";
 }
 
 std::string goodsCsvRow(const GoodsRecord& r) {
@@ -63,6 +65,11 @@ std::string goodsCsvRow(const GoodsRecord& r) {
                        std::to_string(r.vat);
     for (double p : r.prices) line += "," + number(p);
     line += "," + std::to_string(r.openPrice) + "," + std::to_string(r.package) + "," + csvField(r.packageCode);
+    // Sign and exponent, then the 64-bit mantissa: the ten bytes the host reads.
+    char bits[32];
+    std::snprintf(bits, sizeof bits, "%04X%08X%08X", static_cast<unsigned>(r.price1Bits.w[2] & 0xFFFFu),
+                  static_cast<unsigned>(r.price1Bits.w[1]), static_cast<unsigned>(r.price1Bits.w[0]));
+    line += "," + std::to_string(r.answer) + "," + bits;
     return line + "\n";
 }
 

@@ -26,6 +26,8 @@ struct GoodsRecord {
     std::int32_t openPrice = 0;
     std::int32_t package = 0;
     std::string packageCode;
+    std::int32_t answer = 1;            // what the bench answered
+    QORExtended price1Bits{{0, 0, 0}};  // the first price as it came, to check the 80-bit form
 };
 
 // The CSV header line and one record as a CSV line (UTF-8, each with "\n").

@@ -13,8 +13,8 @@ double extendedToDouble(const QORExtended& x) {
     double value = 0.0;
     if (exponent == 0x7FFF) {
         // Fraction bits (below the integer bit) all zero: infinity; otherwise NaN.
-        value = (mantissa << 1) == 0 ? std::numeric_limits<double>::infinity()
-                                     : std::numeric_limits<double>::quiet_NaN();
+        value =
+            (mantissa << 1) == 0 ? std::numeric_limits<double>::infinity() : std::numeric_limits<double>::quiet_NaN();
     } else {
         // value = mantissa * 2^(exponent - 16383 - 63); denormals use exponent 1.
         int e = (exponent == 0 ? 1 : exponent) - 16383 - 63;

@@ -15,9 +15,7 @@ public:
         data_.fill(0);
         for (std::size_t i = N; i < data_.size(); ++i) data_[i] = kGuard;
     }
-    explicit HostBuffer(const std::string& initial) : HostBuffer() {
-        initial.copy(data_.data(), N - 1);
-    }
+    explicit HostBuffer(const std::string& initial) : HostBuffer() { initial.copy(data_.data(), N - 1); }
     char* get() { return data_.data(); }
     // Terminates the buffer at its last byte and returns the text.
     std::string text() {

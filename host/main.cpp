@@ -37,10 +37,10 @@ int runBench(const zt::BenchOptions& o, const char* argv0) {
     std::string path = o.plugin.empty() ? zt::defaultPluginPath(argv0) : o.plugin;
     zt::PluginApi api(path);
     switch (o.command) {
-    case zt::BenchCommand::Properties: return zt::commandProperties(api, console);
-    case zt::BenchCommand::Params: return zt::commandParams(api, console);
-    case zt::BenchCommand::Windows: return zt::commandWindows(api, console);
-    default: break;
+        case zt::BenchCommand::Properties: return zt::commandProperties(api, console);
+        case zt::BenchCommand::Params: return zt::commandParams(api, console);
+        case zt::BenchCommand::Windows: return zt::commandWindows(api, console);
+        default: break;
     }
     zt::ParamsFile params = o.paramsFile.empty() ? zt::ParamsFile() : zt::ParamsFile::load(o.paramsFile);
     zt::TranslationFile texts;

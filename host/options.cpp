@@ -4,6 +4,7 @@
 #include <limits>
 #include <string_view>
 
+#include "host/goods_rule.h"
 #include "platform/cp1250.h"
 
 namespace zt {
@@ -49,8 +50,9 @@ constexpr CommandInfo kCommands[] = {
 };
 
 // Options that take a value.
-constexpr const char* kValued[] = {"--plugin", "--params", "--register", "--workdir", "--session", "--session-type",
-                                   "--vat", "--barcode-formats", "--translations", "--abort-after"};
+constexpr const char* kValued[] = {"--plugin",       "--params",       "--register",     "--workdir",
+                                   "--session",      "--session-type", "--vat",          "--barcode-formats",
+                                   "--translations", "--abort-after",  "--goods-answer", "--goods-csv"};
 
 bool takesValue(std::string_view name) {
     for (const char* v : kValued)
@@ -66,12 +68,25 @@ std::string applyOption(BenchOptions& o, std::string_view name, const std::strin
         target = *v;
         return "";
     };
-    if (name == "--plugin") o.plugin = value;
-    else if (name == "--params") o.paramsFile = value;
-    else if (name == "--workdir") o.workDir = value;
-    else if (name == "--translations") o.translationsFile = value;
-    else if (name == "--register") return intValue(o.registerNo);
-    else if (name == "--session-type") return intValue(o.sessionType);
+    if (name == "--plugin")
+        o.plugin = value;
+    else if (name == "--params")
+        o.paramsFile = value;
+    else if (name == "--workdir")
+        o.workDir = value;
+    else if (name == "--translations")
+        o.translationsFile = value;
+    else if (name == "--goods-csv")
+        o.goodsCsv = value;
+    else if (name == "--goods-answer") {
+        GoodsRule rule;
+        std::string e = rule.Parse(value);
+        if (e.empty()) o.goodsAnswer = value;
+        return e;
+    } else if (name == "--register")
+        return intValue(o.registerNo);
+    else if (name == "--session-type")
+        return intValue(o.sessionType);
     else if (name == "--session") {
         std::int32_t v = 0;
         std::string e = intValue(v);
@@ -95,10 +110,14 @@ std::string applyOption(BenchOptions& o, std::string_view name, const std::strin
     } else if (name == "--barcode-formats") {
         o.barcodeFormats.clear();
         for (const std::string& item : splitComma(value)) o.barcodeFormats.push_back(toCp1250IfUtf8(item));
-    } else if (name == "--no-abort-callback") o.abortCallback = false;
-    else if (name == "--refuse-store") o.refuseStore = true;
-    else if (name == "--help" || name == "-h") o.help = true;
-    else return "unknown option '" + std::string(name) + "'";
+    } else if (name == "--no-abort-callback")
+        o.abortCallback = false;
+    else if (name == "--refuse-store")
+        o.refuseStore = true;
+    else if (name == "--help" || name == "-h")
+        o.help = true;
+    else
+        return "unknown option '" + std::string(name) + "'";
     return "";
 }
 
@@ -108,14 +127,24 @@ bool isNonAsciiUtf8(const std::string& s) {
     bool nonAscii = false;
     for (std::size_t i = 0; i < s.size();) {
         auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) { ++i; continue; }
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
         nonAscii = true;
         std::size_t len = 0;
         std::uint32_t cp = 0;
-        if (c >= 0xC2 && c <= 0xDF) { len = 2; cp = c & 0x1F; }
-        else if (c >= 0xE0 && c <= 0xEF) { len = 3; cp = c & 0x0F; }
-        else if (c >= 0xF0 && c <= 0xF4) { len = 4; cp = c & 0x07; }
-        else return false;
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            cp = c & 0x07;
+        } else
+            return false;
         if (i + len > s.size()) return false;
         for (std::size_t k = 1; k < len; ++k) {
             auto cc = static_cast<unsigned char>(s[i + k]);
@@ -123,8 +152,7 @@ bool isNonAsciiUtf8(const std::string& s) {
             cp = (cp << 6) | (cc & 0x3F);
         }
         // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
+        if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
             return false;
         i += len;
     }
@@ -228,13 +256,28 @@ Options:
   --no-abort-callback    do not register the abort query
   --abort-after N        answer "stop" from the (N+1)-th abort query on
   --refuse-store         answer 0 to the store requests (kinds 16, 17, 21)
+  --goods-answer RULE    answers to the goods records (kind 33): items
+                         SELECTOR=ANSWER, the first match wins; SELECTOR a
+                         PLU N, a range N-M or * (all goods), with a leading p
+                         for packages (p1, p*); ANSWER add, update, skip, error
+                         or a number; unmatched records are added
+                         (e.g. 1-10=update,13=skip,p*=error)
+  --goods-csv FILE       where the goods records go (default DIR/goods.csv)
   -h, --help             this text
 
 Output: messages of the plug-in as "[INFO] ", "[WARN] ", "[ERR ] " lines, the
 status line as "[STAT] " lines (redrawn in place on a terminal); the byte 0x01
 between a label and its value is printed as a TAB. Texts are printed in UTF-8.
 Results stored by the plug-in are copied to DIR/results/, goods handed to the
-host are appended to DIR/goods.csv. Ctrl-C asks the running operation to stop.
+host are appended to DIR/goods.csv (one row per record, every argument and
+the answer). Ctrl-C asks the running operation to stop.
+
+Export: "run -2" sends DIR/kasa.exp to the register; with RodzajTransmisji=3
+in the parameter file ComboKasTowMax=1 clears the register's goods first and
+ComboKasTowMax=0 compares them with the file and sends only the changes. The
+bench prints wynik.exp (the records that reached the register) when the
+plug-in stores it; rejected goods follow " - towary odrzucone" as [ERR ] lines
+and are appended to DIR/import.log.
 
 Exit status: 0 success, 1 failure (also when the plug-in reported an error
 [ERR ]), 2 wrong command line.

@@ -10,18 +10,20 @@ namespace zt {
 enum class BenchCommand { None, Properties, Params, Windows, Run, Window, DeviceProperty, FindReceipt, Resource };
 
 struct BenchOptions {
-    std::string plugin;          // empty: the default library next to the bench
-    std::string paramsFile;      // empty: no parameters (kind 6 answers empty)
+    std::string plugin;      // empty: the default library next to the bench
+    std::string paramsFile;  // empty: no parameters (kind 6 answers empty)
     std::int32_t registerNo = 1;
-    std::string workDir;         // empty: the current directory
+    std::string workDir;                  // empty: the current directory
     std::optional<std::int32_t> session;  // default: the register number
     std::int32_t sessionType = 0;
     std::vector<std::int32_t> vat{23, 8, 5, 0, -1};  // whole percent, -1 = exempt
-    std::vector<std::string> barcodeFormats;          // Windows-1250
+    std::vector<std::string> barcodeFormats;         // Windows-1250
     std::string translationsFile;
     bool abortCallback = true;
     std::optional<std::int32_t> abortAfter;
     bool refuseStore = false;
+    std::string goodsAnswer;  // rule of the goods callback's answers (host/goods_rule.h)
+    std::string goodsCsv;     // empty: DIR/goods.csv
     bool help = false;
 
     BenchCommand command = BenchCommand::None;

@@ -23,8 +23,9 @@ void bind(F& target, void* address) {
 #if defined(_WIN32)
 std::string systemError(DWORD code) {
     char* text = nullptr;
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    DWORD n =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string s = "error " + std::to_string(code);
     if (n > 0 && text) {
         std::string msg(text, n);
@@ -80,8 +81,10 @@ PluginApi::PluginApi(const std::string& path) : handle_(openLibrary(path)) {
     std::vector<std::string> missing;
     auto resolve = [&](auto& target, const char* name) {
         void* a = symbol(name);
-        if (!a) missing.push_back(name);
-        else bind(target, a);
+        if (!a)
+            missing.push_back(name);
+        else
+            bind(target, a);
     };
     resolve(TypBiblioteki, "QORDLLTypBiblioteki");
     resolve(Wlasciwosci, "QORDLLWlasciwosci");

@@ -18,8 +18,7 @@ using ZwolnijBiblioteke = void(QOR_STDCALL*)(void*);
 using Parametr = std::int32_t(QOR_STDCALL*)(std::int32_t, std::int32_t, char*, char*, char*, char*, char*,
                                             std::int32_t*);
 using TekstListyParametru = std::int32_t(QOR_STDCALL*)(const char*, std::int32_t, char*);
-using JakSzukacParagonu = std::int32_t(QOR_STDCALL*)(void*, std::int32_t, std::int32_t*, std::int32_t*,
-                                                     std::int32_t*);
+using JakSzukacParagonu = std::int32_t(QOR_STDCALL*)(void*, std::int32_t, std::int32_t*, std::int32_t*, std::int32_t*);
 using OpisOkna = std::int32_t(QOR_STDCALL*)(char*, std::int32_t);
 using PokazOkno = std::int32_t(QOR_STDCALL*)(void*, std::int32_t, std::int32_t, std::int32_t, std::int32_t*, char*);
 using NazwaZasobuDzielonego = void(QOR_STDCALL*)(void*, std::int32_t, char*);

@@ -87,9 +87,12 @@ std::int64_t FieldInt(const std::vector<std::string_view>& fields, std::size_t i
     const std::uint64_t limit = negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
     for (; ok && p < s.size(); ++p) {
         const char c = s[p];
-        if (c < '0' || c > '9') ok = false;
-        else if (v > (limit - static_cast<std::uint64_t>(c - '0')) / 10) ok = false;
-        else v = v * 10 + static_cast<std::uint64_t>(c - '0');
+        if (c < '0' || c > '9')
+            ok = false;
+        else if (v > (limit - static_cast<std::uint64_t>(c - '0')) / 10)
+            ok = false;
+        else
+            v = v * 10 + static_cast<std::uint64_t>(c - '0');
     }
     if (!ok) throw Exception("'" + std::string(raw) + "' is not a valid integer value");
     return negative ? static_cast<std::int64_t>(0 - v) : static_cast<std::int64_t>(v);

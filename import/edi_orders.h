@@ -30,12 +30,12 @@ private:
 };
 
 struct ZTEdiSettings {
-    std::string folder;         // ComboEdiFolder
-    int ordersAs = 1;           // ComboOrdersAs: 0 "ZAM", else "ZAM_ODB"
-    std::string warehouse;      // ComboOrdersMagNo
-    int registerNo = 0;         // the register number of the environment
-    std::string registerText;   // the first environment text
-    TdtTools today;             // the date in the name and in "Data:"
+    std::string folder;        // ComboEdiFolder
+    int ordersAs = 1;          // ComboOrdersAs: 0 "ZAM", else "ZAM_ODB"
+    std::string warehouse;     // ComboOrdersMagNo
+    int registerNo = 0;        // the register number of the environment
+    std::string registerText;  // the first environment text
+    TdtTools today;            // the date in the name and in "Data:"
     // The code of an order line in the host's form (weighed goods by prefix);
     // null keeps it.
     std::function<std::string(std::string_view)> normalizeCode;

@@ -37,9 +37,9 @@ std::string ComboArchiveHeader() {
 void ArchiveImportFile(const std::string& source, const std::string& archive, const TMLgExtTools* t) {
     if (!fileExists(source)) return;
     const std::string text = readFileWhole(source);
-    std::string out = translate(t, "zttools_LTools", "oolsArchiveFlineAnsiStri_00001",
-                                "\r\n------------ [IMPORT WYKONANY DNIA: ") +
-                      TdtTools::Now().ToString(TdtTools::kDateTime) + "] ------------\r\n";
+    std::string out =
+        translate(t, "zttools_LTools", "oolsArchiveFlineAnsiStri_00001", "\r\n------------ [IMPORT WYKONANY DNIA: ") +
+        TdtTools::Now().ToString(TdtTools::kDateTime) + "] ------------\r\n";
     out.reserve(out.size() + text.size() + 64);
     // Line by line, each ended by CR LF, a last line without its end included.
     std::size_t start = 0;
@@ -63,7 +63,9 @@ void ArchiveComboImp(const std::string& dir, const TMLgExtTools* t) {
     ArchiveImportFile(dir + "combo.imp", arch, t);
 }
 
-void ArchiveKasaImp(const std::string& dir, const TMLgExtTools* t) { ArchiveImportFile(dir + "kasa.imp", dir + "arch1.imp", t); }
+void ArchiveKasaImp(const std::string& dir, const TMLgExtTools* t) {
+    ArchiveImportFile(dir + "kasa.imp", dir + "arch1.imp", t);
+}
 
 void ArchiveReceiptTmp(const std::string& dir, const TMLgExtTools* t) {
     ArchiveImportFile(dir + "receipt.tmp", dir + "arch2.imp", t);

@@ -45,7 +45,9 @@ int ZTImpBuf::SortCompare(int i, int j) {
         goods_[static_cast<std::size_t>(index_[static_cast<std::size_t>(j)])].code);
 }
 
-void ZTImpBuf::ExChange(int i, int j) { std::swap(index_[static_cast<std::size_t>(i)], index_[static_cast<std::size_t>(j)]); }
+void ZTImpBuf::ExChange(int i, int j) {
+    std::swap(index_[static_cast<std::size_t>(i)], index_[static_cast<std::size_t>(j)]);
+}
 
 int ZTImpBuf::FindCompare(int i) {
     return key_.compare(goods_[static_cast<std::size_t>(index_[static_cast<std::size_t>(i)])].code);
@@ -162,11 +164,15 @@ void ZTImpBuf::AddGodzinowy(int hour, std::int32_t receipts, std::int32_t lines,
 
 void ZTImpBuf::AddPosition(const QORPosition& p) {
     const std::string code = TxTools::Trim(p.code);
-    if (!code.empty()) AddToPlu(code, p.quantity, static_cast<long double>(p.value), 2);
-    else AddToPlu(std::to_string(p.plu), p.quantity, static_cast<long double>(p.value), 1);
+    if (!code.empty())
+        AddToPlu(code, p.quantity, static_cast<long double>(p.value), 2);
+    else
+        AddToPlu(std::to_string(p.plu), p.quantity, static_cast<long double>(p.value), 1);
     AddGodzinowy(hourOf(p.dateTime), 0, 0, static_cast<long double>(p.value));
-    if (p.kind == 1) AddBottlesSaled(static_cast<long double>(p.value));
-    else if (p.kind == 2) AddBottlesTurned(static_cast<long double>(p.value));
+    if (p.kind == 1)
+        AddBottlesSaled(static_cast<long double>(p.value));
+    else if (p.kind == 2)
+        AddBottlesTurned(static_cast<long double>(p.value));
 }
 
 void ZTImpBuf::AddPayment(const QORPayment& p) {
@@ -316,8 +322,9 @@ void ZTImpBuf::MakeStanKasyStr() {
         int n = 0;
         for (const auto& w : waluty_) {
             ++n;
-            s += format("KAS_WAL%d_NAZWA;%s\r\nKAS_WAL%d_KURS;%.0Lf\r\nKAS_WAL%d_STAN;%.0Lf\r\nKAS_WAL%d_BILANS;%.0Lf\r\n",
-                        n, FieldText(w.name).c_str(), n, w.rate, n, w.amount, n, w.balance);
+            s += format(
+                "KAS_WAL%d_NAZWA;%s\r\nKAS_WAL%d_KURS;%.0Lf\r\nKAS_WAL%d_STAN;%.0Lf\r\nKAS_WAL%d_BILANS;%.0Lf\r\n", n,
+                FieldText(w.name).c_str(), n, w.rate, n, w.amount, n, w.balance);
         }
     }
     cashText_ = std::move(s);

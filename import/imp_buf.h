@@ -111,8 +111,14 @@ public:
     // The buffer's additions for one position and one payment (what AddReceipt does per entry).
     void AddPosition(const QORPosition& p);
     void AddPayment(const QORPayment& p);
-    ZTImpBuf& operator+=(const QORPosition& p) { AddPosition(p); return *this; }
-    ZTImpBuf& operator+=(const QORPayment& p) { AddPayment(p); return *this; }
+    ZTImpBuf& operator+=(const QORPosition& p) {
+        AddPosition(p);
+        return *this;
+    }
+    ZTImpBuf& operator+=(const QORPayment& p) {
+        AddPayment(p);
+        return *this;
+    }
 
     // --- parameters, receipt lines, currencies ---
     // A later value of a name replaces the earlier one.
@@ -183,12 +189,12 @@ public:
 
     // --- settings ---
     TdtTools saleDate;
-    bool fiskZPlu = false;        // FISK_Z_PLU
-    bool nadpiszFisk = false;     // NADPISZ_FISK
-    bool nadpiszOpak = true;      // NADPISZ_OPAK
-    bool podsumujOpak = false;    // PODSUMUJ_OPAK
-    bool nadpiszPlu = false;      // NADPISZ_PLU
-    bool doklejPlu = false;       // DOKLEJ_PLU
+    bool fiskZPlu = false;            // FISK_Z_PLU
+    bool nadpiszFisk = false;         // NADPISZ_FISK
+    bool nadpiszOpak = true;          // NADPISZ_OPAK
+    bool podsumujOpak = false;        // PODSUMUJ_OPAK
+    bool nadpiszPlu = false;          // NADPISZ_PLU
+    bool doklejPlu = false;           // DOKLEJ_PLU
     bool defaultIdentIsCode = false;  // identifier 0 means 2 when set, 1 when clear
     bool salesFromReceipts = false;
     bool writeReceipts = false;
@@ -219,9 +225,14 @@ private:
         long double rate, amount, balance;
     };
     template <typename T, typename V>
-    static void setItem(Item<T>& i, V v) { i = {static_cast<T>(v), true}; }
+    static void setItem(Item<T>& i, V v) {
+        i = {static_cast<T>(v), true};
+    }
     template <typename T, typename V>
-    static void addItem(Item<T>& i, V v) { i.value += static_cast<T>(v); i.present = true; }
+    static void addItem(Item<T>& i, V v) {
+        i.value += static_cast<T>(v);
+        i.present = true;
+    }
 
     TaxRow& taxRow(std::int32_t slot);
     int effectiveIdent(std::int32_t identifier) const;

@@ -71,8 +71,9 @@ void ZTImpBuf::writeSections(std::string& out) {
     out += "\r\n[FINANSOWE]\r\n";
     if (!fiskZPlu)
         for (const auto& t : taxes_) out += format("VAT;%d;%.0Lf;%.0Lf;%.0Lf\r\n", t.slot, t.netto, t.vat, t.brutto);
-    out += format("WPLATY;%.0Lf\r\nWYPLATY;%.0Lf\r\nRABATY;%.0Lf\r\nZWROT_OPAKOWAN;%.0Lf\r\nSPRZEDAZ_OPAKOWAN;%.0Lf\r\n",
-                  payIn_, payOut_, discounts_, bottlesTurned_, bottlesSaled_);
+    out +=
+        format("WPLATY;%.0Lf\r\nWYPLATY;%.0Lf\r\nRABATY;%.0Lf\r\nZWROT_OPAKOWAN;%.0Lf\r\nSPRZEDAZ_OPAKOWAN;%.0Lf\r\n",
+               payIn_, payOut_, discounts_, bottlesTurned_, bottlesSaled_);
     out += format("FPLATN_BON;%.0Lf\r\nFPLATN_CZEK;%.0Lf\r\nFPLATN_KARTA;%.0Lf\r\nFPLATN_INNE;%.0Lf\r\n", vouchers_,
                   cheques_, cards_, others_);
     out += format("IL_KOSZYKOW;%d\r\nIL_LINII_PAR;%d\r\n", baskets_, lines_);
@@ -88,8 +89,10 @@ void ZTImpBuf::writeSections(std::string& out) {
 
     out += "\r\n[FLAGI]\r\n";
     out += "DATA_SPRZEDAZY;" + saleDate.ToString(TdtTools::kCompact) + kCrLf;
-    out += format("FISK_Z_PLU;%c\r\nNADPISZ_FISK;%c\r\nNADPISZ_OPAK;%c\r\nPODSUMUJ_OPAK;%c\r\nNADPISZ_PLU;%c\r\nDOKLEJ_PLU;%c\r\n",
-                  tf(fiskZPlu), tf(nadpiszFisk), tf(nadpiszOpak), tf(podsumujOpak), tf(nadpiszPlu), tf(doklejPlu));
+    out += format(
+        "FISK_Z_PLU;%c\r\nNADPISZ_FISK;%c\r\nNADPISZ_OPAK;%c\r\nPODSUMUJ_OPAK;%c\r\nNADPISZ_PLU;%c\r\nDOKLEJ_PLU;%"
+        "c\r\n",
+        tf(fiskZPlu), tf(nadpiszFisk), tf(nadpiszOpak), tf(podsumujOpak), tf(nadpiszPlu), tf(doklejPlu));
 }
 
 void ZTImpBuf::writeReceiptBlocks(std::string& out) {

@@ -201,8 +201,10 @@ void ZTReceiptReader::Line(std::string_view line, ZTImpBuf* buffer) {
         } else if ((type == 4 || type == 5) && FieldInt(f, 2) == 1) {
             // A pay-in or pay-out stands alone: booked at once, in every mode.
             const std::int64_t amount = FieldInt(f, 5);
-            if (type == 4) b.AddPayIn(static_cast<long double>(amount));
-            else b.AddPayOut(static_cast<long double>(amount));
+            if (type == 4)
+                b.AddPayIn(static_cast<long double>(amount));
+            else
+                b.AddPayOut(static_cast<long double>(amount));
             const std::int32_t cashier = numberOr(f, 9, std::numeric_limits<std::int32_t>::min());
             if (cashier != std::numeric_limits<std::int32_t>::min()) {
                 auto o = std::make_unique<QOROther>();
@@ -245,8 +247,10 @@ void ZTReceiptReader::Line(std::string_view line, ZTImpBuf* buffer) {
     } else if (kind == "P_ZAM") {
         const std::int64_t type = FieldInt(f, 1);
         const std::int64_t quantity = FieldInt(f, 4);
-        if (type == 32) orders_.Add(textField(f, 5), textField(f, 3), quantity);
-        else if (type == 33) orders_.Replace(textField(f, 5), textField(f, 3), quantity);
+        if (type == 32)
+            orders_.Add(textField(f, 5), textField(f, 3), quantity);
+        else if (type == 33)
+            orders_.Replace(textField(f, 5), textField(f, 3), quantity);
     }
 }
 

@@ -34,9 +34,8 @@ std::string QORPosition::ToText() const {
 
 std::string QORPayment::ToText() const {
     std::string s = "PMT;" + std::to_string(form) + ';' + std::to_string(amount) + ';' + std::to_string(multiplier) +
-                    ';' + std::to_string(extra1) + ';' + std::to_string(extra2) + ';' + std::to_string(formCopy) +
-                    ';' + (last ? '1' : '0') + ';' + (flag2 ? '1' : '0') + ';' + FieldText(text) + ';' +
-                    stamp(dateTime);
+                    ';' + std::to_string(extra1) + ';' + std::to_string(extra2) + ';' + std::to_string(formCopy) + ';' +
+                    (last ? '1' : '0') + ';' + (flag2 ? '1' : '0') + ';' + FieldText(text) + ';' + stamp(dateTime);
     if (currencyKind != -1)
         s += ';' + std::to_string(currencyKind) + ';' + FieldText(currencyName) + ';' + std::to_string(rate) + ';' +
              std::to_string(plnValue);

@@ -20,12 +20,12 @@ class ZT_API QORPosition {
 public:
     std::int32_t plu = -1;
     std::string code;
-    std::int32_t quantity = -1;      // thousandths
-    std::int64_t value = -1;         // grosze
+    std::int32_t quantity = -1;  // thousandths
+    std::int64_t value = -1;     // grosze
     std::int32_t discount = -1;
     std::int32_t receiptNo = -1;
     double dateTime = 0;
-    std::int32_t kind = 0;           // 0 goods, 1 package sold, 2 package returned
+    std::int32_t kind = 0;  // 0 goods, 1 package sold, 2 package returned
 
     // "ZAW;plu;code;quantity;value;discount;receipt;time" and LF.
     std::string ToText() const;
@@ -33,13 +33,13 @@ public:
 
 class ZT_API QORPayment {
 public:
-    std::int32_t form = -1;          // 0 cash, 1 voucher, 2 cheque, 3 card, 4 other
+    std::int32_t form = -1;  // 0 cash, 1 voucher, 2 cheque, 3 card, 4 other
     std::int64_t amount = -1;
     std::int32_t multiplier = 1;
     std::int32_t extra1 = -1;
     std::int32_t extra2 = -1;
     std::int32_t formCopy = -1;
-    std::uint8_t last = 0;           // last payment of a receipt
+    std::uint8_t last = 0;  // last payment of a receipt
     std::uint8_t flag2 = 0;
     std::string text;
     double dateTime = 0;
@@ -59,7 +59,7 @@ public:
     QORParagon& operator=(const QORParagon&) = delete;
     virtual ~QORParagon();
 
-    bool open = true;                // cleared by the receipt's closing record
+    bool open = true;  // cleared by the receipt's closing record
     std::int32_t printNo = -1;
     std::int32_t receiptNo = -1;
     std::int32_t cashierNo = -1;
@@ -67,7 +67,7 @@ public:
     std::string cardCode;
     std::int32_t extra1 = -1;
     double dateTime = 0;
-    std::int32_t discount = 0;       // the card discount, negative
+    std::int32_t discount = 0;  // the card discount, negative
     std::int32_t extra2 = -1;
 
     // Extension points; no effect on the records or their text here.

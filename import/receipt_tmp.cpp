@@ -28,9 +28,7 @@ std::string_view withoutLineEnd(std::string_view line) {
     return line;
 }
 
-bool isReceiptLine(std::string_view line) {
-    return trimmed(line.substr(0, line.find(';'))).substr(0, 2) == "P_";
-}
+bool isReceiptLine(std::string_view line) { return trimmed(line.substr(0, line.find(';'))).substr(0, 2) == "P_"; }
 
 // Every line of the text, the last one also without its line end.
 std::vector<std::string_view> allLines(std::string_view text) {
@@ -71,8 +69,10 @@ ReceiptTmp parseReceiptTmp(std::string_view text) {
     for (const std::string_view raw : allLines(text)) {
         const std::string_view line = withoutLineEnd(raw);
         if (ZTComboImpReader::IsIgnored(line)) continue;
-        if (trimmed(line) == kReceiptTmpMarker) r.repeated = true;
-        else r.lines.push_back(std::string(line) + "\r\n");
+        if (trimmed(line) == kReceiptTmpMarker)
+            r.repeated = true;
+        else
+            r.lines.push_back(std::string(line) + "\r\n");
     }
     return r;
 }
@@ -87,8 +87,10 @@ void ZTUnfinishedReceipt::Begin() {
 void ZTUnfinishedReceipt::Note(std::string_view line) {
     const std::string_view bare = withoutLineEnd(line);
     const std::string_view kind = trimmed(bare.substr(0, bare.find(';')));
-    if (kind == "P_TRN" || kind == "P_ANU") lines_.clear();
-    else if (IsReceiptBodyLine(bare)) lines_.push_back(std::string(bare) + "\r\n");
+    if (kind == "P_TRN" || kind == "P_ANU")
+        lines_.clear();
+    else if (IsReceiptBodyLine(bare))
+        lines_.push_back(std::string(bare) + "\r\n");
 }
 
 void WriteReceiptTmp(const std::string& dir, const std::vector<std::string>& lines, bool repeated) {

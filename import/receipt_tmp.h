@@ -64,9 +64,9 @@ std::string MergeProgressText();
 
 // What a merge did.
 enum class MergeResult {
-    kNothing,   // no "receipt.tmp"
-    kMerged,    // its lines are in "combo.imp"; archived into "arch2.imp" and deleted
-    kKept,      // "combo.imp" holds no receipt line: "receipt.tmp" waits for the next reading
+    kNothing,  // no "receipt.tmp"
+    kMerged,   // its lines are in "combo.imp"; archived into "arch2.imp" and deleted
+    kKept,     // "combo.imp" holds no receipt line: "receipt.tmp" waits for the next reading
 };
 
 // Merges "receipt.tmp" of the working directory into its "combo.imp": the kept

@@ -24,9 +24,7 @@ std::size_t fixedSize(char type) {
 
 std::uint8_t byteAt(const std::string& s, std::size_t i) { return static_cast<std::uint8_t>(s[i]); }
 
-[[noreturn]] void malformed() {
-    throw Exception(zt::pl("TComboDataSet::ParseFromPacket() - uszkodzona ramka"));
-}
+[[noreturn]] void malformed() { throw Exception(zt::pl("TComboDataSet::ParseFromPacket() - uszkodzona ramka")); }
 
 }  // namespace
 
@@ -45,11 +43,8 @@ void TComboData::Set(std::string raw) {
         case 'L':
         case 'N':
         case 'S':
-        case 'V':
-            raw_ = std::move(raw);
-            return;
-        default:
-            fail("TComboDaSetExceptio_00001", "TComboData::Set() - nieprawidłowa wartość pola DATA");
+        case 'V': raw_ = std::move(raw); return;
+        default: fail("TComboDaSetExceptio_00001", "TComboData::Set() - nieprawidłowa wartość pola DATA");
     }
 }
 
@@ -95,7 +90,8 @@ std::int64_t TComboData::AsN64() const {
 
 std::int32_t TComboData::AsN() const {
     const std::int64_t v = AsN64();
-    if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max()) throw Exception(zt::pl("TComboData::AsN() - wartość poza zakresem"));
+    if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
+        throw Exception(zt::pl("TComboData::AsN() - wartość poza zakresem"));
     return static_cast<std::int32_t>(v);
 }
 

@@ -120,19 +120,17 @@ void TComboLink::OpenLink() {
         // Not knowing the register is no reason to stop: later commands
         // report their own errors.
         host_.Komunikat(kWarning, host_.Tr("OpenPortDodajKomQORDLL_Z",
-                                        pl("Błąd podczas odczytu typu kasy. Przyjęto domyślnie Combo")));
+                                           pl("Błąd podczas odczytu typu kasy. Przyjęto domyślnie Combo")));
     }
 }
 
 void TComboLink::CloseLinkAfterFailure() noexcept {
     try {
         host_.PostepTryb(1);
-    } catch (...) {
-    }
+    } catch (...) {}
     try {
         CloseLink();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void TComboLink::CloseLink() {
@@ -160,8 +158,8 @@ void TComboLink::OpenSerial() {
         line_->tcp = false;
         line_->byteWaitMs = kSerialTimeouts[1] + kSerialTimeouts[2];
         if (!c.modemPhone.empty()) {
-            line_->transport =
-                std::make_unique<ModemTransport>(host_, factory_, c.port, BaudRateCode(c.speed), c.modemPhone, c.modemTimeout);
+            line_->transport = std::make_unique<ModemTransport>(host_, factory_, c.port, BaudRateCode(c.speed),
+                                                                c.modemPhone, c.modemTimeout);
         } else {
             // A host translation that changed the conversion would have the
             // port name read as something else: the default template then.
@@ -180,7 +178,8 @@ void TComboLink::OpenSerial() {
             for (int i = 0; i < 5; ++i) s.timeouts[i] = kSerialTimeouts[i];
             line_->transport = factory_->Serial(s);
             if (MultiplexerTransport::IsChannel(c.multiplexerChannel))
-                line_->transport = std::make_unique<MultiplexerTransport>(std::move(line_->transport), c.multiplexerChannel);
+                line_->transport =
+                    std::make_unique<MultiplexerTransport>(std::move(line_->transport), c.multiplexerChannel);
         }
         line_->transport->open();
         host_.PostepTryb(0);
@@ -335,8 +334,9 @@ void TComboLink::waitComplexAnswer() {
             const std::uint32_t moved = elapsedSince(before);
             if (got == Received::Nothing && moved < line_->byteWaitMs) sleepMs(line_->byteWaitMs - moved);
             if (elapsedSince(start) >= boundMs)
-                throw Exception(host_.Tr("TZTComboGetRespoExceptio",
-                                         pl("Kasa nie wyrobiła się w czasie. Zwiększ timeout wykonania sekw. ZŁOŻONEJ")));
+                throw Exception(
+                    host_.Tr("TZTComboGetRespoExceptio",
+                             pl("Kasa nie wyrobiła się w czasie. Zwiększ timeout wykonania sekw. ZŁOŻONEJ")));
         }
         counter += 5;
         host_.PostepPozycja(counter);

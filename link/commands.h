@@ -49,8 +49,8 @@ enum ComboCommand : std::uint16_t {
 };
 
 // Answer codes other than the request's own.
-constexpr std::uint16_t kAnswerStatus = 0;    // transmission and execution status
-constexpr std::uint16_t kAnswerComplex = 1;   // a report is running; its answer comes later
+constexpr std::uint16_t kAnswerStatus = 0;   // transmission and execution status
+constexpr std::uint16_t kAnswerComplex = 1;  // a report is running; its answer comes later
 
 // The name written to the communication log; "???" for a code not listed.
 constexpr std::string_view CommandName(int code) {
@@ -108,11 +108,26 @@ constexpr bool IsSimpleCommand(int code) {
 // Execution codes that count as accepted.
 constexpr bool IsIgnoredExecutionCode(int code) {
     switch (code) {
-        case 801: case 901: case 903: case 909: case 910: case 920: case 921: case 926: case 938: case 944:
-        case 948: case 949: case 950: case 951: case 959: case 975: case 2035: case 2106: case 6666:
-            return true;
-        default:
-            return false;
+        case 801:
+        case 901:
+        case 903:
+        case 909:
+        case 910:
+        case 920:
+        case 921:
+        case 926:
+        case 938:
+        case 944:
+        case 948:
+        case 949:
+        case 950:
+        case 951:
+        case 959:
+        case 975:
+        case 2035:
+        case 2106:
+        case 6666: return true;
+        default: return false;
     }
 }
 

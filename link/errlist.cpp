@@ -30,7 +30,9 @@ std::optional<ErrListEntry> errListEntry(std::uint32_t code) {
         case 304: return ErrListEntry{12, zt::pl("błędny typ karty")};
         case 305: return ErrListEntry{13, zt::pl("błędny format karty")};
         case 306: return ErrListEntry{kErrListFixed, zt::pl("Niezaprogramowany rabat w kasie")};
-        case 307: return ErrListEntry{kErrListFixed, zt::pl("W systemie nie skonfigurowano żadnej autoryzacji kart rabatowych")};
+        case 307:
+            return ErrListEntry{kErrListFixed,
+                                zt::pl("W systemie nie skonfigurowano żadnej autoryzacji kart rabatowych")};
         case 308: return ErrListEntry{kErrListFixed, zt::pl("Pusta nazwa autoryzacji")};
         case 309: return ErrListEntry{kErrListFixed, zt::pl("Pusty adres serwera autoryzacji")};
         case 310: return ErrListEntry{kErrListFixed, zt::pl("Błędny typ autoryzacji dla kart rabatowych")};
@@ -42,7 +44,8 @@ std::optional<ErrListEntry> errListEntry(std::uint32_t code) {
         case 323: return ErrListEntry{16, zt::pl("Funkcja zablokowana w konfiguracji")};
         case 324: return ErrListEntry{kErrListFixed, zt::pl("Zablokowane podmenu")};
         case 342: return ErrListEntry{17, zt::pl("Forma płatności nie jest walutą")};
-        case 364: return ErrListEntry{kErrListFixed, zt::pl("Błędne hasło w sensie niezgodności z poprawnością składniową")};
+        case 364:
+            return ErrListEntry{kErrListFixed, zt::pl("Błędne hasło w sensie niezgodności z poprawnością składniową")};
         case 365: return ErrListEntry{kErrListFixed, zt::pl("Błędne hasło w sensie niezgodności z tym z bazy")};
         case 382: return ErrListEntry{18, zt::pl("próba wykonania drugiego zerowego raportu w danym dniu")};
         case 384: return ErrListEntry{kErrListFixed, zt::pl("Brak rekordu w pamięci")};
@@ -67,7 +70,9 @@ std::optional<ErrListEntry> errListEntry(std::uint32_t code) {
         case 487: return ErrListEntry{kErrListFixed, zt::pl("Użyto już maksymalnej liczby kodów")};
         case 500: return ErrListEntry{36, zt::pl("przepełnienie statystyki minimalnej")};
         case 501: return ErrListEntry{37, zt::pl("przepełnienie statystyki maksymalnej")};
-        case 521: return ErrListEntry{38, zt::pl("błędny stan kasy. Należy wykonać raport zmianowy. Przy włączaniu kontroli stanu kasy.")};
+        case 521:
+            return ErrListEntry{
+                38, zt::pl("błędny stan kasy. Należy wykonać raport zmianowy. Przy włączaniu kontroli stanu kasy.")};
         case 540: return ErrListEntry{39, zt::pl("brak towaru lub zestawu w magazynie")};
         case 541: return ErrListEntry{40, zt::pl("brak opakowania w magazynie")};
         case 542: return ErrListEntry{41, zt::pl("przepełnienie ilości towaru lub zestawu w magazynie")};
@@ -158,7 +163,9 @@ std::optional<ErrListEntry> errListEntry(std::uint32_t code) {
         case 820: return ErrListEntry{93, zt::pl("negatywny wynik testu")};
         case 821: return ErrListEntry{94, zt::pl("Brak testowanej opcji w konfiguracji")};
         case 822: return ErrListEntry{95, zt::pl("Test niedostępny przy aktywnym kluczu kasjerskim")};
-        case 840: return ErrListEntry{kErrListFixed, zt::pl("Logowanie zdalne aktywne, ale nie było zalogowania przez protokół")};
+        case 840:
+            return ErrListEntry{kErrListFixed,
+                                zt::pl("Logowanie zdalne aktywne, ale nie było zalogowania przez protokół")};
         case 841: return ErrListEntry{kErrListFixed, zt::pl("Błędne hasło logowania zdalnego")};
         case 880: return ErrListEntry{kErrListFixed, zt::pl("Konflikt urządzenia z tunelowaniem")};
         case 900: return ErrListEntry{96, zt::pl("błędny format kodu ważonego")};
@@ -199,7 +206,8 @@ std::optional<ErrListEntry> errListEntry(std::uint32_t code) {
         case 935: return ErrListEntry{131, zt::pl("niepoprawna kolejność wartości progowych")};
         case 936: return ErrListEntry{132, zt::pl("błędna wartość promocji MxN")};
         case 937: return ErrListEntry{133, zt::pl("nieprawidłowy typ rabatu")};
-        case 938: return ErrListEntry{134, zt::pl("próba usunięcia aktywnego linku (opakowania powiązanego z towarem)")};
+        case 938:
+            return ErrListEntry{134, zt::pl("próba usunięcia aktywnego linku (opakowania powiązanego z towarem)")};
         case 939: return ErrListEntry{135, zt::pl("za dużo gotówkowych form płatności")};
         case 940: return ErrListEntry{136, zt::pl("próba zamiany predefiniowanego kierownika na kasjera")};
         case 941: return ErrListEntry{137, zt::pl("próba zmiany PLU na zestaw albo na odwrót")};
@@ -247,7 +255,9 @@ std::optional<ErrListEntry> errListEntry(std::uint32_t code) {
         case 988: return ErrListEntry{kErrListFixed, zt::pl("Stawka PTU różna od stawki PLU powiązanego")};
         case 989: return ErrListEntry{kErrListFixed, zt::pl("Oczekiwany wielopak")};
         case 990: return ErrListEntry{kErrListFixed, zt::pl("Jedne ze składników zestawu jest wielopakiem")};
-        case 991: return ErrListEntry{kErrListFixed, zt::pl("Zmiana stawki w wielopaku niemożliwa. Wykonaj raport komunikacji")};
+        case 991:
+            return ErrListEntry{kErrListFixed,
+                                zt::pl("Zmiana stawki w wielopaku niemożliwa. Wykonaj raport komunikacji")};
         case 992: return ErrListEntry{kErrListFixed, zt::pl("Błędna ilość")};
         case 993: return ErrListEntry{kErrListFixed, zt::pl("Próba powiązania zestawu z wielopakiem")};
         case 995: return ErrListEntry{kErrListFixed, zt::pl("Format karty rabatowej nie jest unikalny")};
@@ -283,8 +293,10 @@ std::optional<ErrListEntry> errListEntry(std::uint32_t code) {
         case 1029: return ErrListEntry{204, zt::pl("rekord w pamięci fiskalnej z datą późniejszą od poprzedniego")};
         case 1030: return ErrListEntry{kErrListFixed, zt::pl("Błąd odczytu skrótu raportu dobowego")};
         case 1031: return ErrListEntry{kErrListFixed, zt::pl("Błąd zapisu skrótu raportu dobowego")};
-        case 1032: return ErrListEntry{kErrListFixed, zt::pl("Błąd odczytu informacji o weryfikacji skrótu raportu dobowego")};
-        case 1033: return ErrListEntry{kErrListFixed, zt::pl("Błąd zapisu informacji o weryfikacji skrótu raportu dobowego")};
+        case 1032:
+            return ErrListEntry{kErrListFixed, zt::pl("Błąd odczytu informacji o weryfikacji skrótu raportu dobowego")};
+        case 1033:
+            return ErrListEntry{kErrListFixed, zt::pl("Błąd zapisu informacji o weryfikacji skrótu raportu dobowego")};
         case 1034: return ErrListEntry{kErrListFixed, zt::pl("Błąd odczytu etykiety nośnika")};
         case 1035: return ErrListEntry{kErrListFixed, zt::pl("Błąd zapisu etykiety nośnika")};
         case 1036: return ErrListEntry{kErrListFixed, zt::pl("Niezgodność danych kopii elektrycznej")};
@@ -292,7 +304,8 @@ std::optional<ErrListEntry> errListEntry(std::uint32_t code) {
         case 1042: return ErrListEntry{kErrListFixed, zt::pl("Błąd zapisu ID modułu kopii")};
         case 1043: return ErrListEntry{kErrListFixed, zt::pl("Obszar ID modułu kopii zapełniony")};
         case 1044: return ErrListEntry{kErrListFixed, zt::pl("Nieudana fiskalizacja")};
-        case 1045: return ErrListEntry{kErrListFixed, zt::pl("Data wcześniejsza od daty poprzedniego raportu dobowego")};
+        case 1045:
+            return ErrListEntry{kErrListFixed, zt::pl("Data wcześniejsza od daty poprzedniego raportu dobowego")};
         case 2000: return ErrListEntry{205, zt::pl("błąd pola VAT.")};
         case 2002: return ErrListEntry{206, zt::pl("brak nagłówka")};
         case 2003: return ErrListEntry{207, zt::pl("zaprogramowany nagłówek")};
@@ -300,7 +313,8 @@ std::optional<ErrListEntry> errListEntry(std::uint32_t code) {
         case 2005: return ErrListEntry{209, zt::pl("brak trybu transakcji.")};
         case 2021: return ErrListEntry{210, zt::pl("próba ponownego ustawienia zegara.")};
         case 2022: return ErrListEntry{211, zt::pl("zbyt duża różnica dat")};
-        case 2023: return ErrListEntry{212, zt::pl("różnica większa niż godzina w trybie użytkownika w trybie fiskalnym ")};
+        case 2023:
+            return ErrListEntry{212, zt::pl("różnica większa niż godzina w trybie użytkownika w trybie fiskalnym ")};
         case 2024: return ErrListEntry{213, zt::pl("zły format daty (np. 13 miesiąc )")};
         case 2025: return ErrListEntry{214, zt::pl("data wcześniejsza od ostatniego zapisu do modułu")};
         case 2026: return ErrListEntry{215, zt::pl("błąd zegara.")};
@@ -372,7 +386,9 @@ std::string errListKey(int key) {
 
 std::string ErrList(std::uint32_t code, const TMLgExtTools* translations) {
     std::optional<ErrListEntry> e = errListEntry(code);
-    if (!e) return translate(translations, kModule, errListKey(kErrListUnknownKey), zt::pl("nieznany błąd przesłany przez kasę"));
+    if (!e)
+        return translate(translations, kModule, errListKey(kErrListUnknownKey),
+                         zt::pl("nieznany błąd przesłany przez kasę"));
     if (e->key == kErrListFixed) return e->text;
     return translate(translations, kModule, errListKey(e->key), e->text);
 }

@@ -195,8 +195,8 @@ TComboFraming::TComboFraming(std::optional<std::uint32_t> start) {
     if (start) {
         sequenceNumber = *start;
     } else {
-        std::minstd_rand gen(static_cast<std::minstd_rand::result_type>(
-            std::chrono::system_clock::now().time_since_epoch().count()));
+        std::minstd_rand gen(
+            static_cast<std::minstd_rand::result_type>(std::chrono::system_clock::now().time_since_epoch().count()));
         sequenceNumber = std::uniform_int_distribution<std::uint32_t>(0, 99)(gen);
     }
 }
@@ -237,7 +237,8 @@ std::string TComboFraming::EncodeBcd(std::uint64_t v, std::size_t width) {
 
 std::string TComboFraming::EncodeN(std::int64_t v) {
     constexpr std::int64_t kHalf = 500000000000LL;
-    if (v < -kHalf || v >= kHalf) throw Exception(zt::pl("Liczba ") + std::to_string(v) + zt::pl(" nie mieści się w polu BCD"));
+    if (v < -kHalf || v >= kHalf)
+        throw Exception(zt::pl("Liczba ") + std::to_string(v) + zt::pl(" nie mieści się w polu BCD"));
     const std::uint64_t u = static_cast<std::uint64_t>(v < 0 ? v + 2 * kHalf : v);
     return "N" + EncodeBcd(u, 6);
 }
@@ -251,7 +252,8 @@ void TComboFraming::StartFrame(std::uint16_t code) {
 }
 
 void TComboFraming::FinishFrame(const std::vector<std::string>& fields) {
-    if (frameOut.size() != kFrameMinSize) throw Exception(zt::pl("TComboFraming::FinishFrame() - brak rozpoczętej ramki"));
+    if (frameOut.size() != kFrameMinSize)
+        throw Exception(zt::pl("TComboFraming::FinishFrame() - brak rozpoczętej ramki"));
     complete(frameOut, fields);
     fieldCount = static_cast<std::uint16_t>(fields.size());
     StuffFrame();
@@ -259,7 +261,8 @@ void TComboFraming::FinishFrame(const std::vector<std::string>& fields) {
 
 void TComboFraming::MarkRepeated() {
     frameOut = unstuff(frameOut);
-    if (frameOut.size() < kFrameMinSize) throw Exception(zt::pl("TComboFraming::MarkRepeated() - brak ramki do powtórzenia"));
+    if (frameOut.size() < kFrameMinSize)
+        throw Exception(zt::pl("TComboFraming::MarkRepeated() - brak ramki do powtórzenia"));
     frameOut[1] = static_cast<char>(at(frameOut, 1) | kFlagRepeated);
     FrameCrc(frameOut);
     StuffFrame();

@@ -28,7 +28,7 @@ struct SerialSettings {
 struct TcpSettings {
     std::string host;
     std::uint16_t port = 0;
-    std::uint32_t byteTimeoutMs = 30000;   // wait for each answer byte
+    std::uint32_t byteTimeoutMs = 30000;  // wait for each answer byte
     std::uint32_t connectTimeoutMs = 30000;
 };
 

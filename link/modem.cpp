@@ -28,7 +28,9 @@ std::string tm(const HostServices& h, std::string_view key, std::string_view utf
     throw Exception(tm(h, key, "Błąd inicjalizacji modemu! (") + std::to_string(result) + ")");
 }
 
-[[noreturn]] void raiseNoAnswer(const HostServices& h, std::string_view key) { raise(h, key, "Brak odpowiedzi modemu!"); }
+[[noreturn]] void raiseNoAnswer(const HostServices& h, std::string_view key) {
+    raise(h, key, "Brak odpowiedzi modemu!");
+}
 
 // A wait in units of 10 ms as milliseconds, negative as none, at most a day.
 std::uint32_t waitMs(int units) {
@@ -48,13 +50,9 @@ void TModemPort::DropLine() noexcept {
     connected_ = false;
 }
 
-void TModemPort::progress(const std::string& text) {
-    host_.Postep(text, 5, 100);
-}
+void TModemPort::progress(const std::string& text) { host_.Postep(text, 5, 100); }
 
-void TModemPort::state(int mode) {
-    host_.PostepTryb(mode);
-}
+void TModemPort::state(int mode) { host_.PostepTryb(mode); }
 
 bool TModemPort::isOpen() const { return line_ && line_->isOpen(); }
 
@@ -113,9 +111,15 @@ int TModemPort::ParseAnswer(std::string_view a) {
     static const struct {
         std::string_view prefix;
         int result;
-    } kWords[] = {{"OK", Ok},         {"BUSY", Busy},          {"CONNECT 19200", Connect},
-                  {"CONNECT", Connect}, {"RING", Ring},          {"NO CARRIER", NoCarrier},
-                  {"ERROR", Error},   {"NO DIALTONE", NoDialtone}, {"NO ANSWER", NoAnswerRemote}};
+    } kWords[] = {{"OK", Ok},
+                  {"BUSY", Busy},
+                  {"CONNECT 19200", Connect},
+                  {"CONNECT", Connect},
+                  {"RING", Ring},
+                  {"NO CARRIER", NoCarrier},
+                  {"ERROR", Error},
+                  {"NO DIALTONE", NoDialtone},
+                  {"NO ANSWER", NoAnswerRemote}};
     for (const auto& w : kWords)
         if (a.substr(0, w.prefix.size()) == w.prefix) return w.result;
     return NoAnswer;
@@ -153,8 +157,7 @@ int TModemPort::SendAt(const std::string& command, int timeout) {
 
 bool TModemPort::WaitCarrier(int timeout, bool wanted) {
     if (!isOpen()) return false;
-    return pollUntil(waitMs(timeout), 50,
-                     [&](std::uint32_t) { return line_->carrierDetect() == wanted; });
+    return pollUntil(waitMs(timeout), 50, [&](std::uint32_t) { return line_->carrierDetect() == wanted; });
 }
 
 void TModemPort::Dial(const std::string& number, int seconds) {
@@ -189,12 +192,9 @@ void TModemPort::Dial(const std::string& number, int seconds) {
             raise(host_, "TModemPoModemConExceptio_00005", "Błąd ! Brak nośnej - brak modemu po drugiej stronie?");
         case NoDialtone:
             raise(host_, "TModemPoModemConExceptio_00006", "Błąd ! Brak sygnału - czy modem podłączony do linii?");
-        case Busy:
-            raise(host_, "TModemPoModemConExceptio_00007", "Błąd ! Druga strona zajęta.");
-        case NoAnswerRemote:
-            raise(host_, "TModemPoModemConExceptio_00008", "Błąd ! Modem kasy nie odpowiada.");
-        default:
-            raiseInit(host_, "ModemConExceptioAnsiStri_00004", r);
+        case Busy: raise(host_, "TModemPoModemConExceptio_00007", "Błąd ! Druga strona zajęta.");
+        case NoAnswerRemote: raise(host_, "TModemPoModemConExceptio_00008", "Błąd ! Modem kasy nie odpowiada.");
+        default: raiseInit(host_, "ModemConExceptioAnsiStri_00004", r);
     }
 }
 
@@ -214,7 +214,8 @@ void TModemPort::HangUp() {
         return;
     }
     if (r == NoAnswer) raise(host_, "TModemPoModemDisExceptio", "Brak odpowiedzi modemu!");
-    raise(host_, "TModemPoModemDisExceptio_00001", "Problem z rozłączeniem połączenia telefonicznego. Spróbuj ręcznie!!!");
+    raise(host_, "TModemPoModemDisExceptio_00001",
+          "Problem z rozłączeniem połączenia telefonicznego. Spróbuj ręcznie!!!");
 }
 
 // ---- stand-alone operations ----
@@ -237,7 +238,8 @@ void step(TModemPort& m, HostServices& a, const std::string& command, const char
 
 // The speed commands by baud rate: "AT&N" + first, else "ATS37=" + second.
 bool speedNumbers(int baud, int& first, int& second) {
-    static const int kTable[][3] = {{300, 1, 3}, {1200, 2, 5}, {2400, 3, 5}, {4800, 4, 7}, {9600, 6, 9}, {19200, 10, 13}};
+    static const int kTable[][3] = {{300, 1, 3},  {1200, 2, 5}, {2400, 3, 5},
+                                    {4800, 4, 7}, {9600, 6, 9}, {19200, 10, 13}};
     for (const auto& row : kTable)
         if (row[0] == baud) {
             first = row[1];
@@ -261,7 +263,8 @@ void ConfigureRegisterModem(HostServices& a, std::shared_ptr<LinkFactory> factor
     a.PostepTryb(0);
 
     step(m, a, "AT&S1", "TModemPoModemSetExceptio_00001", "PoModemSetMsgAddAnsiStri");
-    step(m, a, "ATS7=" + std::to_string(answerTimeout), "TModemPoModemSetExceptio_00002", "PoModemSetMsgAddAnsiStri_00001");
+    step(m, a, "ATS7=" + std::to_string(answerTimeout), "TModemPoModemSetExceptio_00002",
+         "PoModemSetMsgAddAnsiStri_00001");
     step(m, a, "AT&C1", "TModemPoModemSetExceptio_00003", "PoModemSetMsgAddAnsiStri_00002");
     step(m, a, "AT&D2", "TModemPoModemSetExceptio_00004", "PoModemSetMsgAddAnsiStri_00003");
 
@@ -269,8 +272,9 @@ void ConfigureRegisterModem(HostServices& a, std::shared_ptr<LinkFactory> factor
     if (r != TModemPort::Ok) {
         a.PostepTryb(1);
         a.Postep(tm(a, "PoModemSetMsgAddAnsiStri_00004", "Błąd nr ") + std::to_string(r), 5, 100);
-        a.Postep(tm(a, "TModemPoModemSetMsgAdd", "To może, lecz nie musi uniemożliwić korzystanie z modemu jako kasowego."),
-                 5, 100);
+        a.Postep(
+            tm(a, "TModemPoModemSetMsgAdd", "To może, lecz nie musi uniemożliwić korzystanie z modemu jako kasowego."),
+            5, 100);
     } else {
         a.PostepTryb(0);
     }
@@ -278,7 +282,8 @@ void ConfigureRegisterModem(HostServices& a, std::shared_ptr<LinkFactory> factor
     step(m, a, "ATY0", "TModemPoModemSetExceptio_00005", "PoModemSetMsgAddAnsiStri_00005");
 
     int first = 0, second = 0;
-    if (!speedNumbers(baudRate, first, second)) raise(a, "TModemPoModemSetExceptio_00006", "Zmień prędkość komunikacji!");
+    if (!speedNumbers(baudRate, first, second))
+        raise(a, "TModemPoModemSetExceptio_00006", "Zmień prędkość komunikacji!");
     r = m.SendAt("AT&N" + std::to_string(first), 2000);
     if (r == TModemPort::NoAnswer) raiseNoAnswer(a, "TModemPoModemSetExceptio_00007");
     if (r != TModemPort::Ok) {

@@ -15,10 +15,17 @@ class TModemPort {
 public:
     // Numeric results of an AT command.
     enum Result : int {
-        NoAnswer = -1, Ok = 0, Connect = 1, Ring = 2, NoCarrier = 3, Error = 4, NoDialtone = 6, Busy = 7,
+        NoAnswer = -1,
+        Ok = 0,
+        Connect = 1,
+        Ring = 2,
+        NoCarrier = 3,
+        Error = 4,
+        NoDialtone = 6,
+        Busy = 7,
         NoAnswerRemote = 8,
     };
-    static constexpr int kSettlePeriods = 50;     // answer still growing: periods of 500 ms at most
+    static constexpr int kSettlePeriods = 50;  // answer still growing: periods of 500 ms at most
     static constexpr std::size_t kAnswerMax = 300;
 
     // host receives progress lines and states and words the failures; factory makes the line.

@@ -44,13 +44,13 @@ public:
     // ---- record ----
     const std::vector<Event>& events() const { return events_; }
     std::vector<std::string> eventTexts() const;
-    const std::string& sent() const { return sent_; }              // every byte sent, in order
+    const std::string& sent() const { return sent_; }                 // every byte sent, in order
     const std::vector<std::string>& sends() const { return sends_; }  // one entry per send()
     bool rts() const { return rts_; }
     bool dtr() const { return dtr_; }
     int opens() const { return opens_; }
     int receiveTimeouts() const { return receiveTimeouts_; }  // receives that found nothing
-    std::size_t unread() const;                                  // scripted bytes not yet read
+    std::size_t unread() const;                               // scripted bytes not yet read
     void clearRecord();
 
     // ---- Transport ----

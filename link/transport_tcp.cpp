@@ -53,8 +53,7 @@ void TcpTransport::purgeInput() {
     if (!isOpen()) return;
     pending_.clear();
     char buf[512];
-    for (int i = 0; i < 128 && client_->receiveSome(buf, sizeof buf, 0) > 0; ++i) {
-    }
+    for (int i = 0; i < 128 && client_->receiveSome(buf, sizeof buf, 0) > 0; ++i) {}
 }
 
 std::string TcpTransport::describe() const { return host_ + ":" + std::to_string(port_); }

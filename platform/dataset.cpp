@@ -170,9 +170,12 @@ void TMField::SetAsString(std::string v) {
             TMDataSet::Cell old = c;
             c = std::move(v);
             try {
-                if (Type() == TMFieldType::Integer) c = AsInteger();
-                else if (Type() == TMFieldType::Extended) c = AsExtended();
-                else c = AsDateTime();
+                if (Type() == TMFieldType::Integer)
+                    c = AsInteger();
+                else if (Type() == TMFieldType::Extended)
+                    c = AsExtended();
+                else
+                    c = AsDateTime();
             } catch (...) {
                 c = std::move(old);
                 throw;
@@ -185,7 +188,9 @@ void TMField::SetAsString(std::string v) {
 void TMField::SetAsExtended(long double v) {
     switch (Type()) {
         case TMFieldType::Extended: set_->cell(index_) = v; break;
-        case TMFieldType::Integer: set_->cell(index_) = static_cast<std::int64_t>(std::llround(static_cast<double>(v))); break;
+        case TMFieldType::Integer:
+            set_->cell(index_) = static_cast<std::int64_t>(std::llround(static_cast<double>(v)));
+            break;
         case TMFieldType::Text: set_->cell(index_) = TxfTools(v).ToString(); break;
         case TMFieldType::DateTime: set_->cell(index_) = static_cast<double>(v); break;
     }

@@ -58,15 +58,20 @@ public:
     void Append();
     // A new empty row at the current position (at the end when past it).
     void Insert();
-    void Delete();   // removes the current row
+    void Delete();  // removes the current row
     void First() noexcept { pos_ = 0; }
-    void Next() noexcept { if (pos_ < RecordCount()) ++pos_; }
+    void Next() noexcept {
+        if (pos_ < RecordCount()) ++pos_;
+    }
     bool Eof() const noexcept { return pos_ >= RecordCount(); }
     int RecNo() const noexcept { return pos_; }
     // 0 to RecordCount() (the last means "past the end").
     void SetRecNo(int pos);
     int RecordCount() const noexcept { return static_cast<int>(rows_.size()); }
-    void Clear() noexcept { rows_.clear(); pos_ = 0; }
+    void Clear() noexcept {
+        rows_.clear();
+        pos_ = 0;
+    }
 
     TMField FieldByName(std::string_view name);
     TMField Fields(int index);
@@ -85,7 +90,7 @@ private:
     void requireActive() const;
 
     std::vector<FieldDef> fields_;
-    std::unordered_map<std::string, int> byName_;   // upper-case name -> index
+    std::unordered_map<std::string, int> byName_;  // upper-case name -> index
     std::vector<std::vector<Cell>> rows_;
     int pos_ = 0;
     bool active_ = false;

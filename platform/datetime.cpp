@@ -84,7 +84,8 @@ bool parseDate(std::string_view s, int& y, int& m, int& d) {
 // "HH:MM:SS" or "HH:MM".
 bool parseTime(std::string_view s, int& h, int& mi, int& sec) {
     sec = 0;
-    if (s.size() == 8) return s[2] == ':' && s[5] == ':' && digits(s, 0, 2, h) && digits(s, 3, 2, mi) && digits(s, 6, 2, sec);
+    if (s.size() == 8)
+        return s[2] == ':' && s[5] == ':' && digits(s, 0, 2, h) && digits(s, 3, 2, mi) && digits(s, 6, 2, sec);
     if (s.size() == 5) return s[2] == ':' && digits(s, 0, 2, h) && digits(s, 3, 2, mi);
     return false;
 }
@@ -104,7 +105,8 @@ TdtTools TdtTools::Encode(int year, int month, int day, int hour, int minute, in
         std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour, minute, second);
         throw EMException(0, "invalid date or time", buf);
     }
-    const std::int64_t days = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) + kEpochShift;
+    const std::int64_t days =
+        daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) + kEpochShift;
     const std::int64_t secs = hour * 3600 + minute * 60 + second;
     return TdtTools(static_cast<double>(days) + static_cast<double>(secs) / kSecondsPerDay);
 }

@@ -11,10 +11,10 @@ namespace zt {
 class TdtTools {
 public:
     // Text forms.
-    static constexpr int kDate = 0;          // YYYY-MM-DD
-    static constexpr int kDateTime = 1;      // YYYY-MM-DD HH:MM:SS
-    static constexpr int kTime = 7;          // HH:MM:SS
-    static constexpr int kCompact = 13;      // YYYYMMDDHHMMSS000
+    static constexpr int kDate = 0;      // YYYY-MM-DD
+    static constexpr int kDateTime = 1;  // YYYY-MM-DD HH:MM:SS
+    static constexpr int kTime = 7;      // HH:MM:SS
+    static constexpr int kCompact = 13;  // YYYYMMDDHHMMSS000
 
     TdtTools() = default;
     explicit TdtTools(double value) : value_(value) {}

@@ -166,7 +166,8 @@ std::string TxfTools::ToString(int decimals) const {
     const bool neg = t.mant_ < 0;
     const std::uint64_t mag = neg ? 0 - static_cast<std::uint64_t>(t.mant_) : static_cast<std::uint64_t>(t.mant_);
     std::string digits = std::to_string(mag);
-    if (static_cast<int>(digits.size()) <= t.scale_) digits.insert(0, static_cast<std::size_t>(t.scale_) + 1 - digits.size(), '0');
+    if (static_cast<int>(digits.size()) <= t.scale_)
+        digits.insert(0, static_cast<std::size_t>(t.scale_) + 1 - digits.size(), '0');
     std::string intPart = digits.substr(0, digits.size() - static_cast<std::size_t>(t.scale_));
     std::string frac = digits.substr(digits.size() - static_cast<std::size_t>(t.scale_));
     frac.resize(static_cast<std::size_t>(decimals), '0');

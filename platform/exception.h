@@ -25,7 +25,9 @@ private:
 class EAbort : public Exception {
 public:
     using Exception::Exception;
-    bool inheritsFrom(std::string_view n) const noexcept override { return n == "EAbort" || Exception::inheritsFrom(n); }
+    bool inheritsFrom(std::string_view n) const noexcept override {
+        return n == "EAbort" || Exception::inheritsFrom(n);
+    }
 };
 
 // Platform component failure with topics (code, title, description).
@@ -40,7 +42,9 @@ public:
     EMException(int code, std::string title, std::string description);
     explicit EMException(std::vector<Topic> topics);
     const std::vector<Topic>& topics() const noexcept { return topics_; }
-    bool inheritsFrom(std::string_view n) const noexcept override { return n == "EMException" || Exception::inheritsFrom(n); }
+    bool inheritsFrom(std::string_view n) const noexcept override {
+        return n == "EMException" || Exception::inheritsFrom(n);
+    }
 
     // Language of the platform components' texts (set by the host).
     static void setLanguage(int language) noexcept;

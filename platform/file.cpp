@@ -106,7 +106,7 @@ void TMFile::open(bool nameTakenThrows, bool& nameTaken) {
         if (nameTaken && !nameTakenThrows) return;
         fail(err);
     }
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
         fail(EISDIR);
@@ -157,7 +157,7 @@ std::int64_t TMFile::Size() {
     if (!GetFileSizeEx(static_cast<HANDLE>(handle_), &li)) fail(lastOsError());
     return li.QuadPart;
 #else
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd_, &st) != 0) fail(lastOsError());
     return st.st_size;
 #endif
@@ -187,13 +187,14 @@ void TMFile::Truncate() {
 
 void TMFile::Write(const void* data, std::size_t len) {
     requireOpen();
-    if (readOnly_) fail(
+    if (readOnly_)
+        fail(
 #ifdef _WIN32
-        ERROR_ACCESS_DENIED
+            ERROR_ACCESS_DENIED
 #else
-        EBADF
+            EBADF
 #endif
-    );
+        );
     if (len == 0) return;
     rlen_ = 0;  // the read buffer may now be stale
     if (wbuf_.empty()) wstart_ = pos_;

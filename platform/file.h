@@ -28,9 +28,9 @@ public:
     TMFile& operator=(const TMFile&) = delete;
 
     const std::string& Path() const noexcept { return path_; }
-    void SetPath(std::string path);          // only while closed
+    void SetPath(std::string path);  // only while closed
     bool ReadOnly() const noexcept { return readOnly_; }
-    void SetReadOnly(bool readOnly);         // only while closed
+    void SetReadOnly(bool readOnly);  // only while closed
     bool Active() const noexcept;
 
     // Opens at position 0; creates a missing file unless read-only, as the

@@ -36,7 +36,7 @@ bool fileExists(const std::string& path) {
     DWORD a = GetFileAttributesA(p.c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 #else
-    struct stat st{};
+    struct stat st {};
     return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 #endif
 }
@@ -49,7 +49,7 @@ bool isLink(const std::string& path) {
     DWORD a = GetFileAttributesA(p.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
 #else
-    struct stat st{};
+    struct stat st {};
     return ::lstat(p.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 #endif
 }
@@ -62,7 +62,7 @@ bool dirExists(const std::string& path) {
     DWORD a = GetFileAttributesA(p.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 #else
-    struct stat st{};
+    struct stat st {};
     return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 #endif
 }
@@ -131,9 +131,12 @@ bool copyFile(const std::string& from, const std::string& to, bool failIfExists)
         for (ssize_t done = 0; err == 0 && done < n;) {
             ssize_t w = ::write(out, buf.data() + done, static_cast<std::size_t>(n - done));
             if (w < 0 && errno == EINTR) continue;
-            if (w < 0) err = errno;
-            else if (w == 0) err = EIO;
-            else done += w;
+            if (w < 0)
+                err = errno;
+            else if (w == 0)
+                err = EIO;
+            else
+                done += w;
         }
         if (err != 0) break;
     }
@@ -184,8 +187,9 @@ int lastOsError() noexcept { return static_cast<int>(GetLastError()); }
 
 std::string osErrorText(int code) {
     char* msg = nullptr;
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&msg), 0, nullptr);
+    DWORD n =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&msg), 0, nullptr);
     std::string s = n && msg ? std::string(msg, n) : "error " + std::to_string(code);
     if (msg) LocalFree(msg);
     while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ' || s.back() == '.')) s.pop_back();

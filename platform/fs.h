@@ -17,7 +17,7 @@ std::string nativePath(std::string_view path);
 // The directory with a separator at its end ('\\' or '/' already there counts).
 std::string withTrailingSeparator(std::string_view dir);
 
-bool fileExists(const std::string& path);   // a regular file
+bool fileExists(const std::string& path);  // a regular file
 bool dirExists(const std::string& path);
 // True when the path itself is a symbolic link (or another reparse point), whatever it points to.
 bool isLink(const std::string& path);

@@ -68,9 +68,7 @@ public:
         timeouts_[slot] = ms;
         if (isOpen()) applyTimeouts();
     }
-    std::uint32_t timeout(int slot) const {
-        return slot >= 0 && slot < kTimeoutSlots ? timeouts_[slot] : 0;
-    }
+    std::uint32_t timeout(int slot) const { return slot >= 0 && slot < kTimeoutSlots ? timeouts_[slot] : 0; }
 
     // The name the operating system opens: "COM3" -> "\\.\COM3" on Windows,
     // "COM3" -> "/dev/ttyS2" on POSIX; any other name is taken as it is.

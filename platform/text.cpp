@@ -75,8 +75,10 @@ std::string TxTools::Chars2Str(std::string_view text, std::string_view set, std:
     std::string out;
     out.reserve(text.size());
     for (char x : text) {
-        if (inSet(x, set)) out += to;
-        else out += x;
+        if (inSet(x, set))
+            out += to;
+        else
+            out += x;
     }
     return out;
 }
@@ -177,10 +179,14 @@ bool TxTools::TryStrToInt(std::string_view s, std::int32_t& value) {
     for (; i < s.size(); ++i) {
         const char c = s[i];
         int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else return false;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (hex && c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (hex && c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            return false;
         v = v * (hex ? 16 : 10) + d;
         if (v > (hex ? 0xFFFFFFFFLL : 2147483648LL)) return false;
     }
@@ -246,6 +252,5 @@ std::string conversions(std::string_view t) {
 std::string formatTemplate(const std::string& translated, std::string_view def) {
     return conversions(translated) == conversions(def) ? translated : std::string(def);
 }
-
 
 }  // namespace zt

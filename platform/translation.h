@@ -27,7 +27,8 @@ private:
 };
 
 // Lookup through an optional translation object.
-inline std::string translate(const TMLgExtTools* t, std::string_view module, std::string_view key, std::string_view def) {
+inline std::string translate(const TMLgExtTools* t, std::string_view module, std::string_view key,
+                             std::string_view def) {
     return t ? t->GetString(module, key, def) : std::string(def);
 }
 

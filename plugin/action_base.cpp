@@ -128,7 +128,8 @@ std::string TZTActionBase::ParametrKatalog(std::string_view name) {
         } catch (const std::exception&) {
             // Reported below with the one text the user knows.
         }
-        if (!dirExists(dir)) throw Exception(T("TZTActioParametrKatalog_00002", "Próba utworzenia katalogu zakończona błędem"));
+        if (!dirExists(dir))
+            throw Exception(T("TZTActioParametrKatalog_00002", "Próba utworzenia katalogu zakończona błędem"));
     }
     // The probe is a new file of our own, created exclusively: a "test" the user
     // keeps there, or a link planted under that name, is never opened, written
@@ -149,16 +150,15 @@ std::string TZTActionBase::ParametrKatalog(std::string_view name) {
         if (created) {
             try {
                 f.Close();
-            } catch (const std::exception&) {
-            }
+            } catch (const std::exception&) {}
             deleteFile(test);
             written = true;
         }
         break;
     }
     if (!written)
-        throw Exception(T("TZTActioParametrKatalog_00003", "Ambrel nie ma uprawnień do zapisu w katalogu ") + "\"" + value +
-                        "\"" + T("TZTActioParametrKatalog_00004", ", nadaj uprawnienia aby kontynuować"));
+        throw Exception(T("TZTActioParametrKatalog_00003", "Ambrel nie ma uprawnień do zapisu w katalogu ") + "\"" +
+                        value + "\"" + T("TZTActioParametrKatalog_00004", ", nadaj uprawnienia aby kontynuować"));
     return value;
 }
 
@@ -168,14 +168,17 @@ double TZTActionBase::ParametrData(std::string_view name) {
     return std::floor(TdtTools::Now().Value());
 }
 
-std::string TZTActionBase::WlasnyParametr(std::string_view name) { return Parametr(std::string(kOwnPrefix) + std::string(name)); }
+std::string TZTActionBase::WlasnyParametr(std::string_view name) {
+    return Parametr(std::string(kOwnPrefix) + std::string(name));
+}
 
 void TZTActionBase::ZapiszParametr(std::string_view key, std::string_view value) {
     auto f = cb<QORCbWriteParam>(QOR_CB_WRITE_PARAM);
     std::string k(key), v(value);
     if (!f || f(library_.HostValue(), session_, k.c_str(), v.c_str()) == 0)
-        throw Exception(translate(Tlumacz(), "zttools_ZTLib", "TZTActioZmienParstr", pl("Błąd zapisu własnego parametru '")) +
-                        k + translate(Tlumacz(), "zttools_ZTLib", "TZTActioZmienParstr_00001", pl("' do bazy danych")));
+        throw Exception(
+            translate(Tlumacz(), "zttools_ZTLib", "TZTActioZmienParstr", pl("Błąd zapisu własnego parametru '")) + k +
+            translate(Tlumacz(), "zttools_ZTLib", "TZTActioZmienParstr_00001", pl("' do bazy danych")));
 }
 
 void TZTActionBase::ZapiszWlasnyParametr(std::string_view name, std::string_view value) {
@@ -224,10 +227,14 @@ void TZTActionBase::Postep(const std::string& text, int mode, int maximum) {
         std::string line = lines[i];
         int kind = kInfo;
         switch (mode) {
-            case 0: if (last) line += sep + "OK"; break;
+            case 0:
+                if (last) line += sep + "OK";
+                break;
             case 1: kind = kError; break;
             case 2: kind = kWarning; break;
-            case 3: if (last) line += ":" + sep + "0 %"; break;
+            case 3:
+                if (last) line += ":" + sep + "0 %";
+                break;
             case 4: line += (last ? ":" : "") + sep + "0"; break;
             default: break;
         }
@@ -246,7 +253,8 @@ void TZTActionBase::PostepPozycja(int position) {
     progressPos_ = position;
     const std::string sep(1, kProgressSep);
     if (progressMode_ == 3)
-        Status(kInfo, progressBase_ + ":" + sep + std::to_string(static_cast<long long>(position) * 100 / progressMax_) + " %");
+        Status(kInfo, progressBase_ + ":" + sep +
+                          std::to_string(static_cast<long long>(position) * 100 / progressMax_) + " %");
     else if (progressMode_ == 4)
         Status(kInfo, progressBase_ + ":" + sep + std::to_string(position));
 }
@@ -260,7 +268,8 @@ void TZTActionBase::PostepTryb(int mode) {
         case 1: Status(kError, progressBase_); break;
         case 2: Status(kWarning, progressBase_); break;
         case 3:
-            Status(kInfo, progressBase_ + ":" + sep + std::to_string(static_cast<long long>(progressPos_) * 100 / progressMax_) + " %");
+            Status(kInfo, progressBase_ + ":" + sep +
+                              std::to_string(static_cast<long long>(progressPos_) * 100 / progressMax_) + " %");
             break;
         case 4: Status(kInfo, progressBase_ + ":" + sep + std::to_string(progressPos_)); break;
         default: Status(kInfo, progressBase_); break;
@@ -291,11 +300,19 @@ void TZTActionBase::ZapiszKasaSprzedaz() {
 int TZTActionBase::TowarDoHosta(const std::string& name, int plu, const std::string& codes, bool overwrite,
                                 const std::string& group, const std::string& unit, int vat, const long double prices[4],
                                 bool openPrice, bool package, const std::string& packageCode) {
+    const QORExtended x[4] = {toExtended(prices[0]), toExtended(prices[1]), toExtended(prices[2]),
+                              toExtended(prices[3])};
+    return TowarDoHosta(name, plu, codes, overwrite, group, unit, vat, x, openPrice, package, packageCode);
+}
+
+int TZTActionBase::TowarDoHosta(const std::string& name, int plu, const std::string& codes, bool overwrite,
+                                const std::string& group, const std::string& unit, int vat, const QORExtended prices[4],
+                                bool openPrice, bool package, const std::string& packageCode) {
     auto f = cb<QORCbGoods>(QOR_CB_GOODS);
     if (!f) return -1;
-    return f(library_.HostValue(), session_, name.c_str(), plu, codes.c_str(), overwrite ? 1 : 0, group.c_str(), unit.c_str(),
-             vat, toExtended(prices[0]), toExtended(prices[1]), toExtended(prices[2]), toExtended(prices[3]),
-             openPrice ? 1 : 0, package ? 1 : 0, packageCode.c_str());
+    return f(library_.HostValue(), session_, name.c_str(), plu, codes.c_str(), overwrite ? 1 : 0, group.c_str(),
+             unit.c_str(), vat, prices[0], prices[1], prices[2], prices[3], openPrice ? 1 : 0, package ? 1 : 0,
+             packageCode.c_str());
 }
 
 const std::vector<std::string>& TZTActionBase::ListaTekstow() {

@@ -80,9 +80,13 @@ public:
     bool CzyPrzerwac() override;
     void ZapiszWynikEksportu();
     void ZapiszKasaSprzedaz();
-    int TowarDoHosta(const std::string& name, int plu, const std::string& codes, bool overwrite, const std::string& group,
-                     const std::string& unit, int vat, const long double prices[4], bool openPrice, bool package,
-                     const std::string& packageCode);
+    int TowarDoHosta(const std::string& name, int plu, const std::string& codes, bool overwrite,
+                     const std::string& group, const std::string& unit, int vat, const long double prices[4],
+                     bool openPrice, bool package, const std::string& packageCode);
+    // The same with the prices already in the host's 80-bit form.
+    int TowarDoHosta(const std::string& name, int plu, const std::string& codes, bool overwrite,
+                     const std::string& group, const std::string& unit, int vat, const QORExtended prices[4],
+                     bool openPrice, bool package, const std::string& packageCode);
     const std::vector<std::string>& ListaTekstow();
     TMacSetOfIntegers& StawkiHosta();
     TZTStawkiKolejne& Stawki();

@@ -1,5 +1,7 @@
 #include "plugin/combo_action.h"
 
+#include "export/export_driver.h"
+#include "import/goods_import.h"
 #include "import/import_driver.h"
 #include "import/service_ops.h"
 #include "link/combo_link.h"
@@ -60,6 +62,8 @@ void TZTComboAction::Operacja(HQORDLLSRODOWISKO& record, int operation, int extr
     WczytajKonfiguracje();
     switch (operation) {
         case -1: TestConnection(*this); break;
+        case -2:
+        case -5: Eksport(*this); break;
         case -3:
         case -6: Import(*this); break;
         case -4:
@@ -74,16 +78,13 @@ void TZTComboAction::Operacja(HQORDLLSRODOWISKO& record, int operation, int extr
 }
 
 void TZTComboAction::OperacjaOkna(int window) {
-    const bool port = config_.transport != TransportKind::File;
     switch (window) {
         case 1: ResetSal(*this); break;
         case 2: ResetAll(*this, true); break;
         case 3: Link().ConfigureRegisterModem(); break;  // both check for a serial port themselves
         case 4: Link().ModemHangUp(); break;
         case 5: CommunicationReport(*this); break;
-        case 6:
-            if (!port) throw Exception(trc("TZTComboImpTowExceptio", pl("Ustaw port komunikacyjny")));
-            throw Exception(trc("TZTComboImpTowBrak", pl("Import towarów z kasy nie jest jeszcze dostępny w tej wersji sterownika")));
+        case 6: ImportTowarowDoHosta(*this); break;
         default: break;
     }
 }

@@ -8,18 +8,11 @@
 
 namespace zt {
 
-std::vector<std::pair<std::string, int>> ParseGroupMap(const std::string& text) {
-    std::vector<std::pair<std::string, int>> map;
-    for (const auto& line : splitLines(text)) {
-        if (TxTools::Trim(line).empty()) continue;
-        const auto eq = line.find('=');
-        const std::string name = line.substr(0, eq);
-        const std::string value = eq == std::string::npos ? std::string() : line.substr(eq + 1);
-        const int v = TxTools::StrToIntDef(value, -1);
-        if (v < 0) return {};
-        map.emplace_back(name, v);
-    }
-    return map;
+GroupMapStorage GroupMapStorageOf(TZTActionBase& a) {
+    return {[&a](std::string_view name, int count) { return a.WlasnyParametrDlugi(name, count); },
+            [&a](std::string_view name, std::string_view value, int count) {
+                a.ZapiszWlasnyParametrDlugi(name, value, count);
+            }};
 }
 
 LinkConfig MakeLinkConfig(const ComboConfig& c) {
@@ -51,11 +44,14 @@ void ReadLinkParameters(TZTActionBase& a, LinkConfig& l) {
 ComboConfig LoadComboConfig(TZTActionBase& a) {
     ComboConfig c;
     c.port = a.Parametr("ComboPort");
-    if (c.port == trc("TZTComboReadParaifport", "PLIK")) c.transport = TransportKind::File;
-    else if (c.port == "TCP/IP") c.transport = TransportKind::Tcp;
-    else c.transport = TransportKind::Serial;
+    if (c.port == trc("TZTComboReadParaifport", "PLIK"))
+        c.transport = TransportKind::File;
+    else if (c.port == "TCP/IP")
+        c.transport = TransportKind::Tcp;
+    else
+        c.transport = TransportKind::Serial;
     c.multiplexerChannel = a.ParametrInt("ComboKanMul");
-    c.groupMap = ParseGroupMap(a.WlasnyParametrDlugi("ComboAsort", 6));
+    c.groupMap = LoadGroupMap(GroupMapStorageOf(a));
     c.debug = a.ParametrInt("ComboDedbug") != 0;
     c.progressTow = a.ParametrInt("ComboProgressTow") != 0;
     c.priceLevel = a.ParametrInt("PoziomCen");
@@ -79,8 +75,9 @@ ComboConfig LoadComboConfig(TZTActionBase& a) {
                 break;
             }
         if (c.weighedFormat.empty()) {
-            const std::string def = pl("UWAGA! W konfiguracji kasy zdefiniowano format kodów ważonych %02d dla zakresu kodów, "
-                                       "lecz nie ma takiego formatu w konfiguracji programu.");
+            const std::string def =
+                pl("UWAGA! W konfiguracji kasy zdefiniowano format kodów ważonych %02d dla zakresu kodów, "
+                   "lecz nie ma takiego formatu w konfiguracji programu.");
             const std::string text = formatTemplate(trc("TZTComboReadParaKwFormat", def), def);
             a.Komunikat(kWarning, format(text.c_str(), c.kwPrzedr));
         }

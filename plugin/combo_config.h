@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "export/group_map.h"
 #include "link/link_config.h"
 
 namespace zt {
@@ -13,22 +14,22 @@ class TZTActionBase;
 enum class TransportKind { File, Serial, Tcp };
 
 struct ComboConfig {
-    std::string port;                    // "ComboPort" as stored
+    std::string port;  // "ComboPort" as stored
     TransportKind transport = TransportKind::File;
-    int multiplexerChannel = 0;          // "ComboKanMul"
-    std::vector<std::pair<std::string, int>> groupMap;  // "ComboAsort": name=slot
-    bool debug = false;                  // "ComboDedbug": communication log
+    int multiplexerChannel = 0;  // "ComboKanMul"
+    GroupMap groupMap;           // "ComboAsort": host group = register slot
+    bool debug = false;          // "ComboDedbug": communication log
     bool progressTow = false;
-    int priceLevel = 0;                  // "PoziomCen"
+    int priceLevel = 0;  // "PoziomCen"
     bool impMode = false;
-    int towIdParag = 0;                  // 0 by PLU, 1 by barcode
+    int towIdParag = 0;  // 0 by PLU, 1 by barcode
     bool oneAsortOnly = false;
     int kwKodPocz = 0, kwKodKonc = 0, kwPrzedr = 0;
     int productFlag = 0;
     bool groupOverwrite = false;
-    std::string ediFolder;               // with a trailing separator
-    std::string weighedFormat;           // the host's barcode format for the prefix, if any
-    LinkConfig link;                     // every setting of the register link
+    std::string ediFolder;      // with a trailing separator
+    std::string weighedFormat;  // the host's barcode format for the prefix, if any
+    LinkConfig link;            // every setting of the register link
 };
 
 // Reads the configuration through the action's host services; throws when the
@@ -42,8 +43,7 @@ LinkConfig MakeLinkConfig(const ComboConfig& config);
 // card server) from the parameters into l.
 void ReadLinkParameters(TZTActionBase& action, LinkConfig& l);
 
-// Parses the group map "name=value" lines; empty when any value is not a
-// non-negative integer.
-std::vector<std::pair<std::string, int>> ParseGroupMap(const std::string& text);
+// Where the action keeps the group map: its own long parameter.
+GroupMapStorage GroupMapStorageOf(TZTActionBase& action);
 
 }  // namespace zt

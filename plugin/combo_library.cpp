@@ -1,4 +1,5 @@
 #include "plugin/combo_action.h"
+#include "plugin/goods_dialog.h"
 #include "plugin/library.h"
 #include "plugin/windows.h"
 
@@ -17,7 +18,8 @@ int TZTComboLibrary::PokazOkno(TZTActionBase& action, int window, bool editable,
     if (window < 1 || window > 6) return 0;
     if (operation) *operation = window;
     name = windowOperationName(window);
-    // Window 6 asks for the goods-import options first; it arrives with the goods import.
+    // The goods import asks for its options first; the out-arguments stand either way.
+    if (window == 6) return Tfrm_import(action).Pokaz() ? 1 : 0;
     return 1;
 }
 

@@ -100,7 +100,8 @@ bool CheckRegisterNumber(TZTComboAction& a) {
 void TestConnection(TZTComboAction& a) {
     TComboLink& link = a.Link();
     if (a.Config().transport == TransportKind::File)
-        throw Exception(T("TZTComboTestConnExceptio", "Ustawione złącze PLIK. Kasa nie obsługuje testu połączenia z plikiem!"));
+        throw Exception(
+            T("TZTComboTestConnExceptio", "Ustawione złącze PLIK. Kasa nie obsługuje testu połączenia z plikiem!"));
     auto line = [&a](const std::string& text) { a.Postep(text, 5); };
     try {
         link.OpenLink();
@@ -118,9 +119,12 @@ void TestConnection(TZTComboAction& a) {
         for (std::size_t j = 0; j < link.answer.Count(); ++j) {
             const unsigned v = link.answer[j].AsV();
             std::string rate;
-            if (v == 0xFFFE) rate = "zw";
-            else if (v == 0xFFFF) rate = "-";
-            else rate = format("%u.%02u%%", v / 100, v % 100);
+            if (v == 0xFFFE)
+                rate = "zw";
+            else if (v == 0xFFFF)
+                rate = "-";
+            else
+                rate = format("%u.%02u%%", v / 100, v % 100);
             line(format("- %c: %s", static_cast<char>('A' + j), rate.c_str()));
         }
 
@@ -150,8 +154,9 @@ void TestConnection(TZTComboAction& a) {
         link.SendCommand(cmdDBSTATUSGET, {});
         a.PostepTryb(0);
         const auto& d = link.answer;
-        line(T("TZTComboTestConnmsg", "- stan totalizerów: ") +
-             (d[1].AsB() == 1 ? T("TZTComboTestConnmsg_00001", "NIEZEROWE") : T("TZTComboTestConnmsg_00002", "ZEROWE")));
+        line(T("TZTComboTestConnmsg", "- stan totalizerów: ") + (d[1].AsB() == 1
+                                                                     ? T("TZTComboTestConnmsg_00001", "NIEZEROWE")
+                                                                     : T("TZTComboTestConnmsg_00002", "ZEROWE")));
         // Each counter is shown as it is read: a short answer ends the test on
         // the line of the field that is missing.
         for (std::size_t f = 0; f < 20; ++f) {
@@ -168,7 +173,8 @@ void TestConnection(TZTComboAction& a) {
                                            "zgodnie z powyższymi zaleceniami.")));
             }
         }
-        if (!CheckRegisterNumber(a)) throw Exception(T("TZTComboTestConnExceptio_00001", "Niezgodny numer urządzenia!"));
+        if (!CheckRegisterNumber(a))
+            throw Exception(T("TZTComboTestConnExceptio_00001", "Niezgodny numer urządzenia!"));
         link.CloseLink();
     } catch (...) {
         link.CloseLinkAfterFailure();

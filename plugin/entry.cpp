@@ -100,7 +100,8 @@ QOR_EXPORT void QOR_STDCALL QORDLLWlasciwosci(char* out, std::int32_t property) 
     }
 }
 
-QOR_EXPORT void QOR_STDCALL QORDLLWlasciwosciUrzadzenia(void* library, std::int32_t session, char* out, std::int32_t property) {
+QOR_EXPORT void QOR_STDCALL QORDLLWlasciwosciUrzadzenia(void* library, std::int32_t session, char* out,
+                                                        std::int32_t property) {
     try {
         std::string result;
         withAction(library, session, "właściwości urządzenia",
@@ -130,8 +131,7 @@ QOR_EXPORT void QOR_STDCALL QORDLLRejestrujCallback(void* library, void* pointer
         // The driver's texts follow the registered library's translation object,
         // which kind 34 has just built (and destroyed the one it replaced).
         if (kind == 34 && moduleLibrary() == lib(library)) setModuleTranslation(lib(library)->Tlumacz());
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 QOR_EXPORT void QOR_STDCALL QORDLLZwolnijBiblioteke(void* library) {
@@ -144,12 +144,12 @@ QOR_EXPORT void QOR_STDCALL QORDLLZwolnijBiblioteke(void* library) {
             setModuleTranslation(nullptr);
         }
         delete lib(library);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 QOR_EXPORT std::int32_t QOR_STDCALL QORDLLParametr(std::int32_t group, std::int32_t index, char* key, char* description,
-                                                   char* defaultValue, char* minimum, char* maximum, std::int32_t* flags) {
+                                                   char* defaultValue, char* minimum, char* maximum,
+                                                   std::int32_t* flags) {
     try {
         const ParamDecl d = declareParameter(group, index, TLTools().WczytajSciezkeDoBinariow());
         copyOut(key, d.key);
@@ -177,8 +177,9 @@ QOR_EXPORT std::int32_t QOR_STDCALL QORDLLTekstListyParametru(const char* key, s
     }
 }
 
-QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasJakSzukacParagonu(void* library, std::int32_t session, std::int32_t* printout,
-                                                                  std::int32_t* second, std::int32_t* receipt) {
+QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasJakSzukacParagonu(void* library, std::int32_t session,
+                                                                  std::int32_t* printout, std::int32_t* second,
+                                                                  std::int32_t* receipt) {
     std::int32_t result = 0;
     try {
         withAction(library, session, "jak szukać paragonu", [&](TZTActionBase& a) {
@@ -221,7 +222,8 @@ QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasPokazOkno(void* library, std::in
 QOR_EXPORT void QOR_STDCALL QORDLLSerKasNazwaZasobuDzielonego(void* library, std::int32_t session, char* out) {
     try {
         std::string result;
-        withAction(library, session, "identyfikacja zasobu dzielonego", [&](TZTActionBase& a) { result = a.NazwaZasobu(); });
+        withAction(library, session, "identyfikacja zasobu dzielonego",
+                   [&](TZTActionBase& a) { result = a.NazwaZasobu(); });
         copyOut(out, result);
     } catch (...) {
         copyOut(out, "");
@@ -261,14 +263,13 @@ QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasOperacja(void* library, std::int
     } catch (...) {
         try {
             MsgBox(pl("Wyjątek w QORDLLSerKasOperacja"), "Uwaga!!!", 0);
-        } catch (...) {
-        }
+        } catch (...) {}
     }
     return result;
 }
 
-QOR_EXPORT void QOR_STDCALL QORDLLSerKasPodtrzymajSesje(void* library, QORSesja* sessionRecord, char* text, std::int32_t value,
-                                                        std::int32_t flag) {
+QOR_EXPORT void QOR_STDCALL QORDLLSerKasPodtrzymajSesje(void* library, QORSesja* sessionRecord, char* text,
+                                                        std::int32_t value, std::int32_t flag) {
     try {
         if (!library) return;
         std::string name = text ? std::string(text, strnlen(text, kMaxText)) : std::string();
@@ -277,8 +278,7 @@ QOR_EXPORT void QOR_STDCALL QORDLLSerKasPodtrzymajSesje(void* library, QORSesja*
         std::memcpy(buf.data(), name.data(), name.size());
         lib(library)->PodtrzymajSesje(sessionRecord, buf.data(), flag, value);
         if (text) copyOut(text, std::string(buf.data(), strnlen(buf.data(), kMaxText)));
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 QOR_EXPORT void QOR_STDCALL QORDLLUstawJezykKomponentow(std::int32_t language) { EMException::setLanguage(language); }

@@ -7,8 +7,8 @@
 namespace zt {
 namespace {
 // Kinds held by the callback table, in slot order.
-constexpr std::int32_t kKinds[TZTLibrary::kSlots] = {5, 6, 11, 12, 13, 14, 15, 16, 17, 18, 19,
-                                                      20, 21, 22, 23, 24, 25, 28, 31, 32, 33};
+constexpr std::int32_t kKinds[TZTLibrary::kSlots] = {5,  6,  11, 12, 13, 14, 15, 16, 17, 18, 19,
+                                                     20, 21, 22, 23, 24, 25, 28, 31, 32, 33};
 }  // namespace
 
 int TZTLibrary::SlotOf(std::int32_t kind) {
@@ -21,12 +21,14 @@ int TZTLibrary::PokazOkno(TZTActionBase&, int, bool, std::int32_t*, std::string&
 
 void TZTLibrary::WeryfikujTypSesji(std::int32_t sessionType, const std::string&) {
     if (sessionType == 0) return;
-    throw Exception(translate(Tlumacz(), "zttools_ZTLib", "TZTLibraWeryfikuExceptio", pl("Niezgodny typ sesji w sterowniku")));
+    throw Exception(
+        translate(Tlumacz(), "zttools_ZTLib", "TZTLibraWeryfikuExceptio", pl("Niezgodny typ sesji w sterowniku")));
 }
 
 void TZTLibrary::RejestrujCallback(void* pointer, std::int32_t kind) {
     if (kind == 34) {
-        translation_ = pointer ? std::make_unique<TMLgExtTools>(reinterpret_cast<TMLgExtTools::Lookup>(pointer)) : nullptr;
+        translation_ =
+            pointer ? std::make_unique<TMLgExtTools>(reinterpret_cast<TMLgExtTools::Lookup>(pointer)) : nullptr;
         return;
     }
     int slot = SlotOf(kind);

@@ -71,6 +71,8 @@ const std::vector<DeclRow>& declarations() {
         {101, 20, ptText, kParamInternal, "ComboImportOverWrite", T, "FALSE", "", "", "", "", ""},
         {101, 21, ptText, kParamInternal, "ComboImportLogSave", T, "TRUE", "", "", "", "", ""},
         {101, 22, ptChoice, 0, "ComboProductFlag", T, "0", "", "", "", pl("Ustawienia flag towarów"), ""},
+        // The group map's last piece: it is read and written in seven.
+        {101, 23, ptText, kParamInternal, "ZT_Combo_ComboAsort7", T, "", "", "", "", "", ""},
 
         // Settings of the Posnet registers.
         {102, 0, ptChoice, 0, "ComboResztaZInnychFP", T, "0", "", "", "",
@@ -84,8 +86,8 @@ const std::vector<DeclRow>& declarations() {
          "TZTLibraParametrAOpis_00015"},
         {102, 4, ptInteger, 0, "ComboKwKodPocz", T, "0", "", "0", "99999",
          pl("COMBO/NEO - kody ważone: Kod początkowy"), "TZTLibraParametrAOpis_00016"},
-        {102, 5, ptInteger, 0, "ComboKwKodKonc", T, "0", "", "0", "99999",
-         pl("COMBO/NEO - kody ważone: Kod końcowy"), "TZTLibraParametrAOpis_00017"},
+        {102, 5, ptInteger, 0, "ComboKwKodKonc", T, "0", "", "0", "99999", pl("COMBO/NEO - kody ważone: Kod końcowy"),
+         "TZTLibraParametrAOpis_00017"},
         {102, 6, ptInteger, 0, "ComboKwPrzedr", T, "28", "", "21", "29",
          pl("COMBO/NEO - kody ważone: Przedrostek kodu"), "TZTLibraParametrAOpis_00018"},
         {102, 7, ptChoice, 0, "ComboSkpUse", T, "0", "", "", "",
@@ -262,12 +264,11 @@ ParamDecl declareParameter(int group, int index, const std::string& programDir) 
         d.type = r.type;
         d.flags = r.flags;
         d.key = r.key;
-        if (!r.description.empty())
-            d.description = r.descKey.empty() ? r.description : trc(r.descKey, r.description);
+        if (!r.description.empty()) d.description = r.descKey.empty() ? r.description : trc(r.descKey, r.description);
         switch (r.defaultFrom) {
-        case DefaultFrom::Text: d.defaultValue = r.defaultValue; break;
-        case DefaultFrom::Translated: d.defaultValue = trc(r.defaultKey, r.defaultValue); break;
-        case DefaultFrom::ProgramDir: d.defaultValue = programFolder(programDir) + r.defaultValue; break;
+            case DefaultFrom::Text: d.defaultValue = r.defaultValue; break;
+            case DefaultFrom::Translated: d.defaultValue = trc(r.defaultKey, r.defaultValue); break;
+            case DefaultFrom::ProgramDir: d.defaultValue = programFolder(programDir) + r.defaultValue; break;
         }
         d.minimum = r.minimum;
         d.maximum = r.maximum;

@@ -17,11 +17,11 @@ struct ParamDecl {
 enum ParamType : int {
     ptNone = 0,
     ptText = 1,
-    ptTextList = 3,   // the chosen list text itself is stored
+    ptTextList = 3,  // the chosen list text itself is stored
     ptInteger = 4,
     ptDate = 5,
     ptDirectory = 6,
-    ptChoice = 7,     // the index of the chosen list text is stored
+    ptChoice = 7,  // the index of the chosen list text is stored
 };
 
 // Flag of an internal value the plug-in keeps for itself (not edited by the user).

@@ -19,40 +19,49 @@ struct QORSesja {
 };
 
 // Callback kinds used by the plug-in (all take host value and session first).
-typedef std::int32_t(QOR_STDCALL* QORCbAbort)(std::int32_t host, std::int32_t session);                       // 5
-typedef std::int32_t(QOR_STDCALL* QORCbParam)(std::int32_t host, std::int32_t session, const char* name, char* out);  // 6
-typedef std::int32_t(QOR_STDCALL* QORCbEnv)(std::int32_t host, std::int32_t session, std::int32_t* id, std::int32_t* regNo,
-                                            char* text1, char* text2, char* workDir);                              // 11
-typedef std::int32_t(QOR_STDCALL* QORCbMessage)(std::int32_t host, std::int32_t session, std::int32_t kind, const char* text);  // 12, 13
-typedef std::int32_t(QOR_STDCALL* QORCbTextList)(std::int32_t host, std::int32_t session, std::int32_t index, char* out);       // 14
-typedef std::int32_t(QOR_STDCALL* QORCbVat)(std::int32_t host, std::int32_t session, std::int32_t index, std::int32_t* rate);   // 15, 32
-typedef std::int32_t(QOR_STDCALL* QORCbStore)(std::int32_t host, std::int32_t session);                                         // 16, 17
-typedef std::int32_t(QOR_STDCALL* QORCbWriteParam)(std::int32_t host, std::int32_t session, const char* name, const char* value); // 21
+typedef std::int32_t(QOR_STDCALL* QORCbAbort)(std::int32_t host, std::int32_t session);  // 5
+typedef std::int32_t(QOR_STDCALL* QORCbParam)(std::int32_t host, std::int32_t session, const char* name,
+                                              char* out);  // 6
+typedef std::int32_t(QOR_STDCALL* QORCbEnv)(std::int32_t host, std::int32_t session, std::int32_t* id,
+                                            std::int32_t* regNo, char* text1, char* text2, char* workDir);  // 11
+typedef std::int32_t(QOR_STDCALL* QORCbMessage)(std::int32_t host, std::int32_t session, std::int32_t kind,
+                                                const char* text);  // 12, 13
+typedef std::int32_t(QOR_STDCALL* QORCbTextList)(std::int32_t host, std::int32_t session, std::int32_t index,
+                                                 char* out);  // 14
+typedef std::int32_t(QOR_STDCALL* QORCbVat)(std::int32_t host, std::int32_t session, std::int32_t index,
+                                            std::int32_t* rate);                         // 15, 32
+typedef std::int32_t(QOR_STDCALL* QORCbStore)(std::int32_t host, std::int32_t session);  // 16, 17
+typedef std::int32_t(QOR_STDCALL* QORCbWriteParam)(std::int32_t host, std::int32_t session, const char* name,
+                                                   const char* value);  // 21
 
 // An 80-bit extended real as it travels on the stack: ten bytes and two unread ones.
 struct QORExtended {
     std::uint32_t w[3];
 };
-typedef std::int32_t(QOR_STDCALL* QORCbGoods)(std::int32_t host, std::int32_t session, const char* name, std::int32_t plu,
-                                              const char* codes, std::int32_t overwrite, const char* group, const char* unit,
-                                              std::int32_t vat, QORExtended price1, QORExtended price2, QORExtended price3,
-                                              QORExtended price4, std::int32_t openPrice, std::int32_t package,
-                                              const char* packageCode);                                             // 33
+typedef std::int32_t(QOR_STDCALL* QORCbGoods)(std::int32_t host, std::int32_t session, const char* name,
+                                              std::int32_t plu, const char* codes, std::int32_t overwrite,
+                                              const char* group, const char* unit, std::int32_t vat, QORExtended price1,
+                                              QORExtended price2, QORExtended price3, QORExtended price4,
+                                              std::int32_t openPrice, std::int32_t package,
+                                              const char* packageCode);  // 33
 // Kind 34 is not a callback but the host's text lookup.
 typedef std::int32_t(QOR_STDCALL* QORLookup)(char* out, std::int32_t size, const char* module, const char* key);
 
 QOR_EXPORT std::int32_t QOR_STDCALL QORDLLTypBiblioteki();
 QOR_EXPORT void QOR_STDCALL QORDLLWlasciwosci(char* out, std::int32_t property);
-QOR_EXPORT void QOR_STDCALL QORDLLWlasciwosciUrzadzenia(void* library, std::int32_t session, char* out, std::int32_t property);
+QOR_EXPORT void QOR_STDCALL QORDLLWlasciwosciUrzadzenia(void* library, std::int32_t session, char* out,
+                                                        std::int32_t property);
 QOR_EXPORT void* QOR_STDCALL QORDLLRejestrujBiblioteke(std::int32_t host, std::int32_t unused1, std::int32_t unused2,
-                                                      void* window);
+                                                       void* window);
 QOR_EXPORT void QOR_STDCALL QORDLLRejestrujCallback(void* library, void* pointer, std::int32_t kind);
 QOR_EXPORT void QOR_STDCALL QORDLLZwolnijBiblioteke(void* library);
 QOR_EXPORT std::int32_t QOR_STDCALL QORDLLParametr(std::int32_t group, std::int32_t index, char* key, char* description,
-                                                   char* defaultValue, char* minimum, char* maximum, std::int32_t* flags);
+                                                   char* defaultValue, char* minimum, char* maximum,
+                                                   std::int32_t* flags);
 QOR_EXPORT std::int32_t QOR_STDCALL QORDLLTekstListyParametru(const char* key, std::int32_t index, char* out);
-QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasJakSzukacParagonu(void* library, std::int32_t session, std::int32_t* printout,
-                                                                  std::int32_t* second, std::int32_t* receipt);
+QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasJakSzukacParagonu(void* library, std::int32_t session,
+                                                                  std::int32_t* printout, std::int32_t* second,
+                                                                  std::int32_t* receipt);
 QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasOpisOkna(char* out, std::int32_t window);
 QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasPokazOkno(void* library, std::int32_t session, std::int32_t window,
                                                           std::int32_t editable, std::int32_t* operation, char* name);

@@ -22,7 +22,8 @@ TFrmStawki::TFrmStawki(TZTActionBase& action, TZTStawkiKolejne& table, const std
 
     model_.items.push_back(translate(t, "zttools_fstavat", "TFrmStawSetStawkstr", "<pusta>"));
     auto& rates = action.StawkiHosta();
-    for (int i = 0; i < rates.GetCount(); ++i) model_.items.push_back(StawkaNaTekst(rates.GetValues(i), kHundredths, t));
+    for (int i = 0; i < rates.GetCount(); ++i)
+        model_.items.push_back(StawkaNaTekst(rates.GetValues(i), kHundredths, t));
 
     const int shown = action.LiczbaStawek();
     const int numeric = TxTools::StrToIntDef(firstLabel, -1);
@@ -36,8 +37,10 @@ TFrmStawki::TFrmStawki(TZTActionBase& action, TZTStawkiKolejne& table, const std
                 break;
             }
         row.visible = i < shown;
-        if (numeric >= 0) row.label = std::to_string(static_cast<long long>(numeric) + i) + ":";
-        else row.label = std::string(1, static_cast<char>((firstLabel.empty() ? 'A' : firstLabel[0]) + i)) + ":";
+        if (numeric >= 0)
+            row.label = std::to_string(static_cast<long long>(numeric) + i) + ":";
+        else
+            row.label = std::string(1, static_cast<char>((firstLabel.empty() ? 'A' : firstLabel[0]) + i)) + ":";
     }
     if (!specialLabel.empty()) {
         model_.specialVisible = true;

@@ -24,8 +24,8 @@ void render(const VatDialogModel& m, std::ostream& out) {
     for (std::size_t r = 0; r < m.rows.size(); ++r) {
         const auto& row = m.rows[r];
         if (!row.visible) continue;
-        out << "  [" << r << "] " << toUtf8(row.label) << " " << toUtf8(m.items.at(static_cast<std::size_t>(row.selected)))
-            << "\n";
+        out << "  [" << r << "] " << toUtf8(row.label) << " "
+            << toUtf8(m.items.at(static_cast<std::size_t>(row.selected))) << "\n";
     }
     if (m.specialVisible) out << "      " << toUtf8(m.specialLabel) << " " << toUtf8(m.specialValue) << "\n";
     out << "  items:";

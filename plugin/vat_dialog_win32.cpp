@@ -11,8 +11,8 @@
 namespace zt {
 namespace {
 
-constexpr int kIdLabel = 1000;   // + row
-constexpr int kIdCombo = 1100;   // + row
+constexpr int kIdLabel = 1000;  // + row
+constexpr int kIdCombo = 1100;  // + row
 constexpr int kIdSpecialLabel = 1200;
 constexpr int kIdSpecialValue = 1201;
 constexpr int kRows = 10;
@@ -82,7 +82,8 @@ INT_PTR CALLBACK proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
                 HWND label = GetDlgItem(dlg, kIdLabel + r);
                 HWND combo = GetDlgItem(dlg, kIdCombo + r);
                 SetWindowTextW(label, wide(m.rows[r].label).c_str());
-                for (const auto& it : m.items) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(it).c_str()));
+                for (const auto& it : m.items)
+                    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(it).c_str()));
                 SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(m.rows[r].selected), 0);
                 EnableWindow(combo, m.editable);
                 const int show = m.rows[r].visible ? SW_SHOW : SW_HIDE;
@@ -113,8 +114,7 @@ INT_PTR CALLBACK proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
                 return TRUE;
             }
             break;
-        default:
-            break;
+        default: break;
     }
     return FALSE;
 }
@@ -157,8 +157,9 @@ public:
         t.data()[countAt] = t.count();
 
         Context ctx{&model};
-        INT_PTR r = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(t.data().data()),
-                                            static_cast<HWND>(owner), proc, reinterpret_cast<LPARAM>(&ctx));
+        INT_PTR r =
+            DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(t.data().data()),
+                                    static_cast<HWND>(owner), proc, reinterpret_cast<LPARAM>(&ctx));
         return r == IDOK;
     }
 };

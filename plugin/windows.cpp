@@ -18,16 +18,17 @@ std::string suffixed(const char* base, int n) {
 }  // namespace
 
 std::string windowDescription(int window) {
-    static const char* const kTexts[] = {"Tablica stawek VAT",      "Zerowanie sprzedaży",    "Usuwanie wszystkich towarów",
-                                         "Konfiguruj modem kasy",   "Rozłącz modem",          "Raport komunikacji",
-                                         "Import towarów do programu"};
+    static const char* const kTexts[] = {
+        "Tablica stawek VAT", "Zerowanie sprzedaży", "Usuwanie wszystkich towarów", "Konfiguruj modem kasy",
+        "Rozłącz modem",      "Raport komunikacji",  "Import towarów do programu"};
     if (window < 0 || window > 6) return "";
     return trc(suffixed("TZTLibraOpisOknareturn", window), pl(kTexts[window]));
 }
 
 std::string windowOperationName(int window) {
-    static const char* const kTexts[] = {"Zerowanie danych o sprzedaży", "Czyszczenie bazy towarów", "Konfiguracja modemu kasy",
-                                         "Rozłączanie modemu",           "Raport komunikacji",       "Import towarów do programu"};
+    static const char* const kTexts[] = {"Zerowanie danych o sprzedaży", "Czyszczenie bazy towarów",
+                                         "Konfiguracja modemu kasy",     "Rozłączanie modemu",
+                                         "Raport komunikacji",           "Import towarów do programu"};
     if (window < 1 || window > 6) return "";
     return trc(suffixed("boPokazOknstrcpyop_nazwa", window - 1), pl(kTexts[window - 1]));
 }

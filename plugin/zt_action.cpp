@@ -55,7 +55,8 @@ void ZTAction::LogujOdrzucone() {
     };
     list(rejected_, TA("ZTActionLogujOdrzuconeTow", " - towary odrzucone"), kError);
     list(warnings_, TA("ZTActionLogujOdrzuconeOstrz", " - ostrzeżenia"), kWarning);
-    const std::string header = TA("ZTActionLogujOdrzuconeNagl", "Eksport danych z dnia ") + TdtTools::Now().ToString(1) +
+    const std::string header = TA("ZTActionLogujOdrzuconeNagl", "Eksport danych z dnia ") +
+                               TdtTools::Now().ToString(1) +
                                TA("ZTActionLogujOdrzuconeNagl_00001", "\n\rTowary odrzucone i ostrzeżenia:");
     DopiszDoLogu(header);
     logWritten_ = true;
@@ -96,7 +97,22 @@ int ZTAction::NumerStawki(int rate) {
 
 void ZTAction::KrokPostepu(int& counter) {
     ++counter;
-    if (counter <= 30 || (counter <= 200 && counter % 10 == 0) || (counter > 200 && counter % 25 == 0)) PostepPozycja(counter);
+    if (counter <= 30 || (counter <= 200 && counter % 10 == 0) || (counter > 200 && counter % 25 == 0))
+        PostepPozycja(counter);
+}
+
+void ZTAction::PokazStatystykeTowarow(bool all, const int (&counts)[4]) {
+    static constexpr std::pair<const char*, const char*> kLines[4] = {
+        {"ZTActionPokazStatystykeDod", " - do dodania"},
+        {"ZTActionPokazStatystykeAkt", " - do zmiany nazwy/stawki"},
+        {"ZTActionPokazStatystykeCen", " - do zmiany ceny"},
+        {"ZTActionPokazStatystykeUsu", " - do usunięcia"},
+    };
+    for (int i = 0; i < 4; ++i) {
+        if (!all && counts[i] == 0) continue;
+        Postep(TA(kLines[i].first, kLines[i].second), 4, 100);
+        PostepPozycja(counts[i]);
+    }
 }
 
 }  // namespace zt

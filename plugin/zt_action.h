@@ -28,6 +28,9 @@ public:
     int NumerStawki(int rate);
     // Advances a record counter, updating the progress position ever less often.
     void KrokPostepu(int& counter);
+    // The goods counts of the running export (to add, to rename or change the
+    // rate, to change the price, to delete): those not 0, or all four.
+    void PokazStatystykeTowarow(bool all, const int (&counts)[4]);
 
     // Exchange files in the working directory.
     std::string PlikEksportu() { return KatalogRoboczy() + "kasa.exp"; }
@@ -39,6 +42,9 @@ public:
     void UstawLogowanieOdrzuconych(bool on) { rejectedLogging_ = on; }
     std::vector<std::string>& Ostrzezenia() { return warnings_; }
     std::vector<std::string>& Odrzucone() { return rejected_; }
+    // Raised when an export rejected goods.
+    void UstawOdrzucone() { goodsRejected_ = true; }
+    bool TowaryOdrzucone() const { return goodsRejected_; }
     TLTools& Narzedzia() { return *tools_; }
 
 protected:
@@ -51,6 +57,7 @@ protected:
 private:
     bool logWritten_ = false;
     bool rejectedLogging_ = false;
+    bool goodsRejected_ = false;
     std::unique_ptr<TLTools> tools_;
     std::vector<std::string> warnings_;
     int lastRate_ = 9999;

@@ -11,7 +11,7 @@ namespace zt::sim {
 namespace {
 // A client that neither sends nor closes is dropped after this long.
 constexpr int kIdleLimitMs = 10000;
-}
+}  // namespace
 
 CardServerStub::CardServerStub(std::uint16_t port) : requestedPort_(port) {}
 

@@ -12,15 +12,15 @@ namespace zt::sim {
 
 struct JournalEntry {
     std::uint32_t sequence = 0;
-    std::uint32_t command = 0;   // which command of its client, from 1; every send of one shares it
+    std::uint32_t command = 0;  // which command of its client, from 1; every send of one shares it
     std::uint16_t code = 0;
-    std::string name;            // command name, "???" when unknown
-    std::string fields;          // decoded request fields, e.g. V:1 S:"Chleb" N:450
-    bool repeated = false;       // flag bit 0x10 set in the request
-    bool fromCache = false;      // answered again from the last answer, not run
-    std::uint16_t answerCode = 0;  // code of the (final) answer; 0 status answer
+    std::string name;                        // command name, "???" when unknown
+    std::string fields;                      // decoded request fields, e.g. V:1 S:"Chleb" N:450
+    bool repeated = false;                   // flag bit 0x10 set in the request
+    bool fromCache = false;                  // answered again from the last answer, not run
+    std::uint16_t answerCode = 0;            // code of the (final) answer; 0 status answer
     std::uint16_t statusT = 0, statusW = 0;  // of a status answer
-    std::string note;            // injected fault, if any
+    std::string note;                        // injected fault, if any
 };
 
 // One line of text: "seq=12 2160 PLUSTATREAD V:0 B:1 -> 2160".

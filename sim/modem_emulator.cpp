@@ -189,8 +189,8 @@ void ModemEmulator::serve() {
                         reply(modem::kNoCarrier);
                         continue;
                     }
-                } else if (tail == "+++" && SteadyClock::now() - lastData >=
-                                                std::chrono::milliseconds(options_.escapeGuardMs)) {
+                } else if (tail == "+++" &&
+                           SteadyClock::now() - lastData >= std::chrono::milliseconds(options_.escapeGuardMs)) {
                     tail.clear();
                     dataMode_ = false;  // the line stays up; ATO returns to it, ATH ends it
                     reply(modem::kOk);
@@ -199,8 +199,7 @@ void ModemEmulator::serve() {
                 std::size_t got = 0;
                 try {
                     got = link_->client.receiveSome(buf, sizeof buf, 5);
-                } catch (const Exception&) {
-                }
+                } catch (const Exception&) {}
                 if (got) pty_->write(buf, got);
                 if (link_->client.peerClosed()) {
                     hangUp();

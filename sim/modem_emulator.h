@@ -20,8 +20,8 @@ namespace zt::sim {
 
 // Result codes of the dialogue (verbose texts in resultText).
 namespace modem {
-constexpr int kOk = 0, kConnect = 1, kRing = 2, kNoCarrier = 3, kError = 4, kNoDialtone = 6, kBusy = 7,
-              kNoAnswer = 8, kSilent = -1;
+constexpr int kOk = 0, kConnect = 1, kRing = 2, kNoCarrier = 3, kError = 4, kNoDialtone = 6, kBusy = 7, kNoAnswer = 8,
+              kSilent = -1;
 }
 
 struct ModemOptions {

@@ -47,16 +47,16 @@ private:
 
 std::string commandName(std::uint16_t c) {
     static const std::map<std::uint16_t, const char*> names = {
-        {14, "TIMEGET"}, {15, "DATEGET"}, {18, "HEADERGET"}, {20, "VATGET"}, {306, "DRAWERIMPULSEGET"},
-        {321, "CASHREGPARGET"}, {334, "DISCNTCARDCFGGETEX"}, {451, "SALERECGET"}, {501, "CASHREGSTATUSGET"},
-        {502, "DBSTATUSGET"}, {1165, "REPFSKDAILY"}, {1168, "REPFSKMONTHLY"}, {1171, "REPCOMM"},
-        {2000, "CNTXPLUINIT"}, {2002, "CNTXMUINIT"}, {2003, "CNTXPACKINIT"}, {2004, "CNTXGROUPINIT"},
-        {2100, "PLUINS"}, {2110, "PLUREAD"}, {2140, "PLUDEL"}, {2150, "PLUDELALL"}, {2160, "PLUSTATREAD"},
-        {2170, "PLUSTATCLEARALL"}, {2181, "PLUPRICEUPDATE"}, {2500, "USERINS"}, {2510, "USERREAD"},
-        {2560, "USERSTATREAD"}, {2561, "USERPAYFORMSTATREAD"}, {2600, "MUINS"}, {2610, "MUREAD"},
-        {2700, "PACKINS"}, {2710, "PACKREAD"}, {2740, "PACKDEL"}, {2750, "PACKDELALL"}, {2760, "PACKSTATREAD"},
-        {2770, "PACKSTATCLEARALL"}, {2800, "GROUPINS"}, {2810, "GROUPREAD"}, {2900, "PAYFORMINS"},
-        {2910, "PAYFORMREAD"}};
+        {14, "TIMEGET"},           {15, "DATEGET"},        {18, "HEADERGET"},           {20, "VATGET"},
+        {306, "DRAWERIMPULSEGET"}, {321, "CASHREGPARGET"}, {334, "DISCNTCARDCFGGETEX"}, {451, "SALERECGET"},
+        {501, "CASHREGSTATUSGET"}, {502, "DBSTATUSGET"},   {1165, "REPFSKDAILY"},       {1168, "REPFSKMONTHLY"},
+        {1171, "REPCOMM"},         {2000, "CNTXPLUINIT"},  {2002, "CNTXMUINIT"},        {2003, "CNTXPACKINIT"},
+        {2004, "CNTXGROUPINIT"},   {2100, "PLUINS"},       {2110, "PLUREAD"},           {2140, "PLUDEL"},
+        {2150, "PLUDELALL"},       {2160, "PLUSTATREAD"},  {2170, "PLUSTATCLEARALL"},   {2181, "PLUPRICEUPDATE"},
+        {2500, "USERINS"},         {2510, "USERREAD"},     {2560, "USERSTATREAD"},      {2561, "USERPAYFORMSTATREAD"},
+        {2600, "MUINS"},           {2610, "MUREAD"},       {2700, "PACKINS"},           {2710, "PACKREAD"},
+        {2740, "PACKDEL"},         {2750, "PACKDELALL"},   {2760, "PACKSTATREAD"},      {2770, "PACKSTATCLEARALL"},
+        {2800, "GROUPINS"},        {2810, "GROUPREAD"},    {2900, "PAYFORMINS"},        {2910, "PAYFORMREAD"}};
     auto it = names.find(c);
     return it == names.end() ? "???" : it->second;
 }
@@ -65,16 +65,25 @@ bool isComplexCommand(std::uint16_t c) { return c == cmd::REPFSKDAILY || c == cm
 
 std::optional<std::string_view> requestLayout(std::uint16_t c) {
     static const std::map<std::uint16_t, std::string_view> layouts = {
-        {cmd::TIMEGET, ""}, {cmd::DATEGET, ""}, {cmd::HEADERGET, ""}, {cmd::VATGET, ""}, {cmd::CASHREGPARGET, ""},
-        {cmd::DISCNTCARDCFGGETEX, ""}, {cmd::SALERECGET, "B"}, {cmd::CASHREGSTATUSGET, ""},
-        {cmd::DBSTATUSGET, ""}, {cmd::REPFSKDAILY, "BBVBB"}, {cmd::REPCOMM, ""}, {cmd::CNTXPLUINIT, "BB"},
-        {cmd::CNTXMUINIT, "BB"}, {cmd::CNTXPACKINIT, "BB"}, {cmd::CNTXGROUPINIT, "BB"},
-        {cmd::PLUINS, "VSSNNBBBBBBBBBBB"}, {cmd::PLUREAD, "VB"}, {cmd::PLUDEL, "VBB"}, {cmd::PLUDELALL, "B"},
-        {cmd::PLUSTATREAD, "VB"}, {cmd::PLUSTATCLEARALL, "BB"}, {cmd::PLUPRICEUPDATE, "VN"},
-        {cmd::USERINS, "VSSSSVBBBB"}, {cmd::USERREAD, "V"}, {cmd::USERSTATREAD, "VB"}, {cmd::MUINS, "VSSB"},
-        {cmd::MUREAD, "V"}, {cmd::PACKINS, "VSSNNBBB"}, {cmd::PACKREAD, "V"}, {cmd::PACKDEL, "VBB"},
-        {cmd::PACKDELALL, "B"}, {cmd::PACKSTATREAD, "VB"}, {cmd::PACKSTATCLEARALL, "B"}, {cmd::GROUPINS, "VSBB"},
-        {cmd::GROUPREAD, "V"}, {cmd::PAYFORMINS, "VSBVSNBB"}, {cmd::PAYFORMREAD, "V"}};
+        {cmd::TIMEGET, ""},           {cmd::DATEGET, ""},
+        {cmd::HEADERGET, ""},         {cmd::VATGET, ""},
+        {cmd::CASHREGPARGET, ""},     {cmd::DISCNTCARDCFGGETEX, ""},
+        {cmd::SALERECGET, "B"},       {cmd::CASHREGSTATUSGET, ""},
+        {cmd::DBSTATUSGET, ""},       {cmd::REPFSKDAILY, "BBVBB"},
+        {cmd::REPCOMM, ""},           {cmd::CNTXPLUINIT, "BB"},
+        {cmd::CNTXMUINIT, "BB"},      {cmd::CNTXPACKINIT, "BB"},
+        {cmd::CNTXGROUPINIT, "BB"},   {cmd::PLUINS, "VSSNNBBBBBBBBBBB"},
+        {cmd::PLUREAD, "VB"},         {cmd::PLUDEL, "VBB"},
+        {cmd::PLUDELALL, "B"},        {cmd::PLUSTATREAD, "VB"},
+        {cmd::PLUSTATCLEARALL, "BB"}, {cmd::PLUPRICEUPDATE, "VN"},
+        {cmd::USERINS, "VSSSSVBBBB"}, {cmd::USERREAD, "V"},
+        {cmd::USERSTATREAD, "VB"},    {cmd::MUINS, "VSSB"},
+        {cmd::MUREAD, "V"},           {cmd::PACKINS, "VSSNNBBB"},
+        {cmd::PACKREAD, "V"},         {cmd::PACKDEL, "VBB"},
+        {cmd::PACKDELALL, "B"},       {cmd::PACKSTATREAD, "VB"},
+        {cmd::PACKSTATCLEARALL, "B"}, {cmd::GROUPINS, "VSBB"},
+        {cmd::GROUPREAD, "V"},        {cmd::PAYFORMINS, "VSBVSNBB"},
+        {cmd::PAYFORMREAD, "V"}};
     auto it = layouts.find(c);
     if (it == layouts.end()) return std::nullopt;
     return it->second;
@@ -118,7 +127,9 @@ void RegisterEngine::resetFaultCounts() {
     lineDead_ = false;
 }
 
-RegisterEngine::Answer RegisterEngine::status(std::uint16_t t, std::uint16_t w) const { return {0, {B(0), V(t), V(w)}}; }
+RegisterEngine::Answer RegisterEngine::status(std::uint16_t t, std::uint16_t w) const {
+    return {0, {B(0), V(t), V(w)}};
+}
 
 std::string RegisterEngine::wireOf(std::uint32_t seq, const Answer& a, std::string& note) {
     ++answers_;
@@ -287,19 +298,55 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
             case cmd::CASHREGPARGET: return ok({S(s.registerNumber)});
             case cmd::CASHREGSTATUSGET: {
                 const auto& d = s.fiscalised;
-                return ok({B(s.typeCode), S(s.registerNumber), V(s.loggedCashier), B(s.workMode), B(0), B(0), B(0),
-                           B(d.day), B(d.month), V(d.year), B(d.hour), B(d.minute), B(d.second), V(0), V(0), V(0),
-                           B(0), B(0), B(0), S(s.nip), S(s.uniqueNumber), S(s.firmware)});
+                return ok({B(s.typeCode),
+                           S(s.registerNumber),
+                           V(s.loggedCashier),
+                           B(s.workMode),
+                           B(0),
+                           B(0),
+                           B(0),
+                           B(d.day),
+                           B(d.month),
+                           V(d.year),
+                           B(d.hour),
+                           B(d.minute),
+                           B(d.second),
+                           V(0),
+                           V(0),
+                           V(0),
+                           B(0),
+                           B(0),
+                           B(0),
+                           S(s.nip),
+                           S(s.uniqueNumber),
+                           S(s.firmware)});
             }
             case cmd::DBSTATUSGET: {
                 const auto& d = s.databases;
                 std::size_t barcodes = 0;
                 for (const auto& g : s.goods) barcodes += 1 + g.extraBarcodes.size();
-                return ok({B(0), B(s.totalizersNonZero ? 1 : 0), V(d.packages), V(s.packages.size()), V(d.keys),
-                           V(d.keysUsed), V(d.cashiers), V(s.cashiers.size()), V(d.payForms), V(s.payForms.size()),
-                           V(d.discounts), V(d.discountsUsed), V(d.plu), V(s.goods.size()), V(d.groups),
-                           V(s.groups.size()), V(d.units), V(s.units.size()), V(d.barcodes), V(barcodes),
-                           V(d.barcodeFormats), V(d.barcodeFormatsUsed)});
+                return ok({B(0),
+                           B(s.totalizersNonZero ? 1 : 0),
+                           V(d.packages),
+                           V(s.packages.size()),
+                           V(d.keys),
+                           V(d.keysUsed),
+                           V(d.cashiers),
+                           V(s.cashiers.size()),
+                           V(d.payForms),
+                           V(s.payForms.size()),
+                           V(d.discounts),
+                           V(d.discountsUsed),
+                           V(d.plu),
+                           V(s.goods.size()),
+                           V(d.groups),
+                           V(s.groups.size()),
+                           V(d.units),
+                           V(s.units.size()),
+                           V(d.barcodes),
+                           V(barcodes),
+                           V(d.barcodeFormats),
+                           V(d.barcodeFormatsUsed)});
             }
             case cmd::DISCNTCARDCFGGETEX: return ok({B(1), B(0), V(0), S(s.cardFormat)});
             case cmd::REPFSKDAILY: {
@@ -325,8 +372,8 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 if (c == cmd::PLUSTATREAD)
                     return ok({V(r->plu), N(r->salesValue), N(r->salesQuantity), N(r->stock), B(r->lastSale.day),
                                B(r->lastSale.month), V(r->lastSale.year)});
-                std::vector<std::string> f{V(r->plu), S(r->name), S(r->barcode), N(r->minStock), B(r->setFlag),
-                                           B(r->vatSlot)};
+                std::vector<std::string> f{V(r->plu),      S(r->name),    S(r->barcode),
+                                           N(r->minStock), B(r->setFlag), B(r->vatSlot)};
                 if (r->setFlag)
                     f.insert(f.end(), {B(r->discountNumber), B(r->discountAllowed)});
                 else
@@ -356,7 +403,8 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
             case cmd::GROUPREAD: {
                 const GroupRecord* r = nullptr;
                 if (std::uint16_t n = a.v(0); n != 0) {
-                    auto it = std::find_if(s.groups.begin(), s.groups.end(), [&](const auto& g) { return g.number == n; });
+                    auto it =
+                        std::find_if(s.groups.begin(), s.groups.end(), [&](const auto& g) { return g.number == n; });
                     if (it == s.groups.end()) return status(0, code::kNoRecord);
                     r = &*it;
                 } else {
@@ -368,7 +416,8 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
             case cmd::MUREAD: {
                 const UnitRecord* r = nullptr;
                 if (std::uint16_t n = a.v(0); n != 0) {
-                    auto it = std::find_if(s.units.begin(), s.units.end(), [&](const auto& u) { return u.number == n; });
+                    auto it =
+                        std::find_if(s.units.begin(), s.units.end(), [&](const auto& u) { return u.number == n; });
                     if (it == s.units.end()) return status(0, code::kNoRecord);
                     r = &*it;
                 } else {
@@ -386,10 +435,22 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 std::uint16_t n = a.v(0);
                 if (!s.findCashier(n)) return status(0, code::kNoUser);
                 SessionStats x = n == s.loggedCashier ? s.session : SessionStats{};
-                std::vector<std::string> f{V(n), N(x.discounts), N(x.markups), L(x.loginSeconds), N(x.packagesSold),
-                                           N(x.packagesReturned), N(x.payIns), N(x.payOuts), N(x.sales),
-                                           L(x.receipts), L(x.cancelledReceipts), N(x.cancelledValue),
-                                           L(x.voidedLines), N(x.voidedValue), N(0), N(0)};
+                std::vector<std::string> f{V(n),
+                                           N(x.discounts),
+                                           N(x.markups),
+                                           L(x.loginSeconds),
+                                           N(x.packagesSold),
+                                           N(x.packagesReturned),
+                                           N(x.payIns),
+                                           N(x.payOuts),
+                                           N(x.sales),
+                                           L(x.receipts),
+                                           L(x.cancelledReceipts),
+                                           N(x.cancelledValue),
+                                           L(x.voidedLines),
+                                           N(x.voidedValue),
+                                           N(0),
+                                           N(0)};
                 std::size_t count = std::min<std::size_t>(x.payments.size(), (TComboDataSet::kMaxFields - 18) / 2);
                 f.push_back(B(count));
                 f.push_back(B(0));
@@ -416,9 +477,9 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 // A barcode identifies one PLU.
                 if (!r.barcode.empty())
                     for (const auto& g : s.goods)
-                        if (g.plu != r.plu && (g.barcode == r.barcode || std::find(g.extraBarcodes.begin(),
-                                                                                   g.extraBarcodes.end(), r.barcode) !=
-                                                                             g.extraBarcodes.end()))
+                        if (g.plu != r.plu &&
+                            (g.barcode == r.barcode || std::find(g.extraBarcodes.begin(), g.extraBarcodes.end(),
+                                                                 r.barcode) != g.extraBarcodes.end()))
                             return status(0, code::kBarcodeTaken);
                 if (auto* old = s.findPlu(r.plu)) {
                     // Reprogramming keeps the sales statistics and extra barcodes.
@@ -443,7 +504,10 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 pluCursor_ = 0;
                 return ok();
             }
-            case cmd::PLUDELALL: s.goods.clear(); pluCursor_ = 0; return ok();
+            case cmd::PLUDELALL:
+                s.goods.clear();
+                pluCursor_ = 0;
+                return ok();
             case cmd::PLUSTATCLEARALL:
                 for (auto& r : s.goods) r.salesValue = r.salesQuantity = 0, r.lastSale = {0, 0, 0, 0, 0, 0};
                 return ok();
@@ -468,7 +532,10 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 packCursor_ = 0;
                 return ok();
             }
-            case cmd::PACKDELALL: s.packages.clear(); packCursor_ = 0; return ok();
+            case cmd::PACKDELALL:
+                s.packages.clear();
+                packCursor_ = 0;
+                return ok();
             case cmd::PACKSTATCLEARALL:
                 for (auto& r : s.packages) r.quantitySold = r.quantityReturned = r.valueSold = r.valueReturned = 0;
                 return ok();
@@ -485,7 +552,8 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
             }
             case cmd::MUINS: {
                 UnitRecord r{a.v(0), a.s(1), a.s(2)};
-                const bool known = std::any_of(s.units.begin(), s.units.end(), [&](const auto& u) { return u.number == r.number; });
+                const bool known =
+                    std::any_of(s.units.begin(), s.units.end(), [&](const auto& u) { return u.number == r.number; });
                 if (!known && s.units.size() >= s.databases.units) return status(0, code::kDatabaseFull);
                 s.putUnit(std::move(r));
                 return ok();

@@ -19,20 +19,20 @@ namespace zt::sim {
 namespace cmd {
 constexpr std::uint16_t TIMEGET = 14, DATEGET = 15, HEADERGET = 18, VATGET = 20, CASHREGPARGET = 321,
                         DISCNTCARDCFGGETEX = 334, SALERECGET = 451, CASHREGSTATUSGET = 501, DBSTATUSGET = 502,
-                        REPFSKDAILY = 1165, REPFSKMONTHLY = 1168, REPCOMM = 1171, CNTXPLUINIT = 2000,
-                        CNTXMUINIT = 2002, CNTXPACKINIT = 2003, CNTXGROUPINIT = 2004, PLUINS = 2100, PLUREAD = 2110,
-                        PLUDEL = 2140, PLUDELALL = 2150, PLUSTATREAD = 2160, PLUSTATCLEARALL = 2170,
-                        PLUPRICEUPDATE = 2181, USERINS = 2500, USERREAD = 2510, USERSTATREAD = 2560, MUINS = 2600,
-                        MUREAD = 2610, PACKINS = 2700, PACKREAD = 2710, PACKDEL = 2740, PACKDELALL = 2750,
-                        PACKSTATREAD = 2760, PACKSTATCLEARALL = 2770, GROUPINS = 2800, GROUPREAD = 2810,
-                        PAYFORMINS = 2900, PAYFORMREAD = 2910;
+                        REPFSKDAILY = 1165, REPFSKMONTHLY = 1168, REPCOMM = 1171, CNTXPLUINIT = 2000, CNTXMUINIT = 2002,
+                        CNTXPACKINIT = 2003, CNTXGROUPINIT = 2004, PLUINS = 2100, PLUREAD = 2110, PLUDEL = 2140,
+                        PLUDELALL = 2150, PLUSTATREAD = 2160, PLUSTATCLEARALL = 2170, PLUPRICEUPDATE = 2181,
+                        USERINS = 2500, USERREAD = 2510, USERSTATREAD = 2560, MUINS = 2600, MUREAD = 2610,
+                        PACKINS = 2700, PACKREAD = 2710, PACKDEL = 2740, PACKDELALL = 2750, PACKSTATREAD = 2760,
+                        PACKSTATCLEARALL = 2770, GROUPINS = 2800, GROUPREAD = 2810, PAYFORMINS = 2900,
+                        PAYFORMREAD = 2910;
 }  // namespace cmd
 
 // Execution codes the register answers with.
 namespace code {
-constexpr std::uint16_t kNoMoreReceipts = 801, kRecordKept = 901, kNoRecord = 903, kDatabaseFull = 905,
-                        kBadVat = 924, kBarcodeTaken = 920, kEmptyName = 945, kNoUser = 956, kEndOfContext = 975,
-                        kMissingData = 3013, kBadType = 3011, kTooManyFields = 3012, kUnknownCommand = 3008;
+constexpr std::uint16_t kNoMoreReceipts = 801, kRecordKept = 901, kNoRecord = 903, kDatabaseFull = 905, kBadVat = 924,
+                        kBarcodeTaken = 920, kEmptyName = 945, kNoUser = 956, kEndOfContext = 975, kMissingData = 3013,
+                        kBadType = 3011, kTooManyFields = 3012, kUnknownCommand = 3008;
 }  // namespace code
 
 std::string commandName(std::uint16_t code);
@@ -87,7 +87,7 @@ public:
 
 private:
     struct Answer {
-        std::uint16_t code = 0;            // request code, 0 status
+        std::uint16_t code = 0;           // request code, 0 status
         std::vector<std::string> fields;  // encoded
     };
     Answer run(std::uint16_t code, const TComboDataSet& req);

@@ -20,7 +20,8 @@ T* findBy(std::vector<T>& v, Key key, std::uint16_t T::*member) {
 
 template <class T>
 void putBy(std::vector<T>& v, T r, std::uint16_t T::*member) {
-    auto it = std::lower_bound(v.begin(), v.end(), r.*member, [&](const T& x, std::uint16_t k) { return x.*member < k; });
+    auto it =
+        std::lower_bound(v.begin(), v.end(), r.*member, [&](const T& x, std::uint16_t k) { return x.*member < k; });
     if (it != v.end() && (*it).*member == r.*member)
         *it = std::move(r);
     else
@@ -85,10 +86,10 @@ ReceiptRecord position(std::uint16_t type, std::uint8_t vatSlot, std::uint16_t p
 ReceiptRecord dailyReport(const SimDateTime& d, std::uint16_t reportNumber, const std::array<std::int64_t, 7>& totals) {
     std::int64_t sum = 0;
     for (auto t : totals) sum += t;
-    ReceiptRecord r{16,
-                    {F::EncodeB(static_cast<std::uint8_t>(d.day)), F::EncodeB(static_cast<std::uint8_t>(d.month)),
-                     F::EncodeV(static_cast<std::uint16_t>(d.year)), F::EncodeV(reportNumber), F::EncodeN(sum),
-                     F::EncodeN(0)}};
+    ReceiptRecord r{
+        16,
+        {F::EncodeB(static_cast<std::uint8_t>(d.day)), F::EncodeB(static_cast<std::uint8_t>(d.month)),
+         F::EncodeV(static_cast<std::uint16_t>(d.year)), F::EncodeV(reportNumber), F::EncodeN(sum), F::EncodeN(0)}};
     for (auto t : totals) r.fields.push_back(F::EncodeN(t));
     return r;
 }
@@ -167,12 +168,9 @@ RegisterState defaultRegisterState() {
 
     s.cashiers = {{1, pl("Kowalska"), "KOW", "1000000001", "1111", 0xFFFF},
                   {2, pl("Nowak"), "NOW", "1000000002", "2222", 0xFFFE}};
-    s.payForms = {{1, pl("Gotówka"), 1, 1, "PLN", 10000},
-                  {2, pl("Karta płatnicza"), 2, 1, "", 1},
-                  {3, pl("Euro"), 1, 1, "EUR", 43125},
-                  {4, pl("Bon"), 4, 1, "", 1},
-                  {5, pl("Czek"), 3, 1, "", 1},
-                  {6, pl("Inna"), 6, 0, "", 1}};
+    s.payForms = {{1, pl("Gotówka"), 1, 1, "PLN", 10000}, {2, pl("Karta płatnicza"), 2, 1, "", 1},
+                  {3, pl("Euro"), 1, 1, "EUR", 43125},    {4, pl("Bon"), 4, 1, "", 1},
+                  {5, pl("Czek"), 3, 1, "", 1},           {6, pl("Inna"), 6, 0, "", 1}};
 
     s.loggedCashier = 1;
     s.session.discounts = 45, s.session.markups = 0, s.session.loginSeconds = 768306600;  // 2024-05-06 10:30:00

@@ -19,7 +19,7 @@ struct PluRecord {
     std::uint16_t plu = 0;
     std::string name;
     std::string barcode;
-    std::int64_t price = 0;  // grosze
+    std::int64_t price = 0;    // grosze
     std::uint8_t vatSlot = 0;  // 0 = A
     std::uint8_t group = 1;
     std::uint8_t unit = 0;
@@ -114,8 +114,8 @@ struct ReceiptRecord {
 // Sizes and counts of DBSTATUSGET that no database of the simulator backs.
 struct DatabaseSizes {
     std::uint16_t packages = 200, keys = 100, keysUsed = 0, cashiers = 32, payForms = 16, discounts = 32,
-                  discountsUsed = 0, plu = 20000, groups = 100, units = 20, barcodes = 40000,
-                  barcodeFormats = 10, barcodeFormatsUsed = 0;
+                  discountsUsed = 0, plu = 20000, groups = 100, units = 20, barcodes = 40000, barcodeFormats = 10,
+                  barcodeFormatsUsed = 0;
     bool operator==(const DatabaseSizes&) const = default;
 };
 
@@ -136,8 +136,8 @@ struct RegisterState {
     bool totalizersNonZero = true;
     std::array<std::int64_t, 7> dailyTotals{};  // A..G, for the daily report record
     std::uint16_t reportNumber = 1;
-    bool receiptBufferAlarm = false;  // dangerous fill level, whatever the buffer holds
-    std::size_t receiptAlarmAt = 0;   // ... or from this many records on (0: never)
+    bool receiptBufferAlarm = false;                           // dangerous fill level, whatever the buffer holds
+    std::size_t receiptAlarmAt = 0;                            // ... or from this many records on (0: never)
     std::uint32_t lastReceiptNumber = 0, lastPrintNumber = 0;  // of the last closed receipt
     std::string cardFormat = "PPNNNNNNNNNNC";
     std::uint16_t loggedCashier = 0;
@@ -155,7 +155,9 @@ struct RegisterState {
     // The register's clock: the fixed time, or the host's local time when running.
     SimDateTime now() const;
     // The fill warning of the receipt-buffer answers.
-    bool receiptAlarm() const { return receiptBufferAlarm || (receiptAlarmAt != 0 && receipts.size() >= receiptAlarmAt); }
+    bool receiptAlarm() const {
+        return receiptBufferAlarm || (receiptAlarmAt != 0 && receipts.size() >= receiptAlarmAt);
+    }
 
     static constexpr int kVatExempt = -2;
     static constexpr int kVatInactive = -1;
@@ -192,7 +194,8 @@ ReceiptRecord currency(std::uint16_t type, std::uint16_t number, const std::stri
 // type 10 sale .. 15; 13 to 15 are voided lines
 ReceiptRecord position(std::uint16_t type, std::uint8_t vatSlot, std::uint16_t plu, const std::string& barcode,
                        const std::string& name, std::int64_t quantity, std::int64_t value);
-ReceiptRecord dailyReport(const SimDateTime& date, std::uint16_t reportNumber, const std::array<std::int64_t, 7>& totals);
+ReceiptRecord dailyReport(const SimDateTime& date, std::uint16_t reportNumber,
+                          const std::array<std::int64_t, 7>& totals);
 // type 17 or 19
 ReceiptRecord transaction(std::uint16_t type, std::uint32_t receiptNumber, const SimDateTime& when,
                           const std::string& registerNo, const std::string& cashierName, std::uint16_t cashier,

@@ -96,25 +96,41 @@ int main(int argc, char** argv) {
             if (i + 1 >= args.size()) usage("missing value after " + a);
             return args[++i];
         };
-        if (a == "--port") options.tcpPort = static_cast<std::uint16_t>(number(value(), "--port"));
-        else if (a == "--no-tcp") options.tcp = false;
-        else if (a == "--no-pty") options.pty = false;
-        else if (a == "--state") stateFile = value();
-        else if (a == "--save") saveFile = value();
-        else if (a == "--dump-state") dump = true;
-        else if (a == "--journal") journalFile = value();
-        else if (a == "--complex-delay") options.complexDelayMs = static_cast<std::uint32_t>(number(value(), a.c_str()));
-        else if (a == "--exit-after-client") options.exitAfterClient = true;
-        else if (a == "--timeout") timeoutSeconds = number(value(), "--timeout");
+        if (a == "--port")
+            options.tcpPort = static_cast<std::uint16_t>(number(value(), "--port"));
+        else if (a == "--no-tcp")
+            options.tcp = false;
+        else if (a == "--no-pty")
+            options.pty = false;
+        else if (a == "--state")
+            stateFile = value();
+        else if (a == "--save")
+            saveFile = value();
+        else if (a == "--dump-state")
+            dump = true;
+        else if (a == "--journal")
+            journalFile = value();
+        else if (a == "--complex-delay")
+            options.complexDelayMs = static_cast<std::uint32_t>(number(value(), a.c_str()));
+        else if (a == "--exit-after-client")
+            options.exitAfterClient = true;
+        else if (a == "--timeout")
+            timeoutSeconds = number(value(), "--timeout");
         else if (a == "--card-server") {
             cardServer = true;
             if (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0) cardPort = number(value(), "--card-server");
-        } else if (a == "--card-silent") cardSilent = true;
-        else if (a == "--modem") withModem = true;
-        else if (a == "--no-answer") faults.noAnswer = faultAt(value(), "--no-answer"), anyFault = true;
-        else if (a == "--bad-crc") faults.badCrc = faultAt(value(), "--bad-crc"), anyFault = true;
-        else if (a == "--wrong-seq") faults.wrongSequence = faultAt(value(), "--wrong-seq"), anyFault = true;
-        else if (a == "--garbage") faults.garbage = faultAt(value(), "--garbage"), anyFault = true;
+        } else if (a == "--card-silent")
+            cardSilent = true;
+        else if (a == "--modem")
+            withModem = true;
+        else if (a == "--no-answer")
+            faults.noAnswer = faultAt(value(), "--no-answer"), anyFault = true;
+        else if (a == "--bad-crc")
+            faults.badCrc = faultAt(value(), "--bad-crc"), anyFault = true;
+        else if (a == "--wrong-seq")
+            faults.wrongSequence = faultAt(value(), "--wrong-seq"), anyFault = true;
+        else if (a == "--garbage")
+            faults.garbage = faultAt(value(), "--garbage"), anyFault = true;
         else if (a == "--transmission-error") {
             auto v = value();
             faults.transmissionError = faultAt(v, a.c_str());
@@ -127,7 +143,8 @@ int main(int argc, char** argv) {
             ExecutionFault x;
             x.command = static_cast<std::uint16_t>(number(p[0], a.c_str()));
             x.code = static_cast<std::uint16_t>(number(p[1], a.c_str()));
-            if (p.size() > 2 && number(p[2], a.c_str()) >= 0) x.plu = static_cast<std::uint16_t>(number(p[2], a.c_str()));
+            if (p.size() > 2 && number(p[2], a.c_str()) >= 0)
+                x.plu = static_cast<std::uint16_t>(number(p[2], a.c_str()));
             if (p.size() > 3) x.times = static_cast<std::uint32_t>(number(p[3], a.c_str()));
             faults.executionErrors.push_back(x);
             anyFault = true;
@@ -151,7 +168,8 @@ int main(int argc, char** argv) {
         } else if (a == "--help" || a == "-h") {
             std::cout << kUsage;
             return 0;
-        } else usage("unknown option " + a);
+        } else
+            usage("unknown option " + a);
     }
     if (cardPort < 0 || cardPort > 65535) usage("card-server port out of range");
 

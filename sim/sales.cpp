@@ -191,22 +191,22 @@ SaleResult sellReceipt(RegisterState& s, const Sale& sale) {
                                                 1, l.discount));
         } else {
             const auto& r = *s.findPackage(l.number);
-            out.push_back(receipt::package(l.kind == Sale::Line::Kind::PackageReturn, r.number, r.barcode, l.quantity,
-                                           p.value));
+            out.push_back(
+                receipt::package(l.kind == Sale::Line::Kind::PackageReturn, r.number, r.barcode, l.quantity, p.value));
         }
     }
     if (sale.receiptDiscountValue() != 0) {
-        const std::string name =
-            !sale.receiptDiscountName().empty() ? sale.receiptDiscountName()
-            : sale.cardCode().empty()           ? pl("Rabat od paragonu")
-                                                : pl("Karta stałego klienta");
+        const std::string name = !sale.receiptDiscountName().empty() ? sale.receiptDiscountName()
+                                 : sale.cardCode().empty()           ? pl("Rabat od paragonu")
+                                                                     : pl("Karta stałego klienta");
         out.push_back(receipt::discount(sale.cardCode().empty() ? 22 : 23, name, 2, 2, sale.receiptDiscountValue(),
                                         sale.cardCode()));
     }
     for (const auto& p : paid) {
         if (p.currency)
-            out.push_back(receipt::currency(6, p.form->number, p.form->shortName.empty() ? p.form->name : p.form->shortName,
-                                            p.pln, p.amount, p.form->rate));
+            out.push_back(receipt::currency(6, p.form->number,
+                                            p.form->shortName.empty() ? p.form->name : p.form->shortName, p.pln,
+                                            p.amount, p.form->rate));
         else
             out.push_back(receipt::payment(2, p.form->number, p.form->name, p.form->type, p.amount, "",
                                            s.registerNumber, who_name, who_no, true));

@@ -75,10 +75,10 @@ private:
 
 struct SaleResult {
     std::uint32_t receiptNumber = 0, printNumber = 0;  // 0 for a cancelled receipt
-    std::int64_t fiscalValue = 0;  // goods after every discount
-    std::int64_t totalValue = 0;   // plus packages sold, less packages returned
-    std::int64_t change = 0;       // given back in cash
-    std::size_t records = 0;       // appended to the receipt buffer
+    std::int64_t fiscalValue = 0;                      // goods after every discount
+    std::int64_t totalValue = 0;                       // plus packages sold, less packages returned
+    std::int64_t change = 0;                           // given back in cash
+    std::size_t records = 0;                           // appended to the receipt buffer
 };
 
 // The register's actions. Each needs a logged-in cashier except the daily

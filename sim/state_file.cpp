@@ -80,7 +80,7 @@ public:
             if (line.front() == '[') {
                 if (line.back() != ']') fail("unclosed section name");
                 section_ = std::string(line.substr(1, line.size() - 2));
-                static const char* const known[] = {"register", "header",  "vat",    "databases", "session",
+                static const char* const known[] = {"register", "header",   "vat",    "databases", "session",
                                                     "goods",    "packages", "groups", "units",     "cashiers",
                                                     "payforms", "receipts", "sales"};
                 if (std::find(std::begin(known), std::end(known), section_) == std::end(known))
@@ -151,29 +151,46 @@ private:
         std::string key = eq == std::string_view::npos ? std::string() : std::string(line.substr(0, eq));
         std::string value = eq == std::string_view::npos ? std::string() : unescape(line.substr(eq + 1));
         if (section_ == "register") {
-            if (key == "type") s.typeCode = u8(value);
-            else if (key == "model") s.modelName = value;
-            else if (key == "number") s.registerNumber = value;
-            else if (key == "mode") s.workMode = u8(value);
-            else if (key == "nip") s.nip = value;
-            else if (key == "unique") s.uniqueNumber = value;
-            else if (key == "firmware") s.firmware = value;
-            else if (key == "fiscalised") s.fiscalised = dateTime(value);
+            if (key == "type")
+                s.typeCode = u8(value);
+            else if (key == "model")
+                s.modelName = value;
+            else if (key == "number")
+                s.registerNumber = value;
+            else if (key == "mode")
+                s.workMode = u8(value);
+            else if (key == "nip")
+                s.nip = value;
+            else if (key == "unique")
+                s.uniqueNumber = value;
+            else if (key == "firmware")
+                s.firmware = value;
+            else if (key == "fiscalised")
+                s.fiscalised = dateTime(value);
             else if (key == "clock") {
                 s.clockRunning = value == "running";
                 if (!s.clockRunning) s.clock = dateTime(value);
-            } else if (key == "totalizers") s.totalizersNonZero = num(value) != 0;
+            } else if (key == "totalizers")
+                s.totalizersNonZero = num(value) != 0;
             else if (key == "totals") {
                 auto f = record(value, 7);
                 for (std::size_t i = 0; i < 7; ++i) s.dailyTotals[i] = num(f[i]);
-            } else if (key == "report") s.reportNumber = u16(value);
-            else if (key == "receiptAlarm") s.receiptBufferAlarm = num(value) != 0;
-            else if (key == "receiptAlarmAt") s.receiptAlarmAt = u32(value);
-            else if (key == "receiptNo") s.lastReceiptNumber = u32(value);
-            else if (key == "printNo") s.lastPrintNumber = u32(value);
-            else if (key == "cardFormat") s.cardFormat = value;
-            else if (key == "cashier") s.loggedCashier = u16(value);
-            else fail("unknown key " + key);
+            } else if (key == "report")
+                s.reportNumber = u16(value);
+            else if (key == "receiptAlarm")
+                s.receiptBufferAlarm = num(value) != 0;
+            else if (key == "receiptAlarmAt")
+                s.receiptAlarmAt = u32(value);
+            else if (key == "receiptNo")
+                s.lastReceiptNumber = u32(value);
+            else if (key == "printNo")
+                s.lastPrintNumber = u32(value);
+            else if (key == "cardFormat")
+                s.cardFormat = value;
+            else if (key == "cashier")
+                s.loggedCashier = u16(value);
+            else
+                fail("unknown key " + key);
         } else if (section_ == "header") {
             if (key != "line") fail("expected line=");
             s.header.push_back(value);
@@ -181,41 +198,61 @@ private:
             if (key.size() != 1 || key[0] < 'A' || key[0] > 'J') fail("VAT slot letter A..J expected");
             std::size_t slot = static_cast<std::size_t>(key[0] - 'A');
             if (s.vat.size() <= slot) s.vat.resize(slot + 1, RegisterState::kVatInactive);
-            s.vat[slot] = value == "zw" ? RegisterState::kVatExempt
+            s.vat[slot] = value == "zw"  ? RegisterState::kVatExempt
                           : value == "-" ? RegisterState::kVatInactive
                                          : num<int>(value, 0, 65533);
         } else if (section_ == "databases") {
             auto& d = s.databases;
             static const std::map<std::string, std::uint16_t DatabaseSizes::*> keys = {
-                {"packages", &DatabaseSizes::packages}, {"keys", &DatabaseSizes::keys},
-                {"keysUsed", &DatabaseSizes::keysUsed}, {"cashiers", &DatabaseSizes::cashiers},
-                {"payForms", &DatabaseSizes::payForms}, {"discounts", &DatabaseSizes::discounts},
-                {"discountsUsed", &DatabaseSizes::discountsUsed}, {"plu", &DatabaseSizes::plu},
-                {"groups", &DatabaseSizes::groups}, {"units", &DatabaseSizes::units},
-                {"barcodes", &DatabaseSizes::barcodes}, {"barcodeFormats", &DatabaseSizes::barcodeFormats},
+                {"packages", &DatabaseSizes::packages},
+                {"keys", &DatabaseSizes::keys},
+                {"keysUsed", &DatabaseSizes::keysUsed},
+                {"cashiers", &DatabaseSizes::cashiers},
+                {"payForms", &DatabaseSizes::payForms},
+                {"discounts", &DatabaseSizes::discounts},
+                {"discountsUsed", &DatabaseSizes::discountsUsed},
+                {"plu", &DatabaseSizes::plu},
+                {"groups", &DatabaseSizes::groups},
+                {"units", &DatabaseSizes::units},
+                {"barcodes", &DatabaseSizes::barcodes},
+                {"barcodeFormats", &DatabaseSizes::barcodeFormats},
                 {"barcodeFormatsUsed", &DatabaseSizes::barcodeFormatsUsed}};
             auto it = keys.find(key);
             if (it == keys.end()) fail("unknown key " + key);
             d.*(it->second) = u16(value);
         } else if (section_ == "session") {
             auto& x = s.session;
-            if (key == "discounts") x.discounts = num(value);
-            else if (key == "markups") x.markups = num(value);
-            else if (key == "loginSeconds") x.loginSeconds = u32(value);
-            else if (key == "packagesSold") x.packagesSold = num(value);
-            else if (key == "packagesReturned") x.packagesReturned = num(value);
-            else if (key == "payIns") x.payIns = num(value);
-            else if (key == "payOuts") x.payOuts = num(value);
-            else if (key == "sales") x.sales = num(value);
-            else if (key == "receipts") x.receipts = u32(value);
-            else if (key == "cancelledReceipts") x.cancelledReceipts = u32(value);
-            else if (key == "cancelledValue") x.cancelledValue = num(value);
-            else if (key == "voidedLines") x.voidedLines = u32(value);
-            else if (key == "voidedValue") x.voidedValue = num(value);
+            if (key == "discounts")
+                x.discounts = num(value);
+            else if (key == "markups")
+                x.markups = num(value);
+            else if (key == "loginSeconds")
+                x.loginSeconds = u32(value);
+            else if (key == "packagesSold")
+                x.packagesSold = num(value);
+            else if (key == "packagesReturned")
+                x.packagesReturned = num(value);
+            else if (key == "payIns")
+                x.payIns = num(value);
+            else if (key == "payOuts")
+                x.payOuts = num(value);
+            else if (key == "sales")
+                x.sales = num(value);
+            else if (key == "receipts")
+                x.receipts = u32(value);
+            else if (key == "cancelledReceipts")
+                x.cancelledReceipts = u32(value);
+            else if (key == "cancelledValue")
+                x.cancelledValue = num(value);
+            else if (key == "voidedLines")
+                x.voidedLines = u32(value);
+            else if (key == "voidedValue")
+                x.voidedValue = num(value);
             else if (key == "payment") {
                 auto f = record(value, 2);
                 x.payments.push_back({u16(f[0]), num(f[1])});
-            } else fail("unknown key " + key);
+            } else
+                fail("unknown key " + key);
         } else if (section_ == "goods") {
             auto f = record(line, 19);
             PluRecord r;
@@ -313,15 +350,24 @@ private:
                 } else if (t == "discount") {
                     const auto v = n(1);
                     perform([&] { sale.discount(v, rest(w, 2)); });
-                } else if (t == "void") sale.voided(id(1), n(2));
-                else if (t == "pack") sale.package(id(1), n(2));
-                else if (t == "return") sale.packageReturn(id(1), n(2));
-                else if (t == "rebate") sale.receiptDiscount(n(1), w.size() > 2 ? w[2] : "", rest(w, 3));
-                else if (t == "pay") sale.pay(id(1), n(2));
-                else if (t == "currency") sale.payCurrency(id(1), n(2));
-                else if (t == "at") sale.at(dateTime(rest(w, 1)));
-                else if (t == "by") sale.cancel(id(1));
-                else fail("unknown receipt line '" + t + "'");
+                } else if (t == "void")
+                    sale.voided(id(1), n(2));
+                else if (t == "pack")
+                    sale.package(id(1), n(2));
+                else if (t == "return")
+                    sale.packageReturn(id(1), n(2));
+                else if (t == "rebate")
+                    sale.receiptDiscount(n(1), w.size() > 2 ? w[2] : "", rest(w, 3));
+                else if (t == "pay")
+                    sale.pay(id(1), n(2));
+                else if (t == "currency")
+                    sale.payCurrency(id(1), n(2));
+                else if (t == "at")
+                    sale.at(dateTime(rest(w, 1)));
+                else if (t == "by")
+                    sale.cancel(id(1));
+                else
+                    fail("unknown receipt line '" + t + "'");
             }
             perform([&] { sellReceipt(s, sale); });
         } else if (kind == "payin" || kind == "payout") {
@@ -414,24 +460,25 @@ std::string formatState(const RegisterState& s) {
     for (std::size_t i = 0; i < s.vat.size(); ++i) {
         int v = s.vat[i];
         o << static_cast<char>('A' + i) << '='
-          << (v == RegisterState::kVatExempt ? std::string("zw") : v == RegisterState::kVatInactive ? "-" : n(v))
+          << (v == RegisterState::kVatExempt     ? std::string("zw")
+              : v == RegisterState::kVatInactive ? "-"
+                                                 : n(v))
           << '\n';
     }
 
     const auto& d = s.databases;
     o << "\n[databases]\npackages=" << d.packages << "\nkeys=" << d.keys << "\nkeysUsed=" << d.keysUsed
       << "\ncashiers=" << d.cashiers << "\npayForms=" << d.payForms << "\ndiscounts=" << d.discounts
-      << "\ndiscountsUsed=" << d.discountsUsed << "\nplu=" << d.plu << "\ngroups=" << d.groups
-      << "\nunits=" << d.units << "\nbarcodes=" << d.barcodes << "\nbarcodeFormats=" << d.barcodeFormats
+      << "\ndiscountsUsed=" << d.discountsUsed << "\nplu=" << d.plu << "\ngroups=" << d.groups << "\nunits=" << d.units
+      << "\nbarcodes=" << d.barcodes << "\nbarcodeFormats=" << d.barcodeFormats
       << "\nbarcodeFormatsUsed=" << d.barcodeFormatsUsed << '\n';
 
     const auto& x = s.session;
     o << "\n[session]\ndiscounts=" << x.discounts << "\nmarkups=" << x.markups << "\nloginSeconds=" << x.loginSeconds
-      << "\npackagesSold=" << x.packagesSold << "\npackagesReturned=" << x.packagesReturned
-      << "\npayIns=" << x.payIns << "\npayOuts=" << x.payOuts << "\nsales=" << x.sales
-      << "\nreceipts=" << x.receipts << "\ncancelledReceipts=" << x.cancelledReceipts
-      << "\ncancelledValue=" << x.cancelledValue << "\nvoidedLines=" << x.voidedLines
-      << "\nvoidedValue=" << x.voidedValue << '\n';
+      << "\npackagesSold=" << x.packagesSold << "\npackagesReturned=" << x.packagesReturned << "\npayIns=" << x.payIns
+      << "\npayOuts=" << x.payOuts << "\nsales=" << x.sales << "\nreceipts=" << x.receipts
+      << "\ncancelledReceipts=" << x.cancelledReceipts << "\ncancelledValue=" << x.cancelledValue
+      << "\nvoidedLines=" << x.voidedLines << "\nvoidedValue=" << x.voidedValue << '\n';
     for (const auto& p : x.payments) o << "payment=" << p.type << ';' << p.amount << '\n';
 
     o << "\n[goods]\n# plu;name;barcode;price;vat slot;group;unit;package;quantity format;fixed price;"
@@ -441,8 +488,8 @@ std::string formatState(const RegisterState& s) {
         for (std::size_t i = 0; i < r.extraBarcodes.size(); ++i) extra += (i ? "," : "") + r.extraBarcodes[i];
         o << r.plu << ';' << escape(r.name) << ';' << escape(r.barcode) << ';' << r.price << ';' << n(r.vatSlot) << ';'
           << n(r.group) << ';' << n(r.unit) << ';' << n(r.package) << ';' << n(r.quantityFormat) << ';'
-          << n(r.fixedPrice) << ';' << n(r.discountAllowed) << ';' << n(r.discountNumber) << ';' << n(r.setFlag)
-          << ';' << r.minStock << ';' << r.salesValue << ';' << r.salesQuantity << ';' << r.stock << ';'
+          << n(r.fixedPrice) << ';' << n(r.discountAllowed) << ';' << n(r.discountNumber) << ';' << n(r.setFlag) << ';'
+          << r.minStock << ';' << r.salesValue << ';' << r.salesQuantity << ';' << r.stock << ';'
           << formatDateTime(r.lastSale, false) << ';' << escape(extra) << '\n';
     }
     o << "\n[packages]\n# number;name;barcode;price;fixed price;min stock;quantity sold;quantity returned;"

@@ -18,8 +18,10 @@ int TLQuickSort::Sort(int lo, int hi) {
         while (SortCompare(i, p) < 0) ++i;
         while (SortCompare(p, j) < 0) --j;
         if (i <= j) {
-            if (i == p) p = j;
-            else if (j == p) p = i;
+            if (i == p)
+                p = j;
+            else if (j == p)
+                p = i;
             ExChange(i, j);
             ++i;
             --j;

@@ -93,8 +93,8 @@ void TLTools::RenFile(const std::string& from, const std::string& to, const TMLg
         throw Exception(translate(t, kModule, "sRenFileExceptioAnsiStri_00001", pl("Błąd zmiany nazwy pliku")) + to);
 }
 
-void TLTools::ArchiveFile(const std::string& source, const std::string& archive, const TMLgExtTools* t,
-                          bool isExport, int mode, bool writeHeader, std::string_view extra) {
+void TLTools::ArchiveFile(const std::string& source, const std::string& archive, const TMLgExtTools* t, bool isExport,
+                          int mode, bool writeHeader, std::string_view extra) {
     if (!fileExists(source)) return;
     TMFile in(source, true);
     in.Open();
@@ -103,19 +103,22 @@ void TLTools::ArchiveFile(const std::string& source, const std::string& archive,
     out.SeekEnd();
     if (writeHeader) {
         if (isExport) {
-            out.WriteLine(translate(t, kModule, "oolsArchiveFlineAnsiStri", "\r\n----------- [EKSPORT WYKONANY DNIA: ") +
-                          nowText() + "] ------------");
+            out.WriteLine(
+                translate(t, kModule, "oolsArchiveFlineAnsiStri", "\r\n----------- [EKSPORT WYKONANY DNIA: ") +
+                nowText() + "] ------------");
             switch (mode) {
                 case 0: out.WriteLine(translate(t, kModule, "sArchiveFto_fileWriteLin", "OTWARTA ZM. FISK.")); break;
-                case 1: out.WriteLine(translate(t, kModule, "sArchiveFto_fileWriteLin_00001", "ZAMKNIETA ZM. FISK.")); break;
+                case 1:
+                    out.WriteLine(translate(t, kModule, "sArchiveFto_fileWriteLin_00001", "ZAMKNIETA ZM. FISK."));
+                    break;
                 case 2: out.WriteLine(translate(t, kModule, "sArchiveFto_fileWriteLin_00002", "WSZYSTKIE")); break;
                 case 3: out.WriteLine(translate(t, kModule, "sArchiveFto_fileWriteLin_00003", "ZMIANA LISTY")); break;
                 default: break;
             }
         } else {
-            out.WriteLine(translate(t, kModule, "oolsArchiveFlineAnsiStri_00001",
-                                    "\r\n------------ [IMPORT WYKONANY DNIA: ") +
-                          nowText() + "] ------------");
+            out.WriteLine(
+                translate(t, kModule, "oolsArchiveFlineAnsiStri_00001", "\r\n------------ [IMPORT WYKONANY DNIA: ") +
+                nowText() + "] ------------");
         }
     }
     if (!extra.empty()) out.WriteLine(extra);
@@ -213,8 +216,10 @@ std::string TLTools::StrSize(std::string_view text, int size, char pad, int cutS
     std::string r(text);
     if (r.size() > n) r = cutSide == 1 ? r.substr(0, n) : r.substr(r.size() - n);
     if (r.size() < n) {
-        if (padSide == 1) r.append(n - r.size(), pad);
-        else r.insert(0, n - r.size(), pad);
+        if (padSide == 1)
+            r.append(n - r.size(), pad);
+        else
+            r.insert(0, n - r.size(), pad);
     }
     return r;
 }
@@ -269,7 +274,8 @@ int TLTools::Str2Vat(std::string_view text) {
     const std::string s = TxTools::Trim(text);
     if (TxTools::LowerCase(s) == "zw") return -1;
     std::int32_t v;
-    if (!TxTools::TryStrToInt(s, v)) throw EMException(0, "'" + std::string(text) + "' is not a valid integer value", "");
+    if (!TxTools::TryStrToInt(s, v))
+        throw EMException(0, "'" + std::string(text) + "' is not a valid integer value", "");
     return v;
 }
 
@@ -313,7 +319,8 @@ std::string TLTools::plstring(std::string_view text) const {
 std::string TLTools::WczytajSciezkeDoBinariow() {
 #ifdef _WIN32
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Ambrel\\Instalacja", 0, KEY_READ, &key) != ERROR_SUCCESS) return {};
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Ambrel\\Instalacja", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return {};
     char buf[1024] = {};
     DWORD type = 0, size = sizeof buf - 1;
     const LONG rc = RegQueryValueExA(key, "Binaria", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);

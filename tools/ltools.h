@@ -28,8 +28,8 @@ public:
     void BufToAppendFile(std::string_view text, const std::string& file);
     // Writes through the temporary file and renames it to the file; with append
     // the file's old content comes first. The file changes in one rename.
-    void BufToFileEx(std::string_view text, const std::string& file, const std::string& tempFile,
-                     const TMLgExtTools* t, bool append);
+    void BufToFileEx(std::string_view text, const std::string& file, const std::string& tempFile, const TMLgExtTools* t,
+                     bool append);
     // Renames, replacing an existing target.
     void RenFile(const std::string& from, const std::string& to, const TMLgExtTools* t);
     // Appends the source's lines to the archive, after an optional header.

@@ -11,6 +11,8 @@
 #include <string>
 
 #include "export/combo_exp_buf.h"
+#include "export/goods_pass.h"
+#include "export/group_map.h"
 #include "export/plu_fields.h"
 #include "export/register_goods.h"
 
@@ -51,7 +53,12 @@ int main(int argc, char** argv) {
     cfg.rodzina = 7;
     cfg.stawkiSlotow[0] = 2300;
     cfg.stawkiSlotow[1] = 800;
-    cfg.grupaKasy = [](int) { return 1; };
+    // The export's own group lookup over a stored map.
+    const GroupMap map = GroupMap::FromText("1=0");
+    ZTPrzebiegTowarow pass;
+    pass.rodzina = cfg.rodzina;
+    pass.mapa = &map;
+    cfg.grupaKasy = [&pass](int group) { return GrupaTowaru(pass, group); };
     TZTComboExpBuf buf(cfg);
     buf.ReadFromFile(kasa, false, -1);
     const auto t1 = std::chrono::steady_clock::now();

@@ -56,8 +56,10 @@ std::string generate(int lines) {
                 total -= 10;
             }
         }
-        if (receipt % 13 == 0) s += format("P_WAL;6;3;EUR;%ld;%ld;45000\r\n", total, total * 10000 / 45000);
-        else s += format("P_PLA;2;%d;Forma;0;%ld\r\n", receipt % 3 == 0 ? 2 : 1, total);
+        if (receipt % 13 == 0)
+            s += format("P_WAL;6;3;EUR;%ld;%ld;45000\r\n", total, total * 10000 / 45000);
+        else
+            s += format("P_PLA;2;%d;Forma;0;%ld\r\n", receipt % 3 == 0 ? 2 : 1, total);
         s += format("P_TRN;%d;202405%02d%02d%02d00000;1;Kasjer;1;%ld;%ld;%d\r\n", receipt, day, 8 + receipt % 12,
                     receipt % 60, total, total, 1000 + receipt);
         written += 2;
@@ -83,9 +85,7 @@ int main(int argc, char** argv) {
     }
     CountingClock clock;
     setClock(&clock);
-    const struct {
-        bool fromReceipts, writeReceipts;
-    } modes[] = {{true, true}, {true, false}, {false, true}};
+    const struct { bool fromReceipts, writeReceipts; } modes[] = {{true, true}, {true, false}, {false, true}};
     for (const auto [fromReceipts, writeReceipts] : modes) {
         clock.sleeps = 0;
         clock.sleptMs = 0;
@@ -104,10 +104,11 @@ int main(int argc, char** argv) {
             bytes += fs::file_size(kasa);
         }
         const double saveMs = msSince(t1);
-        std::printf("sales from receipts %s, receipt blocks %s: %d lines, %d receipts, %d buffers, %d goods rows, "
-                    "%ju bytes of kasa.imp\n",
-                    fromReceipts ? "on" : "off", writeReceipts ? "written" : "not written", lines, receipts,
-                    list.Count(), rows, bytes);
+        std::printf(
+            "sales from receipts %s, receipt blocks %s: %d lines, %d receipts, %d buffers, %d goods rows, "
+            "%ju bytes of kasa.imp\n",
+            fromReceipts ? "on" : "off", writeReceipts ? "written" : "not written", lines, receipts, list.Count(), rows,
+            bytes);
         std::printf("  plug-in time: read %.1f ms + save %.1f ms = %.1f ms\n", readMs, saveMs, readMs + saveMs);
         std::printf("  pacing sleeps (not slept): %d x 20 ms = %ju ms\n", clock.sleeps,
                     static_cast<std::uintmax_t>(clock.sleptMs));

@@ -11,9 +11,9 @@
 #include "platform/cp1250.h"
 #include "sim/register_simulator.h"
 
+using zt::pl;
 using ztest::api;
 using ztest::FakeHost;
-using zt::pl;
 using namespace zt::sim;
 
 namespace {
@@ -51,7 +51,8 @@ protected:
     }
     std::string dump() const {
         std::string s;
-        for (const auto& m : host.messages) s += std::to_string(m.kind) + (m.status ? "S " : "  ") + zt::toUtf8(m.text) + "\n";
+        for (const auto& m : host.messages)
+            s += std::to_string(m.kind) + (m.status ? "S " : "  ") + zt::toUtf8(m.text) + "\n";
         return s;
     }
 };
@@ -166,7 +167,8 @@ TEST_F(WithRegister, ResetSalClearsTheSalesCounters) {
     ASSERT_GT(sim.state().goods.at(0).salesValue + sim.state().goods.at(1).salesValue, 0);
     host.run(-8, 1);
     EXPECT_TRUE(host.lines(2).empty()) << dump();
-    EXPECT_TRUE(has(pl("Zerowanie sprzedaży towarów na kasie...") + S + "OK") || has(pl("Zerowanie sprzedaży towarów na kasie...")));
+    EXPECT_TRUE(has(pl("Zerowanie sprzedaży towarów na kasie...") + S + "OK") ||
+                has(pl("Zerowanie sprzedaży towarów na kasie...")));
     for (const auto& g : sim.state().goods) EXPECT_EQ(g.salesValue, 0) << g.plu;
     for (const auto& p : sim.state().packages) EXPECT_EQ(p.valueSold, 0) << p.number;
     EXPECT_FALSE(sim.state().goods.empty());

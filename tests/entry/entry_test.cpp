@@ -9,9 +9,9 @@
 #include "fake_host.h"
 #include "platform/cp1250.h"
 
+using zt::pl;
 using ztest::api;
 using ztest::FakeHost;
-using zt::pl;
 
 namespace {
 
@@ -74,7 +74,9 @@ TEST(LibraryLevel, ParameterDeclarationsAndListTexts) {
     EXPECT_EQ(flags, 2);
     EXPECT_EQ(api().Parametr(106, 0, key, desc, def, mn, mx, nullptr), 0);
     EXPECT_STREQ(key, "");
-    EXPECT_EQ(api().Parametr(101, 23, key, desc, def, mn, mx, &flags), 0);
+    EXPECT_EQ(api().Parametr(101, 23, key, desc, def, mn, mx, &flags), 1);
+    EXPECT_STREQ(key, "ZT_Combo_ComboAsort7");
+    EXPECT_EQ(api().Parametr(101, 24, key, desc, def, mn, mx, &flags), 0);
     EXPECT_EQ(flags, 0);
     // Without a program folder the defaults start at "c:\Ambrel\".
     EXPECT_EQ(api().Parametr(102, 14, key, desc, def, mn, mx, &flags), 6);
@@ -201,7 +203,8 @@ TEST_F(Session, EdiFolderThatCannotBeWrittenStopsTheOperation) {
     host.run(-1);
     const auto errors = host.lines(2);
     ASSERT_EQ(errors.size(), 2u);
-    EXPECT_EQ(errors[1], pl("Ambrel nie ma uprawnień do zapisu w katalogu \"") + ro + pl("\", nadaj uprawnienia aby kontynuować"));
+    EXPECT_EQ(errors[1],
+              pl("Ambrel nie ma uprawnień do zapisu w katalogu \"") + ro + pl("\", nadaj uprawnienia aby kontynuować"));
 }
 
 TEST_F(Session, MissingEdiFolderIsCreatedWithAMessage) {
@@ -258,8 +261,9 @@ TEST_F(Session, WeighedBarcodeFormatWarning) {
     host.run(17);
     const auto warnings = host.lines(1);
     ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_EQ(warnings[0], pl("UWAGA! W konfiguracji kasy zdefiniowano format kodów ważonych 07 dla zakresu kodów, lecz nie ma "
-                              "takiego formatu w konfiguracji programu."));
+    EXPECT_EQ(warnings[0],
+              pl("UWAGA! W konfiguracji kasy zdefiniowano format kodów ważonych 07 dla zakresu kodów, lecz nie ma "
+                 "takiego formatu w konfiguracji programu."));
     host.messages.clear();
     host.textList = {"29x", "07PPPPPWWWWWK"};
     host.run(17);

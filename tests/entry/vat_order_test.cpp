@@ -47,7 +47,8 @@ protected:
 TEST_F(VatOrder, StoredWholePercentsAreReadAsHundredths) {
     host.params["ZT_Combo_PosortowaneStawkiVat"] = "23\r\n8\r\n5\r\n0";
     const std::string rows = show("cancel");
-    EXPECT_NE(rows.find("[0] A: 23.00\n  [1] B: 8.00\n  [2] C: 5.00\n  [3] D: 0.00\n  [4] E: <pusta>"), std::string::npos)
+    EXPECT_NE(rows.find("[0] A: 23.00\n  [1] B: 8.00\n  [2] C: 5.00\n  [3] D: 0.00\n  [4] E: <pusta>"),
+              std::string::npos)
         << rows;
     EXPECT_TRUE(host.written.empty());
 }

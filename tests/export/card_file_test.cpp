@@ -18,8 +18,8 @@ namespace {
 
 const std::string kHeader = "@2\r\n@1\r\n@\r\n@\r\n";  // register 3
 
-CardServerSettings settings(int use, std::string patterns) {
-    CardServerSettings s;
+CardFileSettings settings(int use, std::string patterns) {
+    CardFileSettings s;
     s.use = use;
     s.patterns = std::move(patterns);
     s.addToAddon = 1;  // differ, so that their order shows

@@ -49,7 +49,9 @@ TEST(CardAndWeighedTexts, TranslatedByModuleAndKey) {
          "[zttools_KartaRab/TKartaRaSprawdzPExceptio_00004]"},
         {[] { return failure([] { TKartaRab::SprawdzPoprawnoscFormatu("000"); }); },
          "[zttools_KartaRab/TKartaRaSprawdzPExceptio_00006]"},
-        {[] { return BuildCardServerText({2, "X/0/0", 0, 0, ""}, 1, {}).warnings.at(0); },
+        {[] {
+             return BuildCardServerText({2, "X/0/0", 0, 0, ""}, 1, {}).warnings.at(0);
+         },
          "[ztcombo_cbaction/SendDiscDodajKomQORDLL_Z]X/0/0"},
     };
     for (const auto& c : cases) EXPECT_EQ(c.text(), c.expected);

@@ -19,8 +19,11 @@ namespace {
 // Exported goods: PLU 10 "Mleko", barcode 5901234123457, price 250, 23 %
 // (slot 0), unit 1, group 5 (register group 6), fixed price, no package.
 std::string Plu(std::vector<std::pair<int, std::string>> set = {}) {
-    std::vector<std::string> f = {"PLU", "10", "1001", "5901234123457", "Mleko", "250", "240", "260", "270", "23",
-                                  "1",   "F",  "3",    "F",             "F",     "F",   "0",   "0",   "5",   "DOD"};
+    std::vector<std::string> f = {"PLU",   "10",  "1001", "5901234123457",
+                                  "Mleko", "250", "240",  "260",
+                                  "270",   "23",  "1",    "F",
+                                  "3",     "F",   "F",    "F",
+                                  "0",     "0",   "5",    "DOD"};
     for (auto& [i, v] : set) f[static_cast<std::size_t>(i)] = v;
     std::string s;
     for (std::size_t i = 0; i < f.size(); ++i) s += (i ? ";" : "") + f[i];
@@ -74,7 +77,11 @@ TEST(ComboCompare, StatusOfAnExportedRecord) {
         {"repriced", {}, {Held([](auto& t) { t.cena = 199; })}, stCen, false},
         {"renamed", {}, {Held([](auto& t) { t.nazwa = "Mleko 2%"; })}, stAkt, false},
         {"other rate", {}, {Held([](auto& t) { t.stawka = 1; })}, stAkt, false},
-        {"other unit (AKT changing only the unit)", {{19, "AKT"}}, {Held([](auto& t) { t.jednostka = 2; })}, stAkt, false},
+        {"other unit (AKT changing only the unit)",
+         {{19, "AKT"}},
+         {Held([](auto& t) { t.jednostka = 2; })},
+         stAkt,
+         false},
         {"other group", {}, {Held([](auto& t) { t.grupa = 1; })}, stAkt, false},
         {"open price on the register", {}, {Held([](auto& t) { t.cenaSztywna = 0; })}, stAkt, false},
         {"other package", {}, {Held([](auto& t) { t.opakowanie = 3; })}, stAkt, false},
@@ -114,9 +121,19 @@ TEST(ComboCompare, PriceLevelDecidesThePriceCompared) {
 TEST(ComboCompare, RegisterOnlyEntriesBecomeDeletionsAndZerosAreSkipped) {
     TZTComboExpBuf b(Config());
     b.CzytajLinie({Plu()});
-    b.DodajZKasy(Held([](auto& t) { t.numer = 77; t.kod = "00123"; t.nazwa = "Stary"; }));
-    b.DodajZKasy(Held([](auto& t) { t.numer = 78; t.kod = "0000"; }));
-    b.DodajZKasy(Held([](auto& t) { t.numer = 79; t.kod = ""; }));
+    b.DodajZKasy(Held([](auto& t) {
+        t.numer = 77;
+        t.kod = "00123";
+        t.nazwa = "Stary";
+    }));
+    b.DodajZKasy(Held([](auto& t) {
+        t.numer = 78;
+        t.kod = "0000";
+    }));
+    b.DodajZKasy(Held([](auto& t) {
+        t.numer = 79;
+        t.kod = "";
+    }));
     b.AnalizujCancelBufor(false);
     ASSERT_EQ(b.CountTow(), 2);
     ZTTowRec r;
@@ -133,10 +150,22 @@ TEST(ComboCompare, RegisterOnlyEntriesBecomeDeletionsAndZerosAreSkipped) {
 TEST(ComboCompare, EqualKeysTakeTheRowWithTheRegistersNumber) {
     TZTComboExpBuf b(Config());
     b.CzytajLinie({Plu({{1, "11"}, {3, "0123"}}), Plu({{1, "12"}, {3, "123"}}), Plu({{1, "13"}, {3, "00123"}})});
-    b.DodajZKasy(Held([](auto& t) { t.numer = 12; t.kod = "123"; }));
-    b.DodajZKasy(Held([](auto& t) { t.numer = 13; t.kod = "123"; }));
-    b.DodajZKasy(Held([](auto& t) { t.numer = 40; t.kod = "123"; }));  // a third PLU with the barcode
-    b.DodajZKasy(Held([](auto& t) { t.numer = 41; t.kod = "123"; }));  // and a fourth: no row left
+    b.DodajZKasy(Held([](auto& t) {
+        t.numer = 12;
+        t.kod = "123";
+    }));
+    b.DodajZKasy(Held([](auto& t) {
+        t.numer = 13;
+        t.kod = "123";
+    }));
+    b.DodajZKasy(Held([](auto& t) {
+        t.numer = 40;
+        t.kod = "123";
+    }));  // a third PLU with the barcode
+    b.DodajZKasy(Held([](auto& t) {
+        t.numer = 41;
+        t.kod = "123";
+    }));  // and a fourth: no row left
     b.AnalizujCancelBufor(false);
     EXPECT_EQ(b.CzytajStatus(1), stBrak);  // PLU 12
     EXPECT_EQ(b.CzytajStatus(2), stBrak);  // PLU 13
@@ -184,9 +213,16 @@ TEST(ExpResultFile, ListsTransferredRecordsAsReadAndIsWrittenWhole) {
     TZTComboExpBuf b(Config());
     b.CzytajLinie({Plu(), Plu({{1, "11"}, {2, "1002"}, {3, "0042"}, {19, "AKT"}}),
                    Plu({{1, "12"}, {2, "1003"}, {3, "43"}, {19, "USU"}}), Plu({{1, "0"}, {3, "44"}})});
-    b.DodajZKasy(Held());                                                   // PLU 10 unchanged
-    b.DodajZKasy(Held([](auto& t) { t.numer = 11; t.kod = "42"; t.cena = 1; }));  // PLU 11 repriced
-    b.DodajZKasy(Held([](auto& t) { t.numer = 99; t.kod = "98"; }));          // extra on the register
+    b.DodajZKasy(Held());  // PLU 10 unchanged
+    b.DodajZKasy(Held([](auto& t) {
+        t.numer = 11;
+        t.kod = "42";
+        t.cena = 1;
+    }));  // PLU 11 repriced
+    b.DodajZKasy(Held([](auto& t) {
+        t.numer = 99;
+        t.kod = "98";
+    }));  // extra on the register
     b.AnalizujCancelBufor(false);
     b.SetTrOk(1, true);  // the price change went through
     b.SetTrOk(3, true);  // PLU 0 is never listed
@@ -217,9 +253,17 @@ TEST(ExpResultFile, ListsTransferredRecordsAsReadAndIsWrittenWhole) {
 TEST(ComboTowFile, HeaderThenEntriesWithoutLineBreakingTexts) {
     test::TempDir dir;
     ZTComboTowPlik p;
-    ZTTowarKasy t = Held([](auto& x) { x.nazwa = "Ml;eko\r\n"; x.kod = "59;01\r"; x.minStan = 5000000000LL; });
+    ZTTowarKasy t = Held([](auto& x) {
+        x.nazwa = "Ml;eko\r\n";
+        x.kod = "59;01\r";
+        x.minStan = 5000000000LL;
+    });
     p.Dodaj(WpisKasy(t));
-    ZTTowarKasy s = Held([](auto& x) { x.rodzaj = ZTTowarKasy::Zestaw; x.rabat = 2; x.zezwolRabat = 1; });
+    ZTTowarKasy s = Held([](auto& x) {
+        x.rodzaj = ZTTowarKasy::Zestaw;
+        x.rabat = 2;
+        x.zezwolRabat = 1;
+    });
     p.Dodaj(WpisKasy(s));
     ZTTowarKasy o;
     o.rodzaj = ZTTowarKasy::Opakowanie;

@@ -26,7 +26,7 @@ TEST(TKartaRab, FormatCheck) {
         {"kkx", noX},
         {"29kkkkkkkkkkkx", noX},
         {"kkQ", badChar},
-        {"Qx", badChar},   // the leftmost offence decides
+        {"Qx", badChar},  // the leftmost offence decides
         {"xQ", noX},
         {"kk ", badChar},
         {"0000000000000", "TKartaRab: format karty musi zawierać sekcję z kodem klienta (\"kkk...\")"},
@@ -62,13 +62,13 @@ TEST(TKartaRab, CardCode) {
         {"29kkkkkkkkkkx", 0, 2031, 5, 7, 0, "123", "2900000001237"},
         {"yykkkk", 0, 2031, 5, 7, 0, "12", "310012"},
         {"YYYYkk", 0, 2031, 5, 7, 0, "12", "203112"},
-        {"YYkk", 0, 2031, 5, 7, 0, "12", "2012"},       // upper case keeps the first digits
+        {"YYkk", 0, 2031, 5, 7, 0, "12", "2012"},  // upper case keeps the first digits
         {"yyyyyykk", 0, 2031, 5, 7, 0, "1", "00203101"},
         {"mmddk", 0, 2031, 5, 7, 0, "7", "05077"},
-        {"mDk", 0, 2031, 12, 31, 0, "7", "237"},        // "12" in one place: m keeps "2", D keeps "3"
+        {"mDk", 0, 2031, 12, 31, 0, "7", "237"},            // "12" in one place: m keeps "2", D keeps "3"
         {"sskkrr", 5, 2031, 5, 7, 3, "1234567", "051203"},  // a long code keeps its first characters
         {"sk", 123, 2031, 5, 7, 0, "9", "19"},
-        {"kk0kk", 0, 2031, 5, 7, 0, "12", "12012"},     // a second run repeats the section
+        {"kk0kk", 0, 2031, 5, 7, 0, "12", "12012"},  // a second run repeats the section
         {"9kkk", 0, 2031, 5, 7, 0, "", "9000"},
         {"000000000000xk", 0, 2031, 5, 7, 0, "1", "0000000000000"},  // the walk moves on behind "x"
     };

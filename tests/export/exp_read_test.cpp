@@ -19,8 +19,11 @@ namespace {
 
 // A PLU line of 20 fields; fields are replaced or added by number.
 std::string Plu(std::vector<std::pair<int, std::string>> set = {}) {
-    std::vector<std::string> f = {"PLU", "10", "1001", "5901234123457", "Mleko", "250", "240", "260", "270", "23",
-                                  "1",   "F",  "3",    "F",             "F",     "T",   "0",   "0",   "5",   "DOD"};
+    std::vector<std::string> f = {"PLU",   "10",  "1001", "5901234123457",
+                                  "Mleko", "250", "240",  "260",
+                                  "270",   "23",  "1",    "F",
+                                  "3",     "F",   "F",    "T",
+                                  "0",     "0",   "5",    "DOD"};
     for (auto& [i, v] : set) {
         if (static_cast<std::size_t>(i) >= f.size()) f.resize(static_cast<std::size_t>(i) + 1);
         f[static_cast<std::size_t>(i)] = v;
@@ -84,8 +87,15 @@ TEST(ExpPluLine, OptionalFieldsAndTheRateInHundredths) {
 }
 
 TEST(ExpPluLine, MembersAsReadAndLenientNumbers) {
-    const ZTTowRec r = Read(Plu({{5, "12.5zl"}, {6, "abc"}, {7, ""}, {17, ""}, {20, "o1"}, {24, "30 dni"}, {26, "1000"},
-                                 {29, "1.5"}, {32, "6.9"}}));
+    const ZTTowRec r = Read(Plu({{5, "12.5zl"},
+                                 {6, "abc"},
+                                 {7, ""},
+                                 {17, ""},
+                                 {20, "o1"},
+                                 {24, "30 dni"},
+                                 {26, "1000"},
+                                 {29, "1.5"},
+                                 {32, "6.9"}}));
     EXPECT_EQ(r.plu, 10);
     EXPECT_EQ(r.koldod, 1001);
     EXPECT_EQ(r.kod, "5901234123457");
@@ -129,7 +139,8 @@ TEST(ExpFile, LineKindsListsAndTheEuroRate) {
     const std::string path = dir.file("kasa.exp");
     {
         std::ofstream f(path, std::ios::binary);
-        f << "[naglowek]\r\n# komentarz\r\n  \r\n" << Plu() << "\r\n"
+        f << "[naglowek]\r\n# komentarz\r\n  \r\n"
+          << Plu() << "\r\n"
           << "plu;1;2;3\r\n"  // kinds are case-sensitive
           << Plu({{1, "11"}, {3, "590"}, {14, "T"}, {19, "USU"}}) << "  \r\n"
           << "VAT;23\r\nVAT;8;800\r\nVAT;-1\r\n"

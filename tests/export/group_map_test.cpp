@@ -20,11 +20,11 @@ TEST(GroupMap, Update) {
     const UpdateCase cases[] = {
         {"10=0\r\n20=1\r\n30=2", {10, 30, 40}, "10=0\r\n40=1\r\n30=2"},  // a vanished group's slot is reused
         {"10=0\r\n20=1\r\n30=2", {10, 20, 40}, "10=0\r\n20=1\r\n40=3"},
-        {"10=0\n20=7", {10, 30}, "10=0\r\n30=8"},                        // a slot above all kept ones is not
-        {"10=5", {30, 10, 20}, "20=0\r\n30=1\r\n10=5"},                  // lowest free slots first
-        {"", {5, 3, 3}, "3=0\r\n5=1"},                                   // a group listed twice gets one slot
+        {"10=0\n20=7", {10, 30}, "10=0\r\n30=8"},        // a slot above all kept ones is not
+        {"10=5", {30, 10, 20}, "20=0\r\n30=1\r\n10=5"},  // lowest free slots first
+        {"", {5, 3, 3}, "3=0\r\n5=1"},                   // a group listed twice gets one slot
         {"30=2\r\n10=0", {}, ""},
-        {"10=0\r\n20=0", {10, 20, 30}, "10=0\r\n20=1\r\n30=2"},          // two groups on one slot: the later moves
+        {"10=0\r\n20=0", {10, 20, 30}, "10=0\r\n20=1\r\n30=2"},  // two groups on one slot: the later moves
         {"10=3\r\n10=4", {10}, "10=3"},
         {"1=0\r\n2=2147483647", {1, 2, 3}, "1=0\r\n3=1\r\n2=2147483647"},
     };

@@ -24,16 +24,16 @@ struct NormCase {
 
 TEST(TKodWazony, Normalisations) {
     const NormCase cases[] = {
-        {"2812345", "2812345??????", "2812345"},         // the second 28 format stops the search
-        {"281234", "281234???????", "281234"},           // the first one does
-        {"28", "28", "28"},                              // two characters: unchanged
+        {"2812345", "2812345??????", "2812345"},  // the second 28 format stops the search
+        {"281234", "281234???????", "281234"},    // the first one does
+        {"28", "28", "28"},                       // two characters: unchanged
         {"2", "2", "2"},
         {"", "", ""},
-        {"29123456789", "29123456789", "29123456789"},   // "K" counts as variable: 12 characters needed
+        {"29123456789", "29123456789", "29123456789"},  // "K" counts as variable: 12 characters needed
         {"291234567890", "291234567890?", "291234567890"},
         {"2812345678901", "2812345678901", "281234???????"},  // the first format of the length decides
         {"2912345678901", "2912345678901", "291234567890?"},
-        {"2712345", "2712345", "2712345"},               // no format of this prefix
+        {"2712345", "2712345", "2712345"},  // no format of this prefix
         {"1234567890123", "1234567890123", "1234567890123"},
     };
     TKodWazony k(&kFormats);
@@ -109,14 +109,14 @@ struct ConvertCase {
 
 TEST(TKodWazony, ReportedCodeConversion) {
     const ConvertCase cases[] = {
-        {"2812345", 1, 99999, "28SSSSS?????K", "2812345??????"},        // a prefix format answers first
-        {"123", 1, 99999, "28SSSSS?????K", "2800123??????"},            // a weighed goods number
+        {"2812345", 1, 99999, "28SSSSS?????K", "2812345??????"},  // a prefix format answers first
+        {"123", 1, 99999, "28SSSSS?????K", "2800123??????"},      // a weighed goods number
         {"00123", 1, 99999, "28SSSSS?????K", "2800123??????"},
         {"99999", 1, 99999, "28SSSSS?????K", "2899999??????"},
-        {"100000", 1, 99999, "28SSSSS?????K", "100000"},                // outside the range
+        {"100000", 1, 99999, "28SSSSS?????K", "100000"},  // outside the range
         {"0", 1, 99999, "28SSSSS?????K", "0"},
-        {"123", 1, 99999, "", "123"},                                   // no format for the register's prefix
-        {"$7B", 1, 99999, "28SSSSS?????K", "$7B"},                      // not a decimal number
+        {"123", 1, 99999, "", "123"},               // no format for the register's prefix
+        {"$7B", 1, 99999, "28SSSSS?????K", "$7B"},  // not a decimal number
         {" 12", 1, 99999, "28SSSSS?????K", " 12"},
         {"2812345678901", 1, 99999, "28SSSSS?????K", "281234???????"},  // a full code sold: by length
         {"12345678901234567890", 0, 99999, "28SSSSS?????K", "12345678901234567890"},

@@ -11,6 +11,7 @@
 #include "host/console.h"
 #include "host/exchange.h"
 #include "host/extended.h"
+#include "host/goods_rule.h"
 #include "host/host_buffer.h"
 #include "host/options.h"
 #include "host/params_file.h"
@@ -59,30 +60,43 @@ TEST(BenchOptions, WrongCommandLinesAreErrors) {
 
 TEST(BenchOptions, Utf8Detection) {
     EXPECT_FALSE(isNonAsciiUtf8("plain"));
-    EXPECT_TRUE(isNonAsciiUtf8("Z\xC5\x82\xC4\x85" "cze"));
-    EXPECT_FALSE(isNonAsciiUtf8("Z\xB3\xB9" "cze"));     // Windows-1250
-    EXPECT_FALSE(isNonAsciiUtf8("\xC0\x80"));             // overlong
-    EXPECT_FALSE(isNonAsciiUtf8("\xED\xA0\x80"));         // surrogate
-    EXPECT_FALSE(isNonAsciiUtf8("\xC5"));                 // cut short
+    EXPECT_TRUE(
+        isNonAsciiUtf8("Z\xC5\x82\xC4\x85"
+                       "cze"));
+    EXPECT_FALSE(
+        isNonAsciiUtf8("Z\xB3\xB9"
+                       "cze"));                    // Windows-1250
+    EXPECT_FALSE(isNonAsciiUtf8("\xC0\x80"));      // overlong
+    EXPECT_FALSE(isNonAsciiUtf8("\xED\xA0\x80"));  // surrogate
+    EXPECT_FALSE(isNonAsciiUtf8("\xC5"));          // cut short
     EXPECT_EQ(toCp1250IfUtf8("\xB3"), "\xB3");
 }
 
 TEST(ParamsFileTest, Utf8FileIsReadIn1250AndWrittenBackInUtf8KeepingOtherLines) {
-    auto f = ParamsFile::fromText("# comment\r\nComboPort=COM1\r\nOpis=Z\xC5\x82\xC4\x85" "cze\r\nbroken line\r\n");
+    auto f = ParamsFile::fromText(
+        "# comment\r\nComboPort=COM1\r\nOpis=Z\xC5\x82\xC4\x85"
+        "cze\r\nbroken line\r\n");
     EXPECT_TRUE(f.utf8());
     EXPECT_EQ(f.get("comboport").value_or("-"), "COM1");  // keys ignore ASCII case
-    EXPECT_EQ(f.get("Opis").value_or("-"), "Z\xB3\xB9" "cze");
+    EXPECT_EQ(f.get("Opis").value_or("-"),
+              "Z\xB3\xB9"
+              "cze");
     EXPECT_FALSE(f.get("Missing"));
     f.set("ComboPort", "TCP/IP");
     f.set("ZT_Combo_X", "\xB3");
     EXPECT_EQ(f.text(),
-              "# comment\r\nComboPort=TCP/IP\r\nOpis=Z\xC5\x82\xC4\x85" "cze\r\nbroken line\r\nZT_Combo_X=\xC5\x82\r\n");
+              "# comment\r\nComboPort=TCP/IP\r\nOpis=Z\xC5\x82\xC4\x85"
+              "cze\r\nbroken line\r\nZT_Combo_X=\xC5\x82\r\n");
 }
 
 TEST(ParamsFileTest, Cp1250FileStays1250) {
-    auto f = ParamsFile::fromText("Opis=Z\xB3\xB9" "cze\n");
+    auto f = ParamsFile::fromText(
+        "Opis=Z\xB3\xB9"
+        "cze\n");
     EXPECT_FALSE(f.utf8());
-    EXPECT_EQ(f.get("Opis").value_or("-"), "Z\xB3\xB9" "cze");
+    EXPECT_EQ(f.get("Opis").value_or("-"),
+              "Z\xB3\xB9"
+              "cze");
     f.set("Opis", "\xB3");
     EXPECT_EQ(f.text(), "Opis=\xB3\n");
 }
@@ -99,7 +113,8 @@ TEST(ParamsFileTest, MultiLineValuesRoundTripAndBackslashesStayLiteral) {
 }
 
 TEST(ParamsFileTest, SaveWritesTheFileItWasLoadedFrom) {
-    fs::path dir = fs::temp_directory_path() / ("zthost-params-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::path dir = fs::temp_directory_path() /
+                   ("zthost-params-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     fs::create_directories(dir);
     fs::path p = dir / "p.ini";
     std::ofstream(p, std::ios::binary) << "A=1\nB=2\n";
@@ -142,7 +157,10 @@ TEST(ConsoleTest, PrefixesSeparatorAndEncoding) {
     EXPECT_EQ(Console::prefix(1), "[WARN] ");
     EXPECT_EQ(Console::prefix(2), "[ERR ] ");
     EXPECT_EQ(Console::prefix(7), "[MSG7] ");
-    EXPECT_EQ(Console::printable(pl("Wysyłanie:\x01" "25 %\r"), "\t"), "Wysyłanie:\t25 %");
+    EXPECT_EQ(Console::printable(pl("Wysyłanie:\x01"
+                                    "25 %\r"),
+                                 "\t"),
+              "Wysyłanie:\t25 %");
 }
 
 TEST(ConsoleTest, MessagesAndPlainStatusLines) {
@@ -187,11 +205,16 @@ TEST(Exchange, GoodsCsvQuotesAndConverts) {
     r.vat = -1;
     r.prices[0] = r.prices[1] = r.prices[2] = r.prices[3] = 12.5;
     r.package = 1;
-    EXPECT_EQ(goodsCsvRow(r), "\"Masło, \"\"extra\"\"\",12,590;591,1,OPAKOWANIA,kg,-1,12.5,12.5,12.5,12.5,0,1,\n");
+    r.answer = -1;
+    r.price1Bits = doubleToExtended(12.5);
+    EXPECT_EQ(
+        goodsCsvRow(r),
+        "\"Masło, \"\"extra\"\"\",12,590;591,1,OPAKOWANIA,kg,-1,12.5,12.5,12.5,12.5,0,1,,-1,4002C800000000000000\n");
 }
 
 TEST(Exchange, StoredResultsAreNumberedAndNeverOverwritten) {
-    fs::path dir = fs::temp_directory_path() / ("zthost-store-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::path dir = fs::temp_directory_path() /
+                   ("zthost-store-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     EXPECT_EQ(storeResult(dir.string(), "wynik.exp"), "");  // nothing to store
@@ -314,6 +337,60 @@ TEST(BenchHostTest, RefusesStoresWhenAsked) {
     EXPECT_EQ(host.store(h, 1, "wynik.exp"), 0);
     EXPECT_EQ(host.writeParameter(h, 1, "ZT_Combo_X", "1"), 0);
     EXPECT_FALSE(host.params().get("ZT_Combo_X"));
+}
+
+TEST(GoodsRuleTest, TheFirstMatchingItemAnswers) {
+    GoodsRule rule;
+    ASSERT_EQ(rule.Parse("3=skip,1-4=update,7=error,9=5,p2=error,p*=skip,*=add"), "");
+    const struct {
+        int number;
+        bool package;
+        int answer;
+    } cases[] = {{3, false, 0}, {1, false, 2}, {4, false, 2}, {7, false, -1}, {9, false, 5},
+                 {8, false, 1}, {2, true, -1}, {3, true, 0},  {1, true, 0}};
+    for (const auto& c : cases) EXPECT_EQ(rule.Answer(c.number, c.package), c.answer) << c.number << " " << c.package;
+    ASSERT_EQ(rule.Parse(""), "");
+    EXPECT_EQ(rule.Answer(5, false), 1);
+    EXPECT_EQ(rule.Answer(5, true), 1);
+    for (const char* bad : {"1", "1=maybe", "x=add", "5-2=add", "1-=add", "=add", "1=99999999999"})
+        EXPECT_NE(rule.Parse(bad), "") << bad;
+}
+
+TEST(GoodsRuleTest, TheBenchRefusesABadRuleOnTheCommandLine) {
+    EXPECT_NE(parseOptions({"--goods-answer", "1=later", "window", "6"}).error, "");
+    const auto ok = parseOptions({"--goods-answer", "1=skip", "--goods-csv", "g.csv", "window", "6"});
+    EXPECT_EQ(ok.error, "");
+    EXPECT_EQ(ok.options.goodsAnswer, "1=skip");
+    EXPECT_EQ(ok.options.goodsCsv, "g.csv");
+}
+
+}  // namespace
+}  // namespace zt
+
+namespace zt {
+namespace {
+
+TEST(BenchHostTest, ShowsTheExportResultWhenItIsStored) {
+    fs::path dir = fs::temp_directory_path() /
+                   ("zthost-wynik-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    {
+        std::ofstream f(dir / "wynik.exp", std::ios::binary);
+        for (int i = 1; i <= 52; ++i) f << "PLU;" << i << ";" << 100 + i << ";59" << i << ";DOD\r\n";
+    }
+    BenchFixture b;
+    b.o = parse({"run", "-2"}).options;
+    BenchHost host(b.o, b.console, ParamsFile(), TranslationFile(), false, dir.string() + "/");
+    EXPECT_EQ(host.store(BenchHost::kHostValue, 1, "wynik.exp"), 1);
+    const std::string out = b.output();
+    EXPECT_NE(out.find("[HOST] wynik.exp: PLU;1;101;591;DOD\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("[HOST] wynik.exp: PLU;50;150;5950;DOD\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("PLU;51;"), std::string::npos) << out;
+    EXPECT_NE(out.find("[HOST] wynik.exp: ... 2 more lines\n[HOST] wynik.exp: 52 records transferred\n"),
+              std::string::npos)
+        << out;
+    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -86,15 +86,19 @@ TEST(ComboImpReading, SalesCashierAndCashPerForm) {
 TEST(ComboImpReading, ReceiptLinesGoToTheBufferOfTheirClosingDay) {
     const std::string d1 = "20240505120000000", d2 = "20240506093000000";
     const std::string text =
-        "SPT;1;1;1;0;01-01-2024\r\n"          // ignored in the sales-from-receipts mode
+        "SPT;1;1;1;0;01-01-2024\r\n"  // ignored in the sales-from-receipts mode
         "P_PLU;0;1;;A;1000;100;0\r\n"
         "# a comment inside a receipt\r\n"
-        "P_TRN;1;" + d1 + ";1;Jan;2;100;100;101\r\n"
+        "P_TRN;1;" +
+        d1 +
+        ";1;Jan;2;100;100;101\r\n"
         "P_PLU;0;2;;B;1000;200;0\r\n"
         "P_PLA;2;1;Got;0;200\r\n"
-        "P_TRN;2;" + d2 + ";1;Jan;2;200;200;102\r\n"
+        "P_TRN;2;" +
+        d2 +
+        ";1;Jan;2;200;200;102\r\n"
         "KAS;0\r\n"
-        "P_PLU;0;3;;C;1000;300;0\r\n";         // its receipt never closed
+        "P_PLU;0;3;;C;1000;300;0\r\n";  // its receipt never closed
     ZTImpBufList list({false, true, true});
     RecordingReader r;
     r.ReadText(text, list, kImportDay);
@@ -106,11 +110,14 @@ TEST(ComboImpReading, ReceiptLinesGoToTheBufferOfTheirClosingDay) {
     EXPECT_TRUE(list.At(0).writeReceipts);
     EXPECT_TRUE(list.At(0).defaultIdentIsCode);
     const std::vector<std::pair<std::string, int>> want = {
-        {"P_PLU;0;1;;A;1000;100;0", day1}, {"P_TRN;1;" + d1 + ";1;Jan;2;100;100;101", day1},
-        {"P_PLU;0;2;;B;1000;200;0", day2}, {"P_PLA;2;1;Got;0;200", day2},
+        {"P_PLU;0;1;;A;1000;100;0", day1},
+        {"P_TRN;1;" + d1 + ";1;Jan;2;100;100;101", day1},
+        {"P_PLU;0;2;;B;1000;200;0", day2},
+        {"P_PLA;2;1;Got;0;200", day2},
         {"P_TRN;2;" + d2 + ";1;Jan;2;200;200;102", day2},
         // The run without a closing line stays in the current buffer.
-        {"P_PLU;0;3;;C;1000;300;0", day2}, {"", day2}};
+        {"P_PLU;0;3;;C;1000;300;0", day2},
+        {"", day2}};
     EXPECT_EQ(r.lines, want);
     EXPECT_TRUE(list.At(1).Kas_IsActiveKasjerSection());  // the cashier went to the current buffer
     EXPECT_EQ(list.At(0).CountPlu(), 0);

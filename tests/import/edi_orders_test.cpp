@@ -46,7 +46,8 @@ TEST(EdiOrders, DocumentBytesInCodePage852) {
         "Magazyn:G\x88\xa2wny\r\n"
         "NIPWystawcy: 7\r\n"
         "IndeksCentralny:NIE\r\n"
-        "NazwaWystawcy:Kasa nr 7 (Sklep \x9d\xa2" "d\xab)\r\n"
+        "NazwaWystawcy:Kasa nr 7 (Sklep \x9d\xa2"
+        "d\xab)\r\n"
         "IloscLinii:2\r\n"
         "Linia:Kod{590}Ilosc{1.500}\r\n"
         "Linia:Kod{2100123??????}Ilosc{0.250}\r\n";
@@ -102,8 +103,9 @@ TEST(EdiOrders, ReplacementKeepsTheLaterLineOfACode) {
     ZTEdiSettings s;
     s.today = TdtTools::Encode(2024, 5, 6);
     const std::string t = BuildEdiOrderText(o, s, 5);
-    EXPECT_NE(t.find("IloscLinii:3\r\nLinia:Kod{2}Ilosc{2.000}\r\nLinia:Kod{1}Ilosc{4.000}\r\nLinia:Kod{3}Ilosc{0.005}\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        t.find("IloscLinii:3\r\nLinia:Kod{2}Ilosc{2.000}\r\nLinia:Kod{1}Ilosc{4.000}\r\nLinia:Kod{3}Ilosc{0.005}\r\n"),
+        std::string::npos);
 }
 
 }  // namespace

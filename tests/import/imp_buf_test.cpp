@@ -93,8 +93,11 @@ std::unique_ptr<QORParagon> receipt() {
         int qty;
         std::int64_t value;
         int kind;
-    } pos[] = {{12, "", 1000, 450, 0}, {13, " 5901234123457 ", 2000, 900, 0}, {14, "", 1000, 50, 0},
-               {-1, "3", 2000, 100, 1}, {-1, "3", -1000, -50, 2}};
+    } pos[] = {{12, "", 1000, 450, 0},
+               {13, " 5901234123457 ", 2000, 900, 0},
+               {14, "", 1000, 50, 0},
+               {-1, "3", 2000, 100, 1},
+               {-1, "3", -1000, -50, 2}};
     for (const auto& p : pos) {
         auto q = std::make_unique<QORPosition>();
         q->plu = p.plu;
@@ -109,8 +112,8 @@ std::unique_ptr<QORParagon> receipt() {
         int form;
         std::int64_t amount;
         int multiplier, kind;
-    } pays[] = {{0, 500, 100, -1}, {3, 1234, 100, -1}, {1, 200, 100, -1}, {2, 300, 100, -1},
-                {4, 77, 100, -1},  {4, 1000, 1, 7}};
+    } pays[] = {{0, 500, 100, -1}, {3, 1234, 100, -1}, {1, 200, 100, -1},
+                {2, 300, 100, -1}, {4, 77, 100, -1},   {4, 1000, 1, 7}};
     for (const auto& p : pays) {
         auto q = std::make_unique<QORPayment>();
         q->form = p.form;
@@ -133,16 +136,16 @@ TEST(ImpBufReceipts, SalesFromReceiptsBookPositionsAndPayments) {
     EXPECT_EQ(r[0].identifier, 1);
     EXPECT_EQ(r[1].code, "5901234123457");  // trimmed, as a barcode
     EXPECT_EQ(r[1].identifier, 2);
-    EXPECT_EQ(r[2].code, "14");              // no code: the PLU number keeps the goods apart
+    EXPECT_EQ(r[2].code, "14");  // no code: the PLU number keeps the goods apart
     EXPECT_EQ(r[3].code, "3");
-    EXPECT_EQ(r[3].quantity, 1000);          // package sold and returned in one row
+    EXPECT_EQ(r[3].quantity, 1000);  // package sold and returned in one row
     EXPECT_EQ(b.BottlesSaled(), 100);
     EXPECT_EQ(b.BottlesTurned(), 50);
     // value x multiplier / 100: once, not a hundred times
     EXPECT_EQ(b.Cards(), 1234);
     EXPECT_EQ(b.Vouchers(), 200);
     EXPECT_EQ(b.Cheques(), 300);
-    EXPECT_EQ(b.Others(), 77);               // the currency payment is booked by its own line
+    EXPECT_EQ(b.Others(), 77);  // the currency payment is booked by its own line
     EXPECT_EQ(b.Discounts(), 150);
     EXPECT_EQ(b.GetReceiptsCount(), 1);
     EXPECT_NE(b.GetReceipts(0), nullptr);
@@ -192,9 +195,10 @@ TEST(ImpBufReceiptLines, ParLinesByIdentifier) {
     b.AddLiniaParEx("590", 1, 2, 3, "", 0, -1, 7, 2);
     b.defaultIdentIsCode = true;
     b.AddLiniaParEx("591", 1, 2, 3, "", 0, -1, -1, 0);
-    EXPECT_EQ(b.LiniePar(), "PAR;12;;1000;450;0;Chleb;20240506123000000;3;\r\n"
-                            "PAR;;590;1;2;3;;18991230000000000;;7\r\n"
-                            "PAR;;591;1;2;3;;18991230000000000;;\r\n");
+    EXPECT_EQ(b.LiniePar(),
+              "PAR;12;;1000;450;0;Chleb;20240506123000000;3;\r\n"
+              "PAR;;590;1;2;3;;18991230000000000;;7\r\n"
+              "PAR;;591;1;2;3;;18991230000000000;;\r\n");
     try {
         b.AddLiniaParEx("1", 0, 0, 0, "", 0, 0, 0, 3);
         FAIL();

@@ -47,8 +47,8 @@ TEST(KasaImpFile, SectionsInOrder) {
     driverFlags(b).doklejPlu = true;
     b.AddPlu("12", 1500, 675, 1);
     b.AddPlu("5901234123457", 2000, 900, 2);
-    b.AddPlu("3", 0, 50, 2);                 // quantity 0: not written, value still counted
-    b.AddPlu("4", 1000, 70, 0);              // identifier 0: the default (code)
+    b.AddPlu("3", 0, 50, 2);     // quantity 0: not written, value still counted
+    b.AddPlu("4", 1000, 70, 0);  // identifier 0: the default (code)
     b.AddPlu("5", 1000, 70, 1);
     b.SetSaveFlag(4, false);
     b.AddParameter("ComboLastReceipt", "1234");
@@ -75,7 +75,7 @@ TEST(KasaImpFile, SectionsInOrder) {
     b.Kas_SetStankasy(25000);
     b.Kas_SetParagonow(2);
     b.Kas_AddWaluta("EUR", 4300, 1000, 43000);
-    b.Kas_AddWaluta("EUR", 430, 100, 0);      // a rate of 0 keeps the known one
+    b.Kas_AddWaluta("EUR", 430, 100, 0);  // a rate of 0 keeps the known one
     b.Kas_ActiveKasjerSection();
 
     const std::string t = b.WriteToText(false);
@@ -84,9 +84,10 @@ TEST(KasaImpFile, SectionsInOrder) {
     EXPECT_EQ(section(t, "OPERACJE"), "KASPAR;ComboLastReceipt;1234\r\nKASPAR;a;b;c\r\n");
     EXPECT_EQ(section(t, "RAPORT_GODZINOWY"), "GODZ;9;1575;2;3\r\n");
     EXPECT_EQ(section(t, "RAPORT_WALUTOWY"), "WALUTA;EUR;3;2000\r\n");
-    EXPECT_EQ(section(t, "FINANSOWE"),
-              "WPLATY;10000\r\nWYPLATY;500\r\nRABATY;150\r\nZWROT_OPAKOWAN;50\r\nSPRZEDAZ_OPAKOWAN;100\r\n"
-              "FPLATN_BON;1\r\nFPLATN_CZEK;2\r\nFPLATN_KARTA;1234\r\nFPLATN_INNE;3\r\nIL_KOSZYKOW;2\r\nIL_LINII_PAR;3\r\n");
+    EXPECT_EQ(
+        section(t, "FINANSOWE"),
+        "WPLATY;10000\r\nWYPLATY;500\r\nRABATY;150\r\nZWROT_OPAKOWAN;50\r\nSPRZEDAZ_OPAKOWAN;100\r\n"
+        "FPLATN_BON;1\r\nFPLATN_CZEK;2\r\nFPLATN_KARTA;1234\r\nFPLATN_INNE;3\r\nIL_KOSZYKOW;2\r\nIL_LINII_PAR;3\r\n");
     EXPECT_EQ(section(t, "STAN_KASY"),
               "KAS_NUMER;3\r\nKAS_NAZWISKO;Nowak\r\nKAS_ZMSTART;20240506123000000\r\nKAS_STANKASY;25000\r\n"
               "KAS_PARAGONOW;2\r\nKAS_WAL1_NAZWA;EUR\r\nKAS_WAL1_KURS;43000\r\nKAS_WAL1_STAN;1100\r\n"
@@ -159,8 +160,9 @@ TEST(KasaImpFile, ReceiptBlocksFollowAndAreReleased) {
         ASSERT_NE(flags, std::string::npos);
         const std::string tail = t.substr(flags + 14);
         if (write)
-            EXPECT_EQ(tail, "\r\n[Paragon nr 9]\r\nTRN;-1;9;0;0;;;;;18991230000000000;0;-1\r\n"
-                            "\n[INNA_OPER]\nOP_ANUL;;;0;0;-1;-1;;0;18991230000000000;;-1\r\n");
+            EXPECT_EQ(tail,
+                      "\r\n[Paragon nr 9]\r\nTRN;-1;9;0;0;;;;;18991230000000000;0;-1\r\n"
+                      "\n[INNA_OPER]\nOP_ANUL;;;0;0;-1;-1;;0;18991230000000000;;-1\r\n");
         else
             EXPECT_EQ(tail, "");
         EXPECT_EQ(b.GetReceiptsCount(), 1);
@@ -194,9 +196,9 @@ TEST(KasaImpPacing, SleepsAfterEveryNthRowOnceMeasured) {
         int rows;
         std::size_t sleeps;
     } cases[] = {
-        {30, 20, 4},    // 0.1 s passes at row 4: sleeps after rows 8, 12, 16, 20
-        {250, 5, 4},    // already past at the first row: N is 1, never 0
-        {0, 50, 0},     // time stands still: no pacing
+        {30, 20, 4},  // 0.1 s passes at row 4: sleeps after rows 8, 12, 16, 20
+        {250, 5, 4},  // already past at the first row: N is 1, never 0
+        {0, 50, 0},   // time stands still: no pacing
     };
     for (const auto& c : cases) {
         SteppingClock clock(c.step);

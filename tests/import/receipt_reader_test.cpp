@@ -126,7 +126,8 @@ TEST(ReceiptReader, SalesFromReceiptsGoToTheBufferOfTheReceiptsDay) {
     ASSERT_EQ(r.list.Count(), 2);
     const std::string d6 = r.day(6).WriteToText(false), d7 = r.day(7).WriteToText(false);
     // The goods come from the receipts, the SPT line is not counted again.
-    EXPECT_EQ(section(d6, "TOWAROWE"), "PLU;12;;1000;450\r\nPLU;13;;2000;100\r\nPLU;;3;2000;100\r\nPLU;;4;-1000;-30\r\n");
+    EXPECT_EQ(section(d6, "TOWAROWE"),
+              "PLU;12;;1000;450\r\nPLU;13;;2000;100\r\nPLU;;3;2000;100\r\nPLU;;4;-1000;-30\r\n");
     EXPECT_EQ(sum(d6, "FPLATN_KARTA"), "300");
     EXPECT_EQ(sum(d6, "RABATY"), "20");
     EXPECT_EQ(sum(d6, "SPRZEDAZ_OPAKOWAN"), "100");
@@ -192,8 +193,8 @@ TEST(ReceiptReader, PayInsAndPayOutsStandAlone) {
     r.read(
         "P_PLA;4;1;Gotowka;0;10000;;1;Anna;7\r\n"
         "P_PLA;5;1;Gotowka;0;2500;Odbior;1;Anna;7\r\n"
-        "P_PLA;4;2;Karta;2;999;;1;Anna;7\r\n"   // not cash: nothing
-        "P_PLA;4;1;Gotowka;0;5\r\n"              // no cashier: the sum only
+        "P_PLA;4;2;Karta;2;999;;1;Anna;7\r\n"  // not cash: nothing
+        "P_PLA;4;1;Gotowka;0;5\r\n"            // no cashier: the sum only
         "P_PLU;1;12;;Chleb;1000;450;0\r\n"
         "P_TRN;61;20240506111000000;1;Anna;7;450;450;1061\r\n");
     ZTImpBuf& b = r.list.At(0);
@@ -245,7 +246,9 @@ TEST(ReceiptReader, EveryProcessingStartsEmpty) {
 TEST(ReceiptReader, GoodsByBarcode) {
     ZTReceiptReaderSettings s;
     s.codeAsIdentifier = true;
-    s.convertCode = [](std::string_view c) { return c == "2100123012345" ? std::string("21001230?????") : std::string(c); };
+    s.convertCode = [](std::string_view c) {
+        return c == "2100123012345" ? std::string("21001230?????") : std::string(c);
+    };
     Import r(true, s);
     r.read(
         "P_PLU;1;12;2100123012345;Ser;500;1250;0\r\n"
@@ -273,18 +276,20 @@ TEST(ReceiptReader, HostileLinesFailCleanly) {
         const char* line;
         bool fails;
     } cases[] = {
-        {"P_PLU;1;12\r\n", true},                          // short line: no field read past it
-        {"P_PLA;2;2;Karta;2;abc\r\n", true},               // a value that is no number
-        {"P_PLU;1;12;;A;99999999999;1;0\r\n", false},      // a quantity beyond 32 bits is clamped
-        {"P_TRN;1;bad;REG-1;Anna;7;0;0;x\r\n", false},     // free texts and the print number tolerate
+        {"P_PLU;1;12\r\n", true},                       // short line: no field read past it
+        {"P_PLA;2;2;Karta;2;abc\r\n", true},            // a value that is no number
+        {"P_PLU;1;12;;A;99999999999;1;0\r\n", false},   // a quantity beyond 32 bits is clamped
+        {"P_TRN;1;bad;REG-1;Anna;7;0;0;x\r\n", false},  // free texts and the print number tolerate
         {"P_RAB;21;R;1;1;-9223372036854775808;\r\n", false},
         {"P_XYZ;1\r\nP_FSK;20240506000000000;1;0;0;0;0;0;0;0;\r\n", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         Import r(false);
-        if (c.fails) EXPECT_THROW(r.read(c.line), Exception);
-        else EXPECT_NO_THROW(r.read(c.line));
+        if (c.fails)
+            EXPECT_THROW(r.read(c.line), Exception);
+        else
+            EXPECT_NO_THROW(r.read(c.line));
     }
     Import r(false);
     r.read("P_PLU;1;12;;A;1000;100;0\r\nP_TRN;1;bad;REG-1;Anna;7;0;0;x\r\n");

@@ -70,9 +70,13 @@ TEST(ReceiptBlock, ClosedOpenAndLongCardCode) {
     r.AddPosition(position(12, "", 1000, 450, 0));
     r.AddPosition(position(13, "", 2000, 450, -20));
     r.AddPayment(payment(0, 900));
-    EXPECT_EQ(r.ToText(), "\r\n[Paragon nr 57]\r\nTRN;101;57;2;1;3;1;;;" + kStamp + ";0;-1\r\n"
-                          "ZAW;12;;1000;450;0;-1;" + kStamp + "\nZAW;13;;2000;450;-20;-1;" + kStamp + "\n"
-                          "PMT;0;900;100;-1;-1;0;1;0;;" + kStamp + "\n");
+    EXPECT_EQ(r.ToText(), "\r\n[Paragon nr 57]\r\nTRN;101;57;2;1;3;1;;;" + kStamp +
+                              ";0;-1\r\n"
+                              "ZAW;12;;1000;450;0;-1;" +
+                              kStamp + "\nZAW;13;;2000;450;-20;-1;" + kStamp +
+                              "\n"
+                              "PMT;0;900;100;-1;-1;0;1;0;;" +
+                              kStamp + "\n");
     EXPECT_EQ(r.Payment(0).last, 1);
 
     // Still open: "KSK", no positions, unset numbers as empty fields.
@@ -80,8 +84,10 @@ TEST(ReceiptBlock, ClosedOpenAndLongCardCode) {
     open.AddPosition(position(12, "", 1, 1, 0));
     open.AddPayment(payment(3, 5));
     open.AddPayment(payment(0, 7));
-    EXPECT_EQ(open.ToText(), "\r\n[Paragon nr -1]\r\nKSK;-1;-1;1;2;;;;;18991230000000000;0;-1\r\n"
-                             "PMT;3;5;100;-1;-1;3;0;0;;" + kStamp + "\nPMT;0;7;100;-1;-1;0;1;0;;" + kStamp + "\n");
+    EXPECT_EQ(open.ToText(),
+              "\r\n[Paragon nr -1]\r\nKSK;-1;-1;1;2;;;;;18991230000000000;0;-1\r\n"
+              "PMT;3;5;100;-1;-1;3;0;0;;" +
+                  kStamp + "\nPMT;0;7;100;-1;-1;0;1;0;;" + kStamp + "\n");
 
     // A card code long enough to pass 255 characters keeps every field after it.
     QORParagon card;
@@ -95,8 +101,8 @@ TEST(OtherInformationBlock, TypeTags) {
     const struct {
         int type;
         const char* tag;
-    } cases[] = {{0, "OP_WPL;"}, {1, "OP_WYPL;"}, {2, "OP_STORNO;"}, {3, "OP_ANUL;"},
-                 {4, "OP_OTW_ZW;"}, {5, "OP_ZAMK_ZM;"}, {9, ""}};
+    } cases[] = {{0, "OP_WPL;"},     {1, "OP_WYPL;"}, {2, "OP_STORNO;"}, {3, "OP_ANUL;"}, {4, "OP_OTW_ZW;"},
+                 {5, "OP_ZAMK_ZM;"}, {9, ""}};
     for (const auto& c : cases) {
         QOROther o;
         o.type = c.type;
@@ -114,8 +120,10 @@ TEST(OtherInformationBlock, TypeTags) {
     auto pay = payment(0, 450);
     pay->last = 1;
     v.AddPayment(std::move(pay));
-    EXPECT_EQ(v.ToText(), "\n[INNA_OPER]\nOP_STORNO;101;57;1;1;3;1;;0;" + kStamp + ";;-1\r\n"
-                          "ZAW;12;;1000;450;0;-1;" + kStamp + "\nPMT;0;450;100;-1;-1;0;1;0;;" + kStamp + "\n");
+    EXPECT_EQ(v.ToText(), "\n[INNA_OPER]\nOP_STORNO;101;57;1;1;3;1;;0;" + kStamp +
+                              ";;-1\r\n"
+                              "ZAW;12;;1000;450;0;-1;" +
+                              kStamp + "\nPMT;0;450;100;-1;-1;0;1;0;;" + kStamp + "\n");
 }
 
 }  // namespace

@@ -38,11 +38,11 @@ TEST(UnfinishedReceipt, KeepsOnlyTheOpenReceiptsBody) {
     ZTUnfinishedReceipt u;
     u.Begin();
     EXPECT_FALSE(u.IsComplete());
-    for (const char* line : {"P_PLU;1;12;;A;1000;100;0\r\n", "P_TRN;1;20240506100000000;1;A;7;100;100;1\r\n",
-                             "P_PLU;1;13;;B;1000;200;0", "P_OPA;0;3;;1000;50\r\n", "P_RAB;21;R;1;1;5;\r\n",
-                             "P_PLA;2;1;G;0;250\r\n", "P_PLA;4;1;G;0;1000;;1;A;7\r\n", "P_PLA;5;1;G;0;10;;1;A;7\r\n",
-                             "P_WAL;6;3;EUR;100;22;45000\r\n", "P_ZAM;32;1;2;3;x\r\n",
-                             "P_FSK;20240506000000000;1;0;0;0;0;0;0;0;\r\n"})
+    for (const char* line :
+         {"P_PLU;1;12;;A;1000;100;0\r\n", "P_TRN;1;20240506100000000;1;A;7;100;100;1\r\n", "P_PLU;1;13;;B;1000;200;0",
+          "P_OPA;0;3;;1000;50\r\n", "P_RAB;21;R;1;1;5;\r\n", "P_PLA;2;1;G;0;250\r\n", "P_PLA;4;1;G;0;1000;;1;A;7\r\n",
+          "P_PLA;5;1;G;0;10;;1;A;7\r\n", "P_WAL;6;3;EUR;100;22;45000\r\n", "P_ZAM;32;1;2;3;x\r\n",
+          "P_FSK;20240506000000000;1;0;0;0;0;0;0;0;\r\n"})
         u.Note(line);
     const std::vector<std::string> expected = {"P_PLU;1;13;;B;1000;200;0\r\n", "P_OPA;0;3;;1000;50\r\n",
                                                "P_RAB;21;R;1;1;5;\r\n", "P_PLA;2;1;G;0;250\r\n",
@@ -60,7 +60,9 @@ TEST(UnfinishedReceipt, SaveWritesReceiptTmpUnlessComplete) {
         const char* file;  // nullptr: no file
     } cases[] = {
         {true, true, {"P_PLU;1;12;;A;1000;100;0\r\n"}, nullptr},
-        {false, false, {"P_PLU;1;12;;A;1000;100;0\r\n", "P_RAB;21;R;1;1;5;\r\n"},
+        {false,
+         false,
+         {"P_PLU;1;12;;A;1000;100;0\r\n", "P_RAB;21;R;1;1;5;\r\n"},
          "P_PLU;1;12;;A;1000;100;0\r\nP_RAB;21;R;1;1;5;\r\n"},
         {false, true, {"P_PLU;1;12;;A;1000;100;0\r\n"}, "P_PLU;1;12;;A;1000;100;0\r\nFIRST_LINE_REPEATED"},
         {false, true, {}, "FIRST_LINE_REPEATED"},
@@ -74,8 +76,10 @@ TEST(UnfinishedReceipt, SaveWritesReceiptTmpUnlessComplete) {
         for (const auto& l : c.lines) u.Note(l);
         if (c.complete) u.Complete();
         u.Save(d.dir(), c.repeated, nullptr);
-        if (!c.file) EXPECT_FALSE(exists(d.file("receipt.tmp")));
-        else EXPECT_EQ(readFileWhole(d.file("receipt.tmp")), c.file);
+        if (!c.file)
+            EXPECT_FALSE(exists(d.file("receipt.tmp")));
+        else
+            EXPECT_EQ(readFileWhole(d.file("receipt.tmp")), c.file);
         EXPECT_TRUE(u.Lines().empty());
         EXPECT_FALSE(exists(d.file("receipt.new")));
     }
@@ -95,8 +99,8 @@ TEST(ReceiptTmpMerge, LinesGoInFrontOfTheFirstReceiptLine) {
         {"marker drops the repeated line once", "P_PLU;1;12;;A;1000;100;0\r\nFIRST_LINE_REPEATED",
          "\r\nP_PLU;1;12;;A;1000;100;0\r\nP_PLU;1;12;;A;1000;100;0\r\nP_TRN;5;x;1;A;7;0;0;1\r\n", MergeResult::kMerged,
          "\r\nP_PLU;1;12;;A;1000;100;0\r\nP_PLU;1;12;;A;1000;100;0\r\nP_TRN;5;x;1;A;7;0;0;1\r\n"},
-        {"no receipt line: waits", "P_PLU;1;12;;A;1000;100;0\r\n", "\r\nSPT;1;2;3;0;06-05-2024\r\n",
-         MergeResult::kKept, "\r\nSPT;1;2;3;0;06-05-2024\r\n"},
+        {"no receipt line: waits", "P_PLU;1;12;;A;1000;100;0\r\n", "\r\nSPT;1;2;3;0;06-05-2024\r\n", MergeResult::kKept,
+         "\r\nSPT;1;2;3;0;06-05-2024\r\n"},
         {"a cut last line is no place to insert", "P_PLU;1;12;;A;1000;100;0\r\n", "\r\nP_PLU;1;13", MergeResult::kKept,
          "\r\nP_PLU;1;13"},
     };
@@ -124,7 +128,7 @@ TEST(ReceiptTmpMerge, RepeatedAfterAKillDoesNotRepeatLines) {
     std::string merged;
     ASSERT_TRUE(MergedComboText(combo, tmp, merged));
     put(d.file("combo.imp"), merged);  // the rename happened
-    put(d.file("receipt.tmp"), tmp);    // the delete did not
+    put(d.file("receipt.tmp"), tmp);   // the delete did not
     EXPECT_EQ(MergeReceiptTmp(d.dir(), nullptr), MergeResult::kMerged);
     EXPECT_EQ(readFileWhole(d.file("combo.imp")), merged);
     EXPECT_FALSE(exists(d.file("receipt.tmp")));
@@ -132,8 +136,9 @@ TEST(ReceiptTmpMerge, RepeatedAfterAKillDoesNotRepeatLines) {
     // A different receipt.tmp is still merged into a file that took another one.
     put(d.file("receipt.tmp"), "P_RAB;21;R;1;1;5;\r\n");
     EXPECT_EQ(MergeReceiptTmp(d.dir(), nullptr), MergeResult::kMerged);
-    EXPECT_EQ(records(readFileWhole(d.file("combo.imp"))),
-              "\r\nP_RAB;21;R;1;1;5;\r\nP_PLU;1;12;;A;1000;100;0\r\nP_PLU;1;13;;B;1000;200;0\r\nP_TRN;5;x;1;A;7;0;0;1\r\n");
+    EXPECT_EQ(
+        records(readFileWhole(d.file("combo.imp"))),
+        "\r\nP_RAB;21;R;1;1;5;\r\nP_PLU;1;12;;A;1000;100;0\r\nP_PLU;1;13;;B;1000;200;0\r\nP_TRN;5;x;1;A;7;0;0;1\r\n");
 }
 
 // A second failed reading does not overwrite a receipt.tmp that was never

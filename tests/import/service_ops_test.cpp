@@ -40,12 +40,9 @@ TEST_F(ServiceOpsTest, ServiceOperationLinesInOrder) {
     zt::ResetSal(combo());
     std::vector<std::string> list = host.list();
     const std::vector<std::string> want = {
-        pl("Zdalne zablokowanie serwera Posnet (SKP)"),
-        "Otwieranie portu komunikacyjnego COM2 ...",
-        pl("Nawiązano połączenie z kasą NEO XL 3.01"),
-        pl("Zerowanie sprzedaży towarów na kasie..."),
-        pl("Zerowanie sprzedaży opakowań na kasie..."),
-        "Zamykanie portu komunikacyjnego ...",
+        pl("Zdalne zablokowanie serwera Posnet (SKP)"), "Otwieranie portu komunikacyjnego COM2 ...",
+        pl("Nawiązano połączenie z kasą NEO XL 3.01"),  pl("Zerowanie sprzedaży towarów na kasie..."),
+        pl("Zerowanie sprzedaży opakowań na kasie..."), "Zamykanie portu komunikacyjnego ...",
         pl("Zdalne odblokowanie serwera Posnet (SKP)"),
     };
     EXPECT_EQ(list, want);

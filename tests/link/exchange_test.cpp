@@ -545,8 +545,7 @@ TEST_P(ScriptedExchangeTest, ReportRunsAsComplexSequence) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Peers, ScriptedExchangeTest,
-                         ::testing::Values(Seam{Peer::Scripted, Line::Pty}, Seam{Peer::Scripted, Line::Tcp}),
-                         seamName);
+                         ::testing::Values(Seam{Peer::Scripted, Line::Pty}, Seam{Peer::Scripted, Line::Tcp}), seamName);
 
 // ---- against the simulator only: stray bytes, report timing, a dropped line ----
 
@@ -818,7 +817,10 @@ TEST_F(FakeExchangeTest, BrokenLineLeavesTheSystemsReasonInTheLog) {
 }
 
 TEST(CommLogRender, ControlBytesAreNamed) {
-    EXPECT_EQ(zt::TCommLog::Render(std::string("\x10\x02" "a\x00" "b\r\n\t\x18\x16\x10\x03", 12)),
+    EXPECT_EQ(zt::TCommLog::Render(std::string("\x10\x02"
+                                               "a\x00"
+                                               "b\r\n\t\x18\x16\x10\x03",
+                                               12)),
               "<SYN><STX>a.b<CR><LF><TAB><CAN>\x16<SYN><ETX>");
 }
 

@@ -53,9 +53,10 @@ Fed feedAll(FrameReceiver& r, std::string_view wire) {
     return out;
 }
 
-const std::string kTimegetLogical = bytes({0x02, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00, 0x0E, 0x00, 0xCE, 0x56, 0x03});
-const std::string kTimegetWire =
-    bytes({0x10, 0x02, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10, 0x10, 0x00, 0x00, 0x00, 0x0E, 0x00, 0xCE, 0x56, 0x10, 0x03});
+const std::string kTimegetLogical =
+    bytes({0x02, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00, 0x0E, 0x00, 0xCE, 0x56, 0x03});
+const std::string kTimegetWire = bytes(
+    {0x10, 0x02, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10, 0x10, 0x00, 0x00, 0x00, 0x0E, 0x00, 0xCE, 0x56, 0x10, 0x03});
 
 TEST(Framing, CrcCheckValue) {
     EXPECT_EQ(F::crc16("123456789"), 0x31C3);
@@ -88,7 +89,7 @@ TEST(Framing, SequenceNumbers) {
     f.StartFrame(14);
     EXPECT_EQ(f.sequenceNumber, 0u);
     EXPECT_EQ(frameSequence(f.frameOut), 0u);  // before FinishFrame, frameOut is the logical skeleton
-    F out(123456);  // out of range start still ends in 0..9999
+    F out(123456);                             // out of range start still ends in 0..9999
     out.StartFrame(14);
     EXPECT_EQ(out.sequenceNumber, 0u);
     for (int i = 0; i < 20; ++i) EXPECT_LE(F().sequenceNumber, 99u);
@@ -161,9 +162,10 @@ TEST(Framing, FrameTooLargeForLengthField) {
 // ---- answers ----
 
 TEST(ComboData, ParsesEveryFieldType) {
-    const std::string frame = buildFrame(0, 5, 2110,
-                                         {F::EncodeS(pl("Łódź")), F::EncodeB(200), F::EncodeV(65535), F::EncodeL(4000000000u),
-                                          bytes({'N', 0x99, 0x99, 0x99, 0x99, 0x99, 0x99}), F::EncodeN(123456), F::EncodeS("")});
+    const std::string frame =
+        buildFrame(0, 5, 2110,
+                   {F::EncodeS(pl("Łódź")), F::EncodeB(200), F::EncodeV(65535), F::EncodeL(4000000000u),
+                    bytes({'N', 0x99, 0x99, 0x99, 0x99, 0x99, 0x99}), F::EncodeN(123456), F::EncodeS("")});
     TComboDataSet set;
     set.ParseFromPacket(frame, nullptr);
     ASSERT_EQ(set.Count(), 7u);
@@ -237,17 +239,22 @@ TEST(ComboDataSet, RejectsMalformedAnswers) {
     set.ParseFromPacket(answerFrame(60, sixty), nullptr);
     EXPECT_EQ(set.Count(), 60u);
 
-    EXPECT_EQ(thrown([&] { set.ParseFromPacket(answerFrame(2, F::EncodeB(1)), nullptr); }), bad);  // field count beyond the fields
-    EXPECT_EQ(thrown([&] { set.ParseFromPacket(answerFrame(1, "L\x01\x02"), nullptr); }), bad);      // field past the CRC
-    EXPECT_EQ(thrown([&] { set.ParseFromPacket(answerFrame(1, "Sabc"), nullptr); }), bad);           // text without its zero
+    EXPECT_EQ(thrown([&] { set.ParseFromPacket(answerFrame(2, F::EncodeB(1)), nullptr); }),
+              bad);  // field count beyond the fields
+    EXPECT_EQ(thrown([&] { set.ParseFromPacket(answerFrame(1, "L\x01\x02"), nullptr); }), bad);  // field past the CRC
+    EXPECT_EQ(thrown([&] { set.ParseFromPacket(answerFrame(1, "Sabc"), nullptr); }), bad);  // text without its zero
     EXPECT_EQ(set.Count(), 0u);
-    EXPECT_EQ(thrown([&] { set.ParseFromPacket(bytes({2, 0, 0, 1, 0, 0, 0, 15, 0, 1, 0, 0, 0, 0, 3}), nullptr); }), bad);
+    EXPECT_EQ(thrown([&] {
+                  set.ParseFromPacket(bytes({2, 0, 0, 1, 0, 0, 0, 15, 0, 1, 0, 0, 0, 0, 3}), nullptr);
+              }),
+              bad);
     EXPECT_EQ(thrown([&] { set.ParseFromPacket("", nullptr); }), bad);
 
     EXPECT_EQ(thrown([&] { set.ParseFromPacket(answerFrame(2, F::EncodeB(1) + "X1"), nullptr); }),
               pl("TComboDataSet::ParseFromPacket() - niewłaściwy typ pola DATA"));
     TMLgExtTools all(translateAll);
-    EXPECT_EQ(thrown([&] { set.ParseFromPacket(answerFrame(1, "Z"), &all); }), "ztcombo_cbdata|TComboDaParseFroExceptio");
+    EXPECT_EQ(thrown([&] { set.ParseFromPacket(answerFrame(1, "Z"), &all); }),
+              "ztcombo_cbdata|TComboDaParseFroExceptio");
     EXPECT_EQ(set.Count(), 0u);
     // The fields an answer carries are read through its translations.
     set.ParseFromPacket(answerFrame(1, F::EncodeB(1)), &all);
@@ -309,7 +316,8 @@ TEST(FrameReceiver, OversizedFrameIsDropped) {
     EXPECT_EQ(fed.frames[0], kTimegetLogical);
 
     // The largest valid frame still passes.
-    const std::string biggest = buildFrame(0, 1, 2100, {F::EncodeS(std::string(kFrameMaxSize - kFrameMinSize - 2, 'z'))});
+    const std::string biggest =
+        buildFrame(0, 1, 2100, {F::EncodeS(std::string(kFrameMaxSize - kFrameMinSize - 2, 'z'))});
     ASSERT_EQ(biggest.size(), kFrameMaxSize);
     fed = feedAll(r, stuff(biggest));
     ASSERT_EQ(fed.frames.size(), 1u);

@@ -62,7 +62,8 @@ constexpr std::uint32_t kEscapeGuardMs = 20;
 // carrier-detect line: the emulator's carrier state stands in for it.
 class ModemLine : public zt::Transport {
 public:
-    ModemLine(std::unique_ptr<zt::Transport> line, const ModemEmulator& modem) : line_(std::move(line)), modem_(modem) {}
+    ModemLine(std::unique_ptr<zt::Transport> line, const ModemEmulator& modem)
+        : line_(std::move(line)), modem_(modem) {}
     Kind kind() const override { return line_->kind(); }
     void open() override { line_->open(); }
     void close() noexcept override { line_->close(); }
@@ -211,8 +212,7 @@ TEST_P(ModemTest, DialsWhenTheLinkOpensAndHangsUpWhenItCloses) {
     if (emulated()) {
         // The driver may take the escape's OK for the hang-up's: the modem
         // drops the line just after.
-        for (int i = 0; i < 200 && emulator().carrier(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        for (int i = 0; i < 200 && emulator().carrier(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
         EXPECT_FALSE(emulator().carrier());
     }
 }
@@ -505,8 +505,7 @@ TEST_F(ModemFakeTest, HangUpRefused) {
     factory->prepare = [](zt::FakeTransport& t) { answerAt(t, modemScript({{"ATH", "\r\nERROR\r\n"}})); };
     TModemPort m(action(), factory);
     m.OpenModemPort("COM2", 9600, 1, 0, 2);
-    EXPECT_EQ(raised([&] { m.HangUp(); }),
-              pl("Problem z rozłączeniem połączenia telefonicznego. Spróbuj ręcznie!!!"));
+    EXPECT_EQ(raised([&] { m.HangUp(); }), pl("Problem z rozłączeniem połączenia telefonicznego. Spróbuj ręcznie!!!"));
     TModemPort closed(action(), factory);
     EXPECT_EQ(raised([&] { closed.Dial("1", 1); }), pl("Otwórz port komunikacyjny!"));
     EXPECT_NO_THROW(closed.HangUp());

@@ -44,7 +44,8 @@ TEST_F(OpenLinkTest, SerialSettingsAndBaudRates) {
     EXPECT_EQ(s.parity, 0);
     EXPECT_EQ(s.stopBits, 0);
     EXPECT_EQ(s.byteSize, 3);
-    EXPECT_EQ(std::vector<std::uint32_t>(s.timeouts, s.timeouts + 5), (std::vector<std::uint32_t>{50, 50, 5000, 50, 5000}));
+    EXPECT_EQ(std::vector<std::uint32_t>(s.timeouts, s.timeouts + 5),
+              (std::vector<std::uint32_t>{50, 50, 5000, 50, 5000}));
     // Without a multiplexer the modem lines stay as the port opened them.
     EXPECT_EQ(factory->fake->eventTexts(), std::vector<std::string>{"open"});
     EXPECT_EQ(host.list(), std::vector<std::string>{"Otwieranie portu komunikacyjnego COM3 ..."});
@@ -78,7 +79,8 @@ TEST_F(OpenLinkTest, EightChannelMultiplexerPulsesAndSelects) {
         what.push_back(e.what);
         at.push_back(e.tick - start);
     }
-    EXPECT_EQ(what, (std::vector<std::string>{"open", "RTS 0", "DTR 0", "RTS 1", "DTR 1", "send FE", "send 03", "RTS 0"}));
+    EXPECT_EQ(what,
+              (std::vector<std::string>{"open", "RTS 0", "DTR 0", "RTS 1", "DTR 1", "send FE", "send 03", "RTS 0"}));
     EXPECT_EQ(at, (std::vector<std::uint32_t>{0, 0, 0, 500, 500, 1000, 1000, 1500}));
     EXPECT_EQ(factory->fake->sent(), std::string("\xFE\x03", 2));
     EXPECT_TRUE(factory->fake->dtr());

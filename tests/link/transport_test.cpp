@@ -80,8 +80,7 @@ struct FakeLine {
 // Waits (bounded, real time) until n bytes can be read at once.
 bool waitAvailable(Transport& t, std::size_t n) {
     auto start = SteadyClock::now();
-    while (t.available() < n && msSince(start) < 1000) {
-    }
+    while (t.available() < n && msSince(start) < 1000) {}
     return t.available() >= n;
 }
 
@@ -238,7 +237,7 @@ TEST_F(FakeTransportTest, RepliesComeAfterTheirSendAndDelaysPassOnTheClock) {
     std::uint32_t t0 = tickCount();
     EXPECT_FALSE(fake.receiveByte(b, 1000));  // B is 3 s away: a silent second passes
     EXPECT_EQ(tickCount() - t0, 1000u);
-    EXPECT_EQ(fake.receiveTimeouts(), 2);  // with the empty one before the first send
+    EXPECT_EQ(fake.receiveTimeouts(), 2);                      // with the empty one before the first send
     ASSERT_TRUE(fake.receiveByte(b, Transport::kOwnTimeout));  // 5050 ms covers the rest
     EXPECT_EQ(b, 'B');
     EXPECT_EQ(tickCount() - t0, 3000u);

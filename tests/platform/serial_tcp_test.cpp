@@ -155,8 +155,7 @@ protected:
     // Waits (bounded) until the port's input queue holds n bytes.
     bool waitInQueue(std::size_t n) {
         auto start = SteadyClock::now();
-        while (port.InQueue() < n && msSince(start) < 1000) {
-        }
+        while (port.InQueue() < n && msSince(start) < 1000) {}
         return port.InQueue() == n;
     }
 

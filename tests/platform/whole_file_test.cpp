@@ -6,7 +6,6 @@
 #include <fstream>
 #include <sstream>
 
-
 #include "platform/exception.h"
 #include "tests/platform/tempdir.h"
 

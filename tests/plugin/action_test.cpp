@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 #include "platform/cp1250.h"
 #include "platform/exception.h"
@@ -232,13 +233,14 @@ TEST_F(ActionTest, ErrorReportWordsEachKindOfFailure) {
     host.messages.clear();
     EMException m({{12, "Plik", "brak pliku"}, {13, "Port", "zajęty"}});
     a->RaportBledu("import", &m);
-    const std::vector<std::string> want = {pl("Podczas wykonywania operacji 'import' wystąpił błąd:"), "[12] Plik", "brak pliku",
-                                           "[13] Port", "zajęty"};
+    const std::vector<std::string> want = {pl("Podczas wykonywania operacji 'import' wystąpił błąd:"), "[12] Plik",
+                                           "brak pliku", "[13] Port", "zajęty"};
     EXPECT_EQ(host.lines(2), want);
 
     host.messages.clear();
     a->RaportBledu("x", nullptr);
-    EXPECT_EQ(host.lines(2), std::vector<std::string>{pl("Podczas wykonywania operacji 'x' wystąpił nierozpoznawalny błąd")});
+    EXPECT_EQ(host.lines(2),
+              std::vector<std::string>{pl("Podczas wykonywania operacji 'x' wystąpił nierozpoznawalny błąd")});
 }
 
 TEST_F(ActionTest, RejectedRecordsAreReportedAndLoggedOnce) {
@@ -270,20 +272,21 @@ TEST_F(ActionTest, RejectedRecordsAreReportedAndLoggedOnce) {
     EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
 }
 
-TEST_F(ActionTest, ConfigurationGroupMapDropsBadLists) {
-    EXPECT_EQ(ParseGroupMap("Napoje=1\r\nChleb=2").size(), 2u);
-    EXPECT_TRUE(ParseGroupMap("Napoje=1\r\nChleb=x").empty());
-    EXPECT_TRUE(ParseGroupMap("Napoje=-1").empty());
+TEST_F(ActionTest, ConfigurationReadsTheGroupMapFromAllSevenPieces) {
     host.params["ComboEdiFolder"] = dir.string();
     host.params["ComboPort"] = "tcp/ip";
-    host.params["ZT_Combo_ComboAsort1"] = "Napoje=1\r\nChl";
-    host.params["ZT_Combo_ComboAsort2"] = "eb=3";
+    host.params["ZT_Combo_ComboAsort1"] = "10=1\r\n2";
+    host.params["ZT_Combo_ComboAsort2"] = "0=3";
+    host.params["ZT_Combo_ComboAsort7"] = "\r\n70=4";
     auto a = action();
-    const ComboConfig c = LoadComboConfig(*a);
+    ComboConfig c = LoadComboConfig(*a);
     EXPECT_EQ(c.transport, TransportKind::Serial);
-    ASSERT_EQ(c.groupMap.size(), 2u);
-    EXPECT_EQ(c.groupMap[1].first, "Chleb");
-    EXPECT_EQ(c.groupMap[1].second, 3);
+    ASSERT_EQ(c.groupMap.Pairs().size(), 3u);
+    EXPECT_EQ(c.groupMap.SlotOf(20), 3);
+    EXPECT_EQ(c.groupMap.SlotOf(70), 4);
+    host.params["ZT_Combo_ComboAsort7"] = "\r\n70=x";
+    c = LoadComboConfig(*a);
+    EXPECT_TRUE(c.groupMap.Pairs().empty());
     EXPECT_EQ(c.ediFolder, dir.string() + "\\");  // the host's separator on every system
     EXPECT_TRUE(c.debug == false);
 }
@@ -415,4 +418,34 @@ TEST(Extended, EncodesTheHostsEightyBitReal) {
     EXPECT_EQ(one.w[0], 0u);
     EXPECT_EQ(one.w[1], 0x80000000u);
     EXPECT_EQ(one.w[2], 0x3FFFu);
+}
+
+// A price in grosze reaches the host as the nearest extended to price / 100,
+// whatever precision the FPU was left in.
+TEST(Extended, HundredthsAreRoundedOnceToTheNearestExtended) {
+    static_assert(std::numeric_limits<long double>::digits == 64, "the reference needs the 80-bit long double");
+    const std::int64_t cases[] = {0,
+                                  1,
+                                  50,
+                                  99,
+                                  100,
+                                  329,
+                                  399,
+                                  -50,
+                                  -1,
+                                  12345678901LL,
+                                  999999999999LL,
+                                  -999999999999LL,
+                                  std::numeric_limits<std::int64_t>::max(),
+                                  std::numeric_limits<std::int64_t>::min()};
+    for (std::int64_t n : cases) {
+        const QORExtended x = hundredthsToExtended(n);
+        const long double want = static_cast<long double>(n) / 100.0L;
+        EXPECT_EQ(fromExtended(x), want) << n;
+        EXPECT_EQ(toExtended(want).w[0], x.w[0]) << n;
+        EXPECT_EQ(toExtended(want).w[1], x.w[1]) << n;
+        EXPECT_EQ(toExtended(want).w[2], x.w[2]) << n;
+    }
+    EXPECT_EQ(hundredthsToExtended(100).w[2], 0x3FFFu);
+    EXPECT_EQ(hundredthsToExtended(-100).w[2], 0xBFFFu);
 }

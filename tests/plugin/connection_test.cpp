@@ -100,7 +100,8 @@ TEST_F(ConnectionTest, FailedHangUpDoesNotHideTheFailureThatEndedTheTest) {
     combo_ = std::make_unique<zt::TZTComboAction>(lib, 1, factory);
     combo_->WczytajKonfiguracje();
     const int fds = openDescriptors();
-    EXPECT_EQ(raised([&] { zt::TestConnection(*combo_); }), pl("Kasa zgłosiła błąd wykonania: [W904] - baza jest pusta"));
+    EXPECT_EQ(raised([&] { zt::TestConnection(*combo_); }),
+              pl("Kasa zgłosiła błąd wykonania: [W904] - baza jest pusta"));
     EXPECT_EQ(peer.commands().back(), "ATH");
     EXPECT_EQ(openDescriptors(), fds);  // the port is closed all the same
 }

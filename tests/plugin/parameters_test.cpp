@@ -15,7 +15,7 @@ namespace zt {
 namespace {
 
 TEST(ParametersTest, MissingDeclarationsAreEmpty) {
-    for (auto [group, index] : {std::pair{106, 0}, {101, 23}, {100, 0}, {108, 0}, {101, -1}}) {
+    for (auto [group, index] : {std::pair{106, 0}, {101, 24}, {100, 0}, {108, 0}, {101, -1}}) {
         ParamDecl d = declareParameter(group, index, "");
         EXPECT_EQ(d.type, 0) << group << "/" << index;
         EXPECT_EQ(d.flags, 0);
@@ -27,6 +27,7 @@ TEST(ParametersTest, MissingDeclarationsAreEmpty) {
 TEST(ParametersTest, DeclarationFields) {
     ParamDecl asort = declareParameter(101, 13, "");
     EXPECT_EQ(asort.key, "ZT_Combo_ComboAsort1");
+    EXPECT_EQ(declareParameter(101, 23, "").key, "ZT_Combo_ComboAsort7");
     EXPECT_EQ(asort.flags, 2);
     EXPECT_EQ(asort.type, 1);
     EXPECT_EQ(asort.description, "");
@@ -62,7 +63,7 @@ TEST(ParametersTest, DirectoryDefaultsStartInProgramFolder) {
 }
 
 TEST(ParametersTest, WholeTableWalk) {
-    const std::map<int, int> expected = {{101, 23}, {102, 17}, {103, 4}, {104, 6}, {105, 2}, {106, 0}, {107, 5}};
+    const std::map<int, int> expected = {{101, 24}, {102, 17}, {103, 4}, {104, 6}, {105, 2}, {106, 0}, {107, 5}};
     for (auto [group, count] : expected) {
         std::set<std::string> keys;
         int n = 0;
@@ -102,7 +103,8 @@ TEST(ParametersTest, ListTexts) {
     // Lists without a declaration of their own.
     EXPECT_EQ(parameterListText("ComboImpTow", 1), "Tak");
     EXPECT_EQ(parameterListText("combozerujstanymag", 0), "Nie");
-    EXPECT_EQ(parameterListText("ComboProductFlag", 1), pl("cena otw/zam - czy można zmieniać cenę | towar rabatowany"));
+    EXPECT_EQ(parameterListText("ComboProductFlag", 1),
+              pl("cena otw/zam - czy można zmieniać cenę | towar rabatowany"));
 
     // Every choice parameter has at least two choices.
     for (int group = 101; group <= 107; ++group)

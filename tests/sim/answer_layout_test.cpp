@@ -75,7 +75,7 @@ std::vector<Row> rows() {
         {"TIMEGET", {}, cmd::TIMEGET, {}, "BBB", true},
         {"DATEGET", {}, cmd::DATEGET, {}, "BBV", true},
         {"HEADERGET", {}, cmd::HEADERGET, {}, "B.S.S.S", true},  // 3 lines in fields 2, 4, 6
-        {"VATGET", {}, cmd::VATGET, {}, "VVVVVVV", true},          // one V per slot, nothing else
+        {"VATGET", {}, cmd::VATGET, {}, "VVVVVVV", true},        // one V per slot, nothing else
         {"CASHREGPARGET", {}, cmd::CASHREGPARGET, {}, "S", false},
         {"CASHREGSTATUSGET", {}, cmd::CASHREGSTATUSGET, {}, "BSVB...BBVBBB......SSS", false},
         {"DBSTATUSGET", {}, cmd::DBSTATUSGET, {}, ".B" + std::string(20, 'V'), false},
@@ -275,7 +275,8 @@ TEST(AnswerLayout, ReceiptRecordsOfEveryTypeCarryTheFieldsTheImportReadsThen801)
     for (int guard = 0; r.codes.back() == cmd::SALERECGET && guard < 100; ++guard) {
         const int type = r.fields[2].AsV();
         seen.push_back(type);
-        EXPECT_TRUE(matches(r.types, receiptLayout(type, r.fields.Count()), true)) << "type " << type << ": " << r.types;
+        EXPECT_TRUE(matches(r.types, receiptLayout(type, r.fields.Count()), true))
+            << "type " << type << ": " << r.types;
         r = reg.ask(cmd::SALERECGET, {F::EncodeB(1)});
     }
     for (int t : {0, 1, 2, 3, 4, 5, 6, 10, 11, 13, 16, 17, 18, 21, 23, 32, 33})
@@ -312,7 +313,7 @@ TEST(FaultCounts, RestartForEveryNewTcpClient) {
         SCOPED_TRACE(client);
         SimClient c(sim.port());
         EXPECT_TRUE(c.request(cmd::TIMEGET, {}, 1));
-        EXPECT_FALSE(c.request(cmd::TIMEGET, {}, 2, 0, 200));  // the second request of each client
+        EXPECT_FALSE(c.request(cmd::TIMEGET, {}, 2, 0, 200));        // the second request of each client
         EXPECT_TRUE(c.request(cmd::TIMEGET, {}, 2, kFlagRepeated));  // then the line is dropped
         EXPECT_FALSE(c.receive(300));
         EXPECT_TRUE(c.peerClosed());

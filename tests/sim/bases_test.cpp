@@ -18,22 +18,23 @@ using test::EngineClient;
 
 Fields pluIns(std::uint16_t plu, const std::string& barcode) {
     return {F::EncodeV(plu), F::EncodeS("Bulka"), F::EncodeS(barcode), F::EncodeN(99), F::EncodeN(0), F::EncodeB(0),
-            F::EncodeB(1), F::EncodeB(0), F::EncodeB(1), F::EncodeB(2), F::EncodeB(0), F::EncodeB(1), F::EncodeB(1),
-            F::EncodeB(0), F::EncodeB(1), F::EncodeB(0)};
+            F::EncodeB(1),   F::EncodeB(0),       F::EncodeB(1),       F::EncodeB(2),  F::EncodeB(0), F::EncodeB(1),
+            F::EncodeB(1),   F::EncodeB(0),       F::EncodeB(1),       F::EncodeB(0)};
 }
 Fields packIns(std::uint16_t n) {
-    return {F::EncodeV(n), F::EncodeS("Kosz"), F::EncodeS(std::to_string(n)), F::EncodeN(300), F::EncodeN(0),
-            F::EncodeB(1), F::EncodeB(1), F::EncodeB(0)};
+    return {F::EncodeV(n),   F::EncodeS("Kosz"), F::EncodeS(std::to_string(n)),
+            F::EncodeN(300), F::EncodeN(0),      F::EncodeB(1),
+            F::EncodeB(1),   F::EncodeB(0)};
 }
 Fields groupIns(std::uint16_t n) { return {F::EncodeV(n), F::EncodeS("Napoje"), F::EncodeB(1), F::EncodeB(1)}; }
 Fields unitIns(std::uint16_t n) { return {F::EncodeV(n), F::EncodeS("opak."), F::EncodeS("opak"), F::EncodeB(1)}; }
 Fields userIns(std::uint16_t n) {
-    return {F::EncodeV(n), F::EncodeS("Lis"), F::EncodeS("LIS"), F::EncodeS(""), F::EncodeS(""), F::EncodeV(0xFFFF),
-            F::EncodeB(255), F::EncodeB(6), F::EncodeB(1), F::EncodeB(1)};
+    return {F::EncodeV(n),      F::EncodeS("Lis"), F::EncodeS("LIS"), F::EncodeS(""), F::EncodeS(""),
+            F::EncodeV(0xFFFF), F::EncodeB(255),   F::EncodeB(6),     F::EncodeB(1),  F::EncodeB(1)};
 }
 Fields payIns(std::uint16_t n) {
-    return {F::EncodeV(n), F::EncodeS("Bon 2"), F::EncodeB(4), F::EncodeV(1), F::EncodeS(""), F::EncodeN(1),
-            F::EncodeB(1), F::EncodeB(1)};
+    return {F::EncodeV(n),  F::EncodeS("Bon 2"), F::EncodeB(4), F::EncodeV(1),
+            F::EncodeS(""), F::EncodeN(1),       F::EncodeB(1), F::EncodeB(1)};
 }
 
 void full(RegisterState& s) {

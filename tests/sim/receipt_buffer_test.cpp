@@ -80,7 +80,8 @@ TEST(ReceiptBuffer, ReadingBrokenAtAnyCommandResumesWhereTheRegisterStands) {
             EXPECT_TRUE(complete);
             // A lost answer confirmed record k-1 and delivered k; otherwise k-1 was never
             // confirmed and comes again (the one repeat the import's marker drops).
-            const int resume = kind.kind == Kind::LoseAnswers ? static_cast<int>(k) : std::max(1, static_cast<int>(k) - 1);
+            const int resume =
+                kind.kind == Kind::LoseAnswers ? static_cast<int>(k) : std::max(1, static_cast<int>(k) - 1);
             EXPECT_EQ(second, range(resume, kRecords));
             EXPECT_TRUE(e.state().receipts.empty());
         }

@@ -78,7 +78,12 @@ Counters expect(std::function<void(Counters&)> f) {
 
 std::vector<SaleRow> saleRows() {
     return {
-        {"two goods paid in cash by default", Sale().item(1, 2000).item(2, 1000), {10, 10, 2, 17}, 1229, 1229, 0,
+        {"two goods paid in cash by default",
+         Sale().item(1, 2000).item(2, 1000),
+         {10, 10, 2, 17},
+         1229,
+         1229,
+         0,
          expect([](Counters& c) {
              c.pluValue = 900, c.pluQuantity = 2000, c.pluStock = -2000, c.sales = 1229, c.receipts = 1;
              c.payments = {{1, 1229}};
@@ -86,31 +91,54 @@ std::vector<SaleRow> saleRows() {
          })},
         {"line discount and mark-up, card and cash with change",
          Sale().item(1, 1000).discount(50).item(4, 1000).discount(-20).pay(2, 500).pay(1, 1000),
-         {10, 21, 10, 21, 2, 2, 3, 17}, 819, 819, 681, expect([](Counters& c) {
+         {10, 21, 10, 21, 2, 2, 3, 17},
+         819,
+         819,
+         681,
+         expect([](Counters& c) {
              c.pluValue = 400, c.pluQuantity = 1000, c.pluStock = -1000, c.discounts = 50, c.markups = 20;
              c.sales = 819, c.receipts = 1, c.payments = {{1, 319}, {2, 500}};
              c.totals[2] = 400, c.totals[0] = 419;
          })},
-        {"deposits sold and returned", Sale().item(4, 2000).package(1, 2000).packageReturn(1, 1000), {10, 0, 1, 2, 17},
-         798, 848, 0, expect([](Counters& c) {
+        {"deposits sold and returned",
+         Sale().item(4, 2000).package(1, 2000).packageReturn(1, 1000),
+         {10, 0, 1, 2, 17},
+         798,
+         848,
+         0,
+         expect([](Counters& c) {
              c.packSold = 100, c.packReturned = 50, c.packagesSold = 100, c.packagesReturned = 50;
              c.sales = 798, c.receipts = 1, c.payments = {{1, 848}};
              c.totals[0] = 798;
          })},
         {"card discount on the receipt spread over the VAT slots",
-         Sale().item(1, 2000).item(4, 1000).receiptDiscount(130, "99001234567891"), {10, 10, 23, 2, 17}, 1169, 1169, 0,
+         Sale().item(1, 2000).item(4, 1000).receiptDiscount(130, "99001234567891"),
+         {10, 10, 23, 2, 17},
+         1169,
+         1169,
+         0,
          expect([](Counters& c) {
              c.pluValue = 900, c.pluQuantity = 2000, c.pluStock = -2000, c.discounts = 130, c.sales = 1169;
              c.receipts = 1, c.payments = {{1, 1169}};
              c.totals[2] = 900 - 91, c.totals[0] = 399 - 39;  // shares 90 and 39, the odd grosz on the larger
          })},
-        {"euro at the form's rate, change in cash", Sale().item(1, 10000).payCurrency(3, 1000).pay(1, 200),
-         {10, 6, 2, 3, 17}, 4500, 4500, 13, expect([](Counters& c) {
+        {"euro at the form's rate, change in cash",
+         Sale().item(1, 10000).payCurrency(3, 1000).pay(1, 200),
+         {10, 6, 2, 3, 17},
+         4500,
+         4500,
+         13,
+         expect([](Counters& c) {
              c.pluValue = 4500, c.pluQuantity = 10000, c.pluStock = -10000, c.sales = 4500, c.receipts = 1;
              c.payments = {{1, 187}, {3, 1000}};  // 10.00 EUR = 43.13 zł
              c.totals[2] = 4500;
          })},
-        {"voided line counts only as voided", Sale().item(1, 1000).voided(2, 1000), {10, 13, 2, 17}, 450, 450, 0,
+        {"voided line counts only as voided",
+         Sale().item(1, 1000).voided(2, 1000),
+         {10, 13, 2, 17},
+         450,
+         450,
+         0,
          expect([](Counters& c) {
              c.pluValue = 450, c.pluQuantity = 1000, c.pluStock = -1000, c.voided = 1, c.voidedValue = 329;
              c.sales = 450, c.receipts = 1, c.payments = {{1, 450}};
@@ -120,10 +148,13 @@ std::vector<SaleRow> saleRows() {
              c.sales = 699, c.receipts = 1, c.payments = {{1, 699}};
              c.totals[1] = 699;
          })},
-        {"cancelled receipt counts nothing but the cancellation", Sale().item(1, 1000).voided(4, 1000).cancel(2),
-         {10, 13, 18}, 450, 450, 0, expect([](Counters& c) {
-             c.cancelled = 1, c.cancelledValue = 450, c.voided = 1, c.voidedValue = 399;
-         })},
+        {"cancelled receipt counts nothing but the cancellation",
+         Sale().item(1, 1000).voided(4, 1000).cancel(2),
+         {10, 13, 18},
+         450,
+         450,
+         0,
+         expect([](Counters& c) { c.cancelled = 1, c.cancelledValue = 450, c.voided = 1, c.voidedValue = 399; })},
     };
 }
 
@@ -163,9 +194,8 @@ TEST(Sales, EveryReceiptLeavesItsRecordsAndMovesTheCountersTheImportReads) {
         EXPECT_EQ(d.payments, x.payments);
         EXPECT_EQ(d.totals, x.totals);
         const auto& lines = row.sale.lines();
-        if (std::none_of(lines.begin(), lines.end(), [](const auto& l) {
-                return l.kind == Sale::Line::Kind::Item && l.number == 2;
-            })) {
+        if (std::none_of(lines.begin(), lines.end(),
+                         [](const auto& l) { return l.kind == Sale::Line::Kind::Item && l.number == 2; })) {
             EXPECT_TRUE(*e.state().findPlu(2) == milk);  // voided milk sold nothing
         }
         EXPECT_EQ(e.state().lastReceiptNumber, row.sale.cancelled() ? 1202u : 1203u);
@@ -177,8 +207,9 @@ TEST(Sales, RecordsCarryNumbersTimesAndValuesAsTheImportReadsThem) {
     RegisterEngine e;
     e.state().receipts.clear();
     const SimDateTime when{2024, 5, 7, 9, 15, 0};
-    sellReceipt(e.state(),
-                Sale().at(when).item(3, 1500, 420).discount(30).receiptDiscount(20, "99001234567891").payCurrency(3, 200));
+    sellReceipt(
+        e.state(),
+        Sale().at(when).item(3, 1500, 420).discount(30).receiptDiscount(20, "99001234567891").payCurrency(3, 200));
     EngineClient c(e);
     std::vector<TComboDataSet> recs;
     for (auto a = c.command(cmd::SALERECGET, {F::EncodeB(0)}); a && a->code == cmd::SALERECGET;
@@ -263,14 +294,17 @@ TEST(Sales, WhatTheRegisterRefusesChangesNothing) {
         {"unknown PLU", none, [](RegisterState& s) { sellReceipt(s, Sale().item(1, 1000).item(99, 1000)); }},
         {"unknown package", none, [](RegisterState& s) { sellReceipt(s, Sale().item(1, 1000).package(9, 1000)); }},
         {"unknown payment form", none, [](RegisterState& s) { sellReceipt(s, Sale().item(1, 1000).pay(9, 500)); }},
-        {"payments short of the total", none, [](RegisterState& s) { sellReceipt(s, Sale().item(1, 1000).pay(2, 449)); }},
+        {"payments short of the total", none,
+         [](RegisterState& s) { sellReceipt(s, Sale().item(1, 1000).pay(2, 449)); }},
         {"discount above its line", none, [](RegisterState& s) { sellReceipt(s, Sale().item(1, 1000).discount(451)); }},
-        {"receipt discount above the goods", none, [](RegisterState& s) { sellReceipt(s, Sale().item(1, 100).receiptDiscount(46)); }},
+        {"receipt discount above the goods", none,
+         [](RegisterState& s) { sellReceipt(s, Sale().item(1, 100).receiptDiscount(46)); }},
         {"zero quantity", none, [](RegisterState& s) { sellReceipt(s, Sale().item(1, 0)); }},
         {"quantity beyond the field", none, [](RegisterState& s) { sellReceipt(s, Sale().item(1, 100'000'000)); }},
         {"nothing but voided lines", none, [](RegisterState& s) { sellReceipt(s, Sale().voided(1, 1000)); }},
         {"empty receipt", none, [](RegisterState& s) { sellReceipt(s, Sale()); }},
-        {"payment on a cancelled receipt", none, [](RegisterState& s) { sellReceipt(s, Sale().item(1, 1000).pay(1, 450).cancel()); }},
+        {"payment on a cancelled receipt", none,
+         [](RegisterState& s) { sellReceipt(s, Sale().item(1, 1000).pay(1, 450).cancel()); }},
         {"currency form without a rate", [](RegisterState& s) { s.findPayForm(3)->rate = 0; },
          [](RegisterState& s) { sellReceipt(s, Sale().item(1, 1000).payCurrency(3, 100)); }},
         {"pay-out above the drawer", none, [](RegisterState& s) { payOut(s, 9509); }},
@@ -294,7 +328,8 @@ TEST(Sales, DailyReportRecordsTheDaysTotalsAndRestartsThem) {
     const auto totals = e.state().dailyTotals;
     EngineClient c(e);
     EXPECT_EQ(c.command(cmd::DBSTATUSGET)->fields[1].AsB(), 1);
-    const std::vector<std::string> when = {F::EncodeB(7), F::EncodeB(5), F::EncodeV(2024), F::EncodeB(21), F::EncodeB(5)};
+    const std::vector<std::string> when = {F::EncodeB(7), F::EncodeB(5), F::EncodeV(2024), F::EncodeB(21),
+                                           F::EncodeB(5)};
     EXPECT_EQ(c.command(cmd::REPFSKDAILY, when)->code, cmd::REPFSKDAILY);
     EXPECT_EQ(c.command(cmd::DBSTATUSGET)->fields[1].AsB(), 0);
     EXPECT_EQ(e.state().dailyTotals, (std::array<std::int64_t, 7>{}));
@@ -401,7 +436,8 @@ TEST(StateFileSales, ASaleTheRegisterRefusesNamesItsLine) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
-        std::string text = "[register]\ncashier=1\n[cashiers]\n1;K;K;;;1\n[goods]\n1;Chleb;590;450;0;1;1;0;0;1;1;0;0;0;0;0;0;-;\n";
+        std::string text =
+            "[register]\ncashier=1\n[cashiers]\n1;K;K;;;1\n[goods]\n1;Chleb;590;450;0;1;1;0;0;1;1;0;0;0;0;0;0;-;\n";
         // Line numbers count from the sales section's own text: put it first.
         text = std::string(row.text) + text;
         try {

@@ -235,9 +235,9 @@ TEST_F(Sim, ContextReadingsEndWith975) {
 
 TEST_F(Sim, ProgrammingCommandsStoreAndClearTheBases) {
     std::vector<std::string> plu = {F::EncodeV(77), F::EncodeS("Bulka"), F::EncodeS("123"), F::EncodeN(99),
-                                    F::EncodeN(0), F::EncodeB(0), F::EncodeB(1), F::EncodeB(0), F::EncodeB(2),
-                                    F::EncodeB(1), F::EncodeB(0), F::EncodeB(1), F::EncodeB(1), F::EncodeB(0),
-                                    F::EncodeB(1), F::EncodeB(0)};
+                                    F::EncodeN(0),  F::EncodeB(0),       F::EncodeB(1),     F::EncodeB(0),
+                                    F::EncodeB(2),  F::EncodeB(1),       F::EncodeB(0),     F::EncodeB(1),
+                                    F::EncodeB(1),  F::EncodeB(0),       F::EncodeB(1),     F::EncodeB(0)};
     EXPECT_EQ(frameCommand(*ask(cmd::PLUINS, plu)), cmd::PLUINS);
     auto* r = sim.state().findPlu(77);
     ASSERT_NE(r, nullptr);

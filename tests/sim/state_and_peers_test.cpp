@@ -64,7 +64,8 @@ std::string readFor(TcpClient& c, std::uint32_t ms) {
     std::string out;
     char buf[64];
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end && !c.peerClosed()) out.append(buf, c.receiveSome(buf, sizeof buf, 10));
+    while (std::chrono::steady_clock::now() < end && !c.peerClosed())
+        out.append(buf, c.receiveSome(buf, sizeof buf, 10));
     return out;
 }
 

@@ -2,6 +2,7 @@
 // A host for the tests: answers the plug-in's callbacks from plain maps and
 // records every message. Used in-process (registered on a library object) and
 // through the loaded plug-in's entry points.
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -19,6 +20,28 @@ struct Message {
     bool status;  // through the status line (13) rather than the list (12)
 };
 
+// One record of the goods callback (33), prices decoded from the 80-bit form.
+struct GoodsCall {
+    std::string name;
+    int plu;
+    std::string codes;
+    int overwrite;
+    std::string group, unit;
+    int vat;
+    QORExtended raw[4];
+    long double prices[4];
+    int openPrice, package;
+    std::string packageCode;
+};
+
+inline long double decodeExtended(const QORExtended& x) {
+    const std::uint64_t mant = (static_cast<std::uint64_t>(x.w[1]) << 32) | x.w[0];
+    const int e = static_cast<int>(x.w[2] & 0x7FFF);
+    if (mant == 0 && e == 0) return 0.0L;
+    const long double v = std::ldexp(static_cast<long double>(mant), e - 16383 - 63);
+    return (x.w[2] & 0x8000) ? -v : v;
+}
+
 class HostState {
 public:
     std::map<std::string, std::string> params;
@@ -34,6 +57,10 @@ public:
     int abortQueries = 0;
     int storeExport = 0, storeImport = 0;
     bool refuseStores = false;
+    bool goodsCallback = true;  // register kind 33
+    std::vector<GoodsCall> goods;
+    // The host's answer to a goods record (number, package flag); 1 (added) when empty.
+    std::function<int(int, bool)> goodsAnswer;
 
     HostState() { current() = this; }
     ~HostState() {
@@ -58,6 +85,7 @@ public:
             if (!vatPrec.empty()) reg(reinterpret_cast<void*>(&cbVatPrec), 32);
         }
         if (withLookup) reg(reinterpret_cast<void*>(&cbLookup), 34);
+        if (goodsCallback) reg(reinterpret_cast<void*>(&cbGoods), 33);
     }
 
     std::vector<std::string> lines(int kind = -1, bool status = false) const {
@@ -87,8 +115,8 @@ public:
         if (it != h().params.end()) put(out, it->second);
         return 1;
     }
-    static std::int32_t QOR_STDCALL cbEnv(std::int32_t, std::int32_t, std::int32_t* id, std::int32_t* no, char* t1, char* t2,
-                                          char* wd) {
+    static std::int32_t QOR_STDCALL cbEnv(std::int32_t, std::int32_t, std::int32_t* id, std::int32_t* no, char* t1,
+                                          char* t2, char* wd) {
         *id = 5;
         *no = h().registerNo;
         put(t1, "Tekst 1");
@@ -132,6 +160,17 @@ public:
         h().written[name] = value;
         h().params[name] = value;
         return 1;
+    }
+    static std::int32_t QOR_STDCALL cbGoods(std::int32_t, std::int32_t, const char* name, std::int32_t plu,
+                                            const char* codes, std::int32_t overwrite, const char* group,
+                                            const char* unit, std::int32_t vat, QORExtended p1, QORExtended p2,
+                                            QORExtended p3, QORExtended p4, std::int32_t openPrice,
+                                            std::int32_t package, const char* packageCode) {
+        GoodsCall g{name, plu,       codes,   overwrite,  group, unit, vat, {p1, p2, p3, p4},
+                    {},   openPrice, package, packageCode};
+        for (int i = 0; i < 4; ++i) g.prices[i] = decodeExtended(g.raw[i]);
+        h().goods.push_back(g);
+        return h().goodsAnswer ? h().goodsAnswer(plu, package != 0) : 1;
     }
     static std::int32_t QOR_STDCALL cbLookup(char* out, std::int32_t size, const char* module, const char* key) {
         h().lookups.emplace_back(module, key);

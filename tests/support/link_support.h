@@ -81,8 +81,8 @@ inline std::string answerFrame(const std::string& request, std::uint16_t code, c
     return zt::stuff(zt::buildFrame(0, zt::frameSequence(request) + sequenceDelta, code, fields));
 }
 inline std::string statusFrame(const std::string& request, std::uint16_t t, std::uint16_t w) {
-    return answerFrame(request, 0, {zt::TComboFraming::EncodeV(0), zt::TComboFraming::EncodeV(t),
-                                    zt::TComboFraming::EncodeV(w)});
+    return answerFrame(request, 0,
+                       {zt::TComboFraming::EncodeV(0), zt::TComboFraming::EncodeV(t), zt::TComboFraming::EncodeV(w)});
 }
 // The register's status answer: type code, -, -, work mode.
 inline std::string statusGetFrame(const std::string& request, std::uint8_t type, std::uint8_t mode = 1) {
@@ -262,11 +262,11 @@ private:
 class TestFactory : public zt::LinkFactory {
 public:
     bool useFake = false;
-    std::uint32_t waitMs = 300;      // serial read constant / TCP byte wait on real lines
-    bool carrierOnPty = false;       // a pseudo-terminal has no carrier line
+    std::uint32_t waitMs = 300;              // serial read constant / TCP byte wait on real lines
+    bool carrierOnPty = false;               // a pseudo-terminal has no carrier line
     std::vector<zt::SerialSettings> serial;  // settings asked for
     std::vector<zt::TcpSettings> tcp;
-    zt::FakeTransport* fake = nullptr;       // the last fake handed out; lives as long as the factory
+    zt::FakeTransport* fake = nullptr;  // the last fake handed out; lives as long as the factory
     std::function<void(zt::FakeTransport&)> prepare;
     // Wraps each real serial line (e.g. to give it a modem's carrier).
     std::function<std::unique_ptr<zt::Transport>(std::unique_ptr<zt::Transport>)> wrapSerial;
@@ -345,7 +345,8 @@ protected:
     // parameters at every use (tests change them midway); real lines unless
     // factory->useFake.
     zt::TComboLink& link(zt::LinkConfig c) {
-        link_ = std::make_unique<zt::TComboLink>(action(), [this, c] { return withParameters(c); }, factory);
+        link_ = std::make_unique<zt::TComboLink>(
+            action(), [this, c] { return withParameters(c); }, factory);
         return *link_;
     }
     zt::LinkConfig withParameters(zt::LinkConfig c) {
