@@ -9,8 +9,8 @@
 namespace zt {
 
 struct ImportSection {
-    std::string name;                 // without the brackets
-    std::vector<std::string> lines;   // without line ends; blank lines left out
+    std::string name;                // without the brackets
+    std::vector<std::string> lines;  // without line ends; blank lines left out
 };
 
 // Lines before the first section header are left out.

@@ -79,8 +79,8 @@ void ReadCashState(TZTComboAction& a, const ImportRun& run) {
                 const int type = s[at].AsV();
                 if (type < 1 || type > 6) continue;
                 const std::int64_t rate = type == 3 ? euroRate : kNoEuroRate;
-                forms += "KPL;" + std::to_string(type) + ";" + formName(type) + ";" + std::to_string(s[at + 1].AsN64()) +
-                         ";" + std::to_string(rate) + "\r\n";
+                forms += "KPL;" + std::to_string(type) + ";" + formName(type) + ";" +
+                         std::to_string(s[at + 1].AsN64()) + ";" + std::to_string(rate) + "\r\n";
             }
         }
         run.Append(line + "\r\n" + forms);

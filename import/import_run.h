@@ -13,12 +13,12 @@ namespace zt {
 struct ImportRun {
     explicit ImportRun(std::string workDir) : dir(std::move(workDir)) {}
 
-    std::string dir;                      // the working directory, ending in a separator
-    ZTUnfinishedReceipt unfinished;       // lines of the receipt not yet closed
+    std::string dir;                 // the working directory, ending in a separator
+    ZTUnfinishedReceipt unfinished;  // lines of the receipt not yet closed
     // The last record this reading received is in "combo.imp" and the register
     // has not let it go: the next reading starts with it again.
     bool lastRecordRepeats = false;
-    int cardPos = 0;                      // 1-based position of the card number, 0 none
+    int cardPos = 0;  // 1-based position of the card number, 0 none
     int cardLen = 0;
 
     std::string ComboImp() const { return dir + "combo.imp"; }

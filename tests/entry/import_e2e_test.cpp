@@ -89,10 +89,11 @@ TEST_F(Import, ARegisterWithoutReceiptBufferIsNotAskedForReceipts) {
 TEST_F(Import, ReceiptBufferBecomesReceiptLines) {
     importOk();
     const std::string read = lastComboImp();
-    EXPECT_EQ(linesOf(read, "P_PLU;"),
-              pl("P_PLU;2;1;5900000000017;Chleb żytni;2000;900;0\r\nP_PLU;2;2;5900000000024;Mleko 3,2% 1 l;1000;329;1\r\n"
-                 "P_PLU;0;4;5900000000048;Piwo jasne 0,5 l;1000;399;0\r\n"
-                 "P_PLU;1;10;5900000000109;Zestaw śniadaniowy;1000;699;0\r\n"));
+    EXPECT_EQ(
+        linesOf(read, "P_PLU;"),
+        pl("P_PLU;2;1;5900000000017;Chleb żytni;2000;900;0\r\nP_PLU;2;2;5900000000024;Mleko 3,2% 1 l;1000;329;1\r\n"
+           "P_PLU;0;4;5900000000048;Piwo jasne 0,5 l;1000;399;0\r\n"
+           "P_PLU;1;10;5900000000109;Zestaw śniadaniowy;1000;699;0\r\n"));
     EXPECT_EQ(linesOf(read, "P_TRN;"), pl("P_TRN;1201;20240506104500000;1;Kowalska;1;1284;1284;3301\r\n"
                                           "P_TRN;1202;20240506111500000;1;Kowalska;1;699;699;3302\r\n"));
     EXPECT_EQ(linesOf(read, "P_RAB;"), pl("P_RAB;21;Rabat na pozycję;1;1;45;\r\n"
@@ -100,7 +101,8 @@ TEST_F(Import, ReceiptBufferBecomesReceiptLines) {
     EXPECT_EQ(linesOf(read, "P_OPA;"), "P_OPA;0;1;1;1000;50\r\nP_OPA;1;1;1;2000;100\r\n");
     EXPECT_EQ(linesOf(read, "P_WAL;"), "P_WAL;6;3;EUR;431;100;43125\r\n");
     EXPECT_EQ(linesOf(read, "P_ANU;"), pl("P_ANU;20240506110200000;1;Kowalska;1;2;399;399\r\n"));
-    EXPECT_EQ(linesOf(read, "P_ZAM;"), pl("P_ZAM;32;3;2800003;1500;Jabłka luz\r\nP_ZAM;33;3;2800003;2500;Jabłka luz\r\n"));
+    EXPECT_EQ(linesOf(read, "P_ZAM;"),
+              pl("P_ZAM;32;3;2800003;1500;Jabłka luz\r\nP_ZAM;33;3;2800003;2500;Jabłka luz\r\n"));
     EXPECT_EQ(linesOf(read, "P_PLA;4"), pl("P_PLA;4;1;Gotówka;1;10000;Wpłata do kasy;1;Kowalska;1\r\n"));
     // Every record but the last is confirmed by the request after it; the last by the empty answer's request.
     EXPECT_EQ(sim.journal().count(cmd::SALERECGET), 20u);

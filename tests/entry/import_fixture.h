@@ -84,7 +84,8 @@ protected:
     }
     std::string dump() const {
         std::string s;
-        for (const auto& m : host.messages) s += std::to_string(m.kind) + (m.status ? "S " : "  ") + zt::toUtf8(m.text) + "\n";
+        for (const auto& m : host.messages)
+            s += std::to_string(m.kind) + (m.status ? "S " : "  ") + zt::toUtf8(m.text) + "\n";
         return s;
     }
     // What the last processing read: the archive of "combo.imp" from its last header on.
