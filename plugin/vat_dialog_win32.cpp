@@ -3,6 +3,8 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -67,6 +69,15 @@ struct Context {
     VatDialogModel* model;
 };
 
+// For scripts that drive the real dialog inside a virtual desktop, where its
+// window cannot be found by name: a line once it is up.
+void noteShown(const VatDialogModel& m) {
+    const char* dump = std::getenv("ZTCOMBO_DIALOG_DUMP");
+    if (!dump) return;
+    std::ofstream d(dump, std::ios::app);
+    d << "== " << m.caption << " ==\n";
+}
+
 INT_PTR CALLBACK proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     auto* ctx = reinterpret_cast<Context*>(GetWindowLongPtrA(dlg, DWLP_USER));
     switch (msg) {
@@ -98,6 +109,7 @@ INT_PTR CALLBACK proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             EnableWindow(sv, FALSE);
             ShowWindow(sl, m.specialVisible ? SW_SHOW : SW_HIDE);
             ShowWindow(sv, m.specialVisible ? SW_SHOW : SW_HIDE);
+            noteShown(m);
             return TRUE;
         }
         case WM_COMMAND:
