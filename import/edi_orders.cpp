@@ -87,15 +87,18 @@ std::string BuildEdiOrderText(const ZTOrderList& orders, const ZTEdiSettings& s,
     return t;
 }
 
-std::string WriteEdiOrders(const ZTOrderList& orders, const ZTEdiSettings& s) {
-    if (orders.Empty()) return {};
+int FreeEdiNumber(const ZTEdiSettings& s) {
     const std::string folder = withTrailingSeparator(s.folder);
-    int number = 0;
-    for (int n = 1; n <= kMaxDocuments && number == 0; ++n)
-        if (!fileExists(folder + documentName(s, n)) && !isLink(folder + documentName(s, n))) number = n;
-    if (number == 0)
-        throw Exception(trm("ztcombo_cbaction", "TZTComboSaveEDIOExceptio",
-                            pl("Brak wolnego numeru pliku na zapisanie dokumentu zamówienia")));
+    for (int n = 1; n <= kMaxDocuments; ++n)
+        if (!fileExists(folder + documentName(s, n)) && !isLink(folder + documentName(s, n))) return n;
+    throw Exception(trm("ztcombo_cbaction", "TZTComboSaveEDIOExceptio",
+                        pl("Brak wolnego numeru pliku na zapisanie dokumentu zamówienia")));
+}
+
+std::string EdiDocumentName(const ZTEdiSettings& s, int number) { return documentName(s, number); }
+
+void WriteEdiOrdersAs(const ZTOrderList& orders, const ZTEdiSettings& s, int number) {
+    const std::string folder = withTrailingSeparator(s.folder);
     TLTools tools;
     tools.codePageFrom = 2;
     tools.codePageTo = 0;
@@ -103,7 +106,13 @@ std::string WriteEdiOrders(const ZTOrderList& orders, const ZTEdiSettings& s) {
     // The exchange watches "*.txt": the temporary name must not match it.
     writeFileWhole(folder + name, tools.plstring(BuildEdiOrderText(orders, s, number)),
                    folder + "~" + name.substr(0, name.size() - 4) + ".tmp");
-    return name;
+}
+
+std::string WriteEdiOrders(const ZTOrderList& orders, const ZTEdiSettings& s) {
+    if (orders.Empty()) return {};
+    const int number = FreeEdiNumber(s);
+    WriteEdiOrdersAs(orders, s, number);
+    return documentName(s, number);
 }
 
 std::string EdiCreatedMessage(const std::string& fileName) {

@@ -50,6 +50,13 @@ std::string BuildEdiOrderText(const ZTOrderList& orders, const ZTEdiSettings& s,
 // "Brak wolnego numeru pliku..." when all 999 numbers of the day are taken.
 std::string WriteEdiOrders(const ZTOrderList& orders, const ZTEdiSettings& s);
 
+// The first free number of the day in the folder; raises as WriteEdiOrders.
+int FreeEdiNumber(const ZTEdiSettings& s);
+// The file name of the document of that number (without the folder).
+std::string EdiDocumentName(const ZTEdiSettings& s, int number);
+// Writes the document under that number, whole, then renamed.
+void WriteEdiOrdersAs(const ZTOrderList& orders, const ZTEdiSettings& s, int number);
+
 // "Utworzono nowy dokument EDI z zamówieniem: " and the file name.
 std::string EdiCreatedMessage(const std::string& fileName);
 

@@ -10,11 +10,13 @@
 #include "import/receipt_reading.h"
 #include "import/receipt_tmp.h"
 #include "import/sales_reading.h"
+#include "import/save_journal.h"
 #include "import/save_to_host.h"
 #include "link/combo_link.h"
 #include "platform/cp1250.h"
 #include "platform/exception.h"
 #include "platform/fs.h"
+#include "platform/whole_file.h"
 #include "plugin/combo_action.h"
 #include "plugin/connection_test.h"
 #include "plugin/module.h"
@@ -40,15 +42,20 @@ void readRegister(TZTComboAction& a, ImportRun& run) {
 }
 
 // One processing of "combo.imp": its buffers go to the host, its orders to
-// the EDI folder. Each starts with no receipt open and no order.
+// the EDI folder, and only then the file goes. Each starts with no receipt
+// open and no order; what an earlier processing of the same file did, as its
+// journal says, is not done again.
 void process(TZTComboAction& a, ZTImpBufList& list, const ImportRun& run) {
-    const std::unique_ptr<ZTReceiptImpReader> reader = ReadComboImp(a, list, run);
+    const std::string text = readFileWhole(run.ComboImp());
+    ZTSaveJournal journal(run.ComboImp(), text);
+    const std::unique_ptr<ZTReceiptImpReader> reader = ReadComboImp(a, list, run, text);
     // A file that ends inside a receipt (a reading killed, or the register
     // still ringing it up) hands those lines to the next reading.
     CarryOverReceipt(run.dir, reader->Receipts().LeftoverLines());
-    SaveToHost(a, list);
+    SaveToHost(a, list, journal);
     list.Clear();
-    WriteOrderDocument(a, reader->Receipts().Orders());
+    WriteOrderDocument(a, reader->Receipts().Orders(), journal);
+    EndSave(a);
 }
 
 // The lines of the receipt cut off by the failure wait in "receipt.tmp"; a

@@ -2,12 +2,14 @@
 
 #include "export/weighed_code.h"
 #include "import/edi_orders.h"
+#include "import/save_journal.h"
+#include "platform/fs.h"
 #include "plugin/combo_action.h"
 
 namespace zt {
 
-void WriteOrderDocument(TZTComboAction& a, const ZTOrderList& orders) {
-    if (orders.Empty()) return;
+void WriteOrderDocument(TZTComboAction& a, const ZTOrderList& orders, ZTSaveJournal& journal) {
+    if (orders.Empty() || journal.EdiWritten()) return;
     ZTEdiSettings s;
     s.folder = a.Config().ediFolder;
     s.ordersAs = a.Parametr("ComboOrdersAs").empty() ? 1 : a.ParametrInt("ComboOrdersAs");
@@ -23,8 +25,18 @@ void WriteOrderDocument(TZTComboAction& a, const ZTOrderList& orders) {
             return std::string(code);
         }
     };
-    const std::string name = WriteEdiOrders(orders, s);
-    if (!name.empty()) a.Komunikat(1, EdiCreatedMessage(name));
+    // The number is written down before the document: taken up again, the
+    // processing writes the same document, never a second one.
+    if (journal.EdiPlanned()) {
+        TdtTools day;
+        if (day.FromString(journal.EdiDay() + "000000000", TdtTools::kCompact)) s.today = day;
+    } else {
+        journal.MarkEdiPlanned(s.today.ToString(TdtTools::kCompact).substr(0, 8), FreeEdiNumber(s));
+    }
+    const std::string name = EdiDocumentName(s, journal.EdiNumber());
+    if (!fileExists(withTrailingSeparator(s.folder) + name)) WriteEdiOrdersAs(orders, s, journal.EdiNumber());
+    journal.MarkEdiWritten();
+    a.Komunikat(1, EdiCreatedMessage(name));
 }
 
 }  // namespace zt

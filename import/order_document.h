@@ -5,8 +5,11 @@ namespace zt {
 
 class TZTComboAction;
 class ZTOrderList;
+class ZTSaveJournal;
 
-// Nothing without orders; otherwise writes the document and tells the user its name.
-void WriteOrderDocument(TZTComboAction& action, const ZTOrderList& orders);
+// Nothing without orders or when the journal has the document written;
+// otherwise writes the document (under the number the journal planned, when
+// it did) and tells the user its name.
+void WriteOrderDocument(TZTComboAction& action, const ZTOrderList& orders, ZTSaveJournal& journal);
 
 }  // namespace zt

@@ -6,6 +6,7 @@
 #include "import/import_run.h"
 #include "import/receipt_reader.h"
 #include "import/sales_total.h"
+#include "import/save_journal.h"
 #include "link/combo_link.h"
 #include "platform/cp1250.h"
 #include "platform/fs.h"
@@ -62,9 +63,15 @@ std::int32_t lastPrintNo(const ZTImpBuf& b, std::int32_t previous, bool& numbere
     return previous;
 }
 
+// A save step failed: the status line says so after its last text.
+void failed(TZTComboAction& a) {
+    a.Status(2, a.OstatniKomunikat(true) + kProgressSep + trc("ComboSaveImpBZmienOstSEP", pl("Błąd!")));
+}
+
 }  // namespace
 
-std::unique_ptr<ZTReceiptImpReader> ReadComboImp(TZTComboAction& a, ZTImpBufList& list, const ImportRun& run) {
+std::unique_ptr<ZTReceiptImpReader> ReadComboImp(TZTComboAction& a, ZTImpBufList& list, const ImportRun& run,
+                                                 std::string_view text) {
     list.Clear();
     ZTImpBufSettings s;
     s.doklejPlu = a.ParametrInt("ComboDokPlu") != 0;
@@ -72,20 +79,28 @@ std::unique_ptr<ZTReceiptImpReader> ReadComboImp(TZTComboAction& a, ZTImpBufList
     s.writeReceipts = a.ParametrInt("ComboImpReceipts") != 0;
     list.SetSettings(s);
     auto reader = std::make_unique<ProgressReader>(a, receiptSettings(a, run));
-    reader->Read(run.ComboImp(), list, TdtTools(a.ParametrData("DataImportu")));
+    reader->ReadText(text, list, TdtTools(a.ParametrData("DataImportu")));
     return reader;
 }
 
-void SaveToHost(TZTComboAction& a, ZTImpBufList& list) {
+void SaveToHost(TZTComboAction& a, ZTImpBufList& list, ZTSaveJournal& journal) {
     const std::string dir = a.KatalogRoboczy();
     TComboLink& link = a.Link();
     try {
         const std::int32_t stored = a.ParametrInt("ComboLastReceipt");
+        const std::string hostToken = a.Parametr(kLastSaveParameter);
         std::int32_t last = 0;
         for (int i = 0; i < list.Count(); ++i) {
             ZTImpBuf& b = list.At(i);
             bool numbered = false;
             last = lastPrintNo(b, last, numbered);
+            // A processing cut short is taken up again: what the host stored
+            // then is not stored twice.
+            if (journal.Saved(b.saleDate, hostToken)) {
+                if (!journal.Saved(b.saleDate)) journal.MarkSaved(b.saleDate);
+                list.Release();
+                continue;
+            }
             // The host already holds this day's receipts: their sums must not
             // be booked again. A receipt left over from before the register was
             // identified tells by its print number.
@@ -97,6 +112,7 @@ void SaveToHost(TZTComboAction& a, ZTImpBufList& list) {
             } else {
                 b.AddParameter("ComboLastReceipt", std::to_string(last));
             }
+            b.AddParameter(kLastSaveParameter, journal.Token(b.saleDate));
             b.Save(a.PlikImportu(), false);
             if (!fileExists(a.PlikImportuTymczasowy()))
                 writeFileWhole(a.PlikImportuTymczasowy(), readFileWhole(a.PlikImportu()), dir + "kasa.tmp.new");
@@ -105,13 +121,22 @@ void SaveToHost(TZTComboAction& a, ZTImpBufList& list) {
             a.Komunikat(0, trc(key, pl("Zapis do bazy ")) + b.saleDate.ToString(TdtTools::kDate) + " (" +
                                b.saleDate.DayName() + "):");
             a.ZapiszKasaSprzedaz();
+            journal.MarkSaved(b.saleDate);
             ArchiveComboImp(dir, a.Tlumacz());
             list.Release();
         }
-        deleteFile(dir + "combo.imp");
+    } catch (...) {
+        failed(a);
+        throw;
+    }
+}
+
+void EndSave(TZTComboAction& a) {
+    try {
+        deleteFile(a.KatalogRoboczy() + "combo.imp");
         deleteFile(a.PlikImportuTymczasowy());
     } catch (...) {
-        a.Status(2, a.OstatniKomunikat(true) + kProgressSep + trc("ComboSaveImpBZmienOstSEP", pl("Błąd!")));
+        failed(a);
         throw;
     }
 }

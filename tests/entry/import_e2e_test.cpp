@@ -25,7 +25,7 @@ TEST_F(Import, SalesCountersAndCashStateReachTheHost) {
 
     const std::string kasa = file("kasa.imp");
     EXPECT_EQ(section(kasa, "TOWAROWE"), "PLU;1;;3000;1350\r\nPLU;2;;2000;658\r\nPLU;;1;9000;450\r\n");
-    EXPECT_EQ(section(kasa, "OPERACJE"), "KASPAR;ComboLastReceipt;3302\r\n");
+    EXPECT_EQ(handedParams(kasa), "KASPAR;ComboLastReceipt;3302\r\nKASPAR;ComboLastSave;20240506:*\r\n");
     EXPECT_EQ(section(kasa, "STAN_KASY"),
               "KAS_NUMER;1\r\nKAS_NAZWISKO;Kowalska\r\nKAS_ZMSTART;20240506103000000\r\n"
               "KAS_BIEZ;20240506123000000\r\nKAS_STANKASY;1508\r\nKAS_KARTY;500\r\nKAS_PARAGONOW;3\r\n"

@@ -39,6 +39,18 @@ inline std::string section(const std::string& text, const std::string& name) {
     return text.substr(from, to == std::string::npos ? std::string::npos : to - from);
 }
 
+// The parameters a "kasa.imp" hands the host, the hash of the save token
+// shown as '*' (it stands for the whole "combo.imp").
+inline std::string handedParams(const std::string& kasa) {
+    std::string p = section(kasa, "OPERACJE");
+    const std::string key = "KASPAR;ComboLastSave;";
+    for (auto at = p.find(key); at != std::string::npos; at = p.find(key, at + 1)) {
+        const auto colon = p.find(':', at), end = p.find("\r\n", at);
+        if (colon != std::string::npos && colon < end) p.replace(colon + 1, end - colon - 1, "*");
+    }
+    return p;
+}
+
 // The lines of a kind ("SPT;", "P_TRN;"...) in the order they stand.
 inline std::string linesOf(const std::string& text, const std::string& kind) {
     std::string out;

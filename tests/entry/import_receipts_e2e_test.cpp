@@ -45,7 +45,7 @@ TEST_F(Receipts, ReceiptBufferModeCountsTheDayFromTheReceipts) {
     // Sold goods of the receipts, not the counters (bread's counter says 3000).
     EXPECT_EQ(section(kasa, "TOWAROWE"),
               "PLU;1;;2000;900\r\nPLU;4;;1000;399\r\nPLU;;1;-1000;-50\r\nPLU;10;;1000;699\r\n");
-    EXPECT_EQ(section(kasa, "OPERACJE"), "KASPAR;ComboLastReceipt;3302\r\n");
+    EXPECT_EQ(handedParams(kasa), "KASPAR;ComboLastReceipt;3302\r\nKASPAR;ComboLastSave;20240506:*\r\n");
     const std::string fin = section(kasa, "FINANSOWE");
     EXPECT_NE(fin.find("FPLATN_KARTA;699\r\n"), std::string::npos) << fin;
     // The currency payment once, in złoty.
@@ -74,7 +74,7 @@ TEST_F(Receipts, CountersModeTakesGoodsFromTheCountersAndPaymentsFromTheLines) {
     EXPECT_NE(fin.find("FPLATN_KARTA;699\r\n"), std::string::npos) << fin;
     EXPECT_NE(fin.find("FPLATN_INNE;431\r\n"), std::string::npos) << fin;
     // Out of the receipt-buffer mode every buffer hands the last print number over.
-    EXPECT_EQ(section(kasa, "OPERACJE"), "KASPAR;ComboLastReceipt;3302\r\n");
+    EXPECT_EQ(handedParams(kasa), "KASPAR;ComboLastReceipt;3302\r\nKASPAR;ComboLastSave;20240506:*\r\n");
 }
 
 TEST_F(Receipts, ReceiptsWithoutTheirBlocksInReceiptBufferMode) {
@@ -96,12 +96,12 @@ TEST_F(Receipts, ABufferPerDayAndTheLastReceiptGuard) {
     const std::string day1 = all.substr(0, second), day2 = all.substr(second);
     // Day 1: its receipts again, but no sums and no new last number.
     EXPECT_EQ(section(day1, "TOWAROWE"), "");
-    EXPECT_EQ(section(day1, "OPERACJE"), "");
+    EXPECT_EQ(handedParams(day1), "KASPAR;ComboLastSave;20240506:*\r\n");
     EXPECT_EQ(occurrences(day1, "[Paragon nr "), 2);
     EXPECT_NE(day1.find("DATA_SPRZEDAZY;20240506"), std::string::npos);
     // Day 2 is new.
     EXPECT_EQ(section(day2, "TOWAROWE"), "PLU;3;;1500;599\r\n");
-    EXPECT_EQ(section(day2, "OPERACJE"), "KASPAR;ComboLastReceipt;3303\r\n");
+    EXPECT_EQ(handedParams(day2), "KASPAR;ComboLastReceipt;3303\r\nKASPAR;ComboLastSave;20240507:*\r\n");
     EXPECT_NE(day2.find("DATA_SPRZEDAZY;20240507083000000"), std::string::npos);
 }
 
