@@ -151,6 +151,7 @@ void ZTComboImpReader::ReadText(std::string_view text, ZTImpBufList& list, TdtTo
             OnRecord();
             const std::vector<std::string_view> f = SplitFields(line);
             const std::string_view kind = trimmed(f[0]);
+            if (skipState_ && (kind == "SPT" || kind == "SPO" || kind == "KAS" || kind == "KPL")) continue;
             if (kind == "SPT") {
                 if (fromReceipts) continue;
                 list.Current()->AddPlu(fieldText(f, 1), static_cast<long double>(FieldInt(f, 3)),

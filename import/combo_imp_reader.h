@@ -22,6 +22,11 @@ public:
     void Read(const std::string& path, ZTImpBufList& list, TdtTools dataImportu);
     void ReadText(std::string_view text, ZTImpBufList& list, TdtTools dataImportu);
 
+    // The lines that are the register's state when read rather than records
+    // it let go (goods and package counters, cash state) are skipped: a
+    // reading that broke off hands them over with the next one.
+    void SkipStateLines(bool skip) { skipState_ = skip; }
+
     // "Analiza pliku combo.imp..." as the host's translation has it.
     static std::string ProgressText();
     // A line every reader of the file skips: blank, or a '#' or '-' comment.
@@ -37,6 +42,9 @@ protected:
     // A "P_" line on the buffer selected for it; at the end of the file once
     // more with an empty line (a receipt still open is dropped then).
     virtual void OnReceiptLine(std::string_view line, ZTImpBuf* buffer) {}
+
+private:
+    bool skipState_ = false;
 };
 
 // Fields of a ';'-separated line, empty ones kept; views into the line.

@@ -34,21 +34,31 @@ void readRegister(TZTComboAction& a, ImportRun& run) {
     run.Append("\r\n");
     if (!CheckRegisterNumber(a)) throw Exception(T("TZTComboImportExceptio_00001", "Niezgodny numer urządzenia!"));
     if (a.ParametrInt("ComboFiscalReport") != 0) FiscalDailyReport(a);
-    ReadPluSale(a, run, static_cast<int>(SalesKind::Goods));
-    ReadPluSale(a, run, static_cast<int>(SalesKind::Packages));
+    if (!run.stateHandedOver) {
+        ReadPluSale(a, run, static_cast<int>(SalesKind::Goods));
+        ReadPluSale(a, run, static_cast<int>(SalesKind::Packages));
+    }
     ReadCardFormat(a, run);
     if (!withoutReceiptBuffer(link.deviceFamily)) ReadReceiptBuffer(a, run);
-    ReadCashState(a, run);
+    if (!run.stateHandedOver) ReadCashState(a, run);
+    run.Append(kReadingCompleteComment);
 }
 
 // One processing of "combo.imp": its buffers go to the host, its orders to
 // the EDI folder, and only then the file goes. Each starts with no receipt
 // open and no order; what an earlier processing of the same file did, as its
 // journal says, is not done again.
-void process(TZTComboAction& a, ZTImpBufList& list, const ImportRun& run) {
+//
+// The counters and the cash state are the register's state, read again by
+// every reading: of a leftover they count only when its reading went through
+// (and then the reading that follows leaves them out); a reading that broke
+// off hands them over with the next one. So each reaches the host once.
+void process(TZTComboAction& a, ZTImpBufList& list, ImportRun& run, bool leftover) {
     const std::string text = readFileWhole(run.ComboImp());
     ZTSaveJournal journal(run.ComboImp(), text);
-    const std::unique_ptr<ZTReceiptImpReader> reader = ReadComboImp(a, list, run, text);
+    const bool stateLines = !leftover || journal.ReadingComplete();
+    if (leftover && stateLines) run.stateHandedOver = true;
+    const std::unique_ptr<ZTReceiptImpReader> reader = ReadComboImp(a, list, run, text, stateLines);
     // A file that ends inside a receipt (a reading killed, or the register
     // still ringing it up) hands those lines to the next reading.
     CarryOverReceipt(run.dir, reader->Receipts().LeftoverLines());
@@ -77,7 +87,7 @@ void Import(TZTComboAction& a) {
     if (a.Config().transport == TransportKind::File) {
         if (!fileExists(run.ComboImp()))
             throw Exception(T("TZTComboImportExceptio", "Ustawione złącze na PLIK, a brak pliku combo.imp!"));
-        process(a, list, run);
+        process(a, list, run, false);
         return;
     }
     try {
@@ -85,7 +95,7 @@ void Import(TZTComboAction& a) {
             a.Postep(T("TZTComboImportMsgAdd",
                        "Import z zaległego pliku combo.imp! Coś się nie udało przy ostatnim imporcie!"),
                      2);
-            process(a, list, run);
+            process(a, list, run, true);
         }
         link.OpenLink();
         try {
@@ -101,7 +111,7 @@ void Import(TZTComboAction& a) {
         if (fileExists(run.ComboImp())) {
             if (fileExists(run.dir + kReceiptTmpName)) a.Postep(MergeProgressText(), 2);
             MergeReceiptTmp(run.dir, a.Tlumacz());
-            process(a, list, run);
+            process(a, list, run, false);
         }
     } catch (...) {
         list.Clear();

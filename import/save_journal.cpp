@@ -43,6 +43,10 @@ ZTSaveJournal::ZTSaveJournal(std::string path, std::string_view text) : path_(st
             if (const std::string_view d = line.substr(kSaved.size()); isDay(d)) saved_.insert(std::string(d));
             continue;
         }
+        if (line == std::string_view(kReadingCompleteComment).substr(0, sizeof kReadingCompleteComment - 3)) {
+            readingComplete_ = true;
+            continue;
+        }
         if (line == kEdiWritten) {
             ediWritten_ = ediNumber_ != 0;
             continue;

@@ -18,12 +18,17 @@
 namespace zt {
 
 inline constexpr char kLastSaveParameter[] = "ComboLastSave";
+// Appended when the reading of the register went through to its end.
+inline constexpr char kReadingCompleteComment[] = "# READ COMPLETE\r\n";
 
 class ZT_API ZTSaveJournal {
 public:
     // The journal of the file at path, whose text is given (as read for the
     // processing). A last line without its line end is cut off the file.
     ZTSaveJournal(std::string path, std::string_view text);
+
+    // The reading that wrote the file went through to its end.
+    bool ReadingComplete() const { return readingComplete_; }
 
     // The buffer of this sale day was stored by the host.
     bool Saved(const TdtTools& saleDate) const;
@@ -52,6 +57,7 @@ private:
     std::string ediDay_;
     int ediNumber_ = 0;
     bool ediWritten_ = false;
+    bool readingComplete_ = false;
 };
 
 }  // namespace zt

@@ -71,7 +71,7 @@ void failed(TZTComboAction& a) {
 }  // namespace
 
 std::unique_ptr<ZTReceiptImpReader> ReadComboImp(TZTComboAction& a, ZTImpBufList& list, const ImportRun& run,
-                                                 std::string_view text) {
+                                                 std::string_view text, bool stateLines) {
     list.Clear();
     ZTImpBufSettings s;
     s.doklejPlu = a.ParametrInt("ComboDokPlu") != 0;
@@ -79,6 +79,7 @@ std::unique_ptr<ZTReceiptImpReader> ReadComboImp(TZTComboAction& a, ZTImpBufList
     s.writeReceipts = a.ParametrInt("ComboImpReceipts") != 0;
     list.SetSettings(s);
     auto reader = std::make_unique<ProgressReader>(a, receiptSettings(a, run));
+    reader->SkipStateLines(!stateLines);
     reader->ReadText(text, list, TdtTools(a.ParametrData("DataImportu")));
     return reader;
 }

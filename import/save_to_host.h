@@ -16,10 +16,10 @@ class ZTSaveJournal;
 struct ImportRun;
 
 // Reads the text of "combo.imp" into the list (emptied first) with the buffer
-// and receipt settings of this operation. The reader keeps the orders of the
-// file.
+// and receipt settings of this operation; without stateLines the counters and
+// the cash state are left out. The reader keeps the orders of the file.
 std::unique_ptr<ZTReceiptImpReader> ReadComboImp(TZTComboAction& action, ZTImpBufList& list, const ImportRun& run,
-                                                 std::string_view text);
+                                                 std::string_view text, bool stateLines = true);
 
 // Saves every buffer of the list the journal does not know as stored to the
 // host, in list order, and writes each down in the journal.
