@@ -142,7 +142,9 @@ void RegisterSimulator::serve() {
                 }
             }
             if (pty_) {
-                std::size_t n = pty_->read(buf, sizeof buf, kPollMs);
+                // With a TCP client the wait is the client's: a request must
+                // not sit while the loop waits on a silent line.
+                std::size_t n = pty_->read(buf, sizeof buf, client ? 0 : kPollMs);
                 for (std::size_t i = 0; i < n; ++i)
                     if (ptyIn.feed(static_cast<std::uint8_t>(buf[i])) == FrameReceiver::Event::Frame)
                         answer(ptyIn.frame(), [&](const std::string& w) { pty_->write(w); });
