@@ -128,6 +128,12 @@ void ZTUnfinishedReceipt::Save(const std::string& dir, bool repeated, const TMLg
             repeated = repeated || pending.repeated;
         }
     }
+    // Broken off between two receipts: nothing waits for the next reading.
+    if (lines.empty() && !repeated) {
+        if (fileExists(pendingPath) && !deleteFile(pendingPath) && fileExists(pendingPath))
+            throw Exception("Cannot delete " + pendingPath + ": " + osErrorText(lastOsError()));
+        return;
+    }
     WriteReceiptTmp(dir, lines, repeated);
 }
 

@@ -66,7 +66,7 @@ TEST(UnfinishedReceipt, SaveWritesReceiptTmpUnlessComplete) {
          "P_PLU;1;12;;A;1000;100;0\r\nP_RAB;21;R;1;1;5;\r\n"},
         {false, true, {"P_PLU;1;12;;A;1000;100;0\r\n"}, "P_PLU;1;12;;A;1000;100;0\r\nFIRST_LINE_REPEATED"},
         {false, true, {}, "FIRST_LINE_REPEATED"},
-        {false, false, {}, ""},
+        {false, false, {}, nullptr},  // broken off between receipts: nothing waits
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file ? c.file : "none");
