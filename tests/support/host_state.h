@@ -4,7 +4,9 @@
 // through the loaded plug-in's entry points.
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <utility>
@@ -57,6 +59,11 @@ public:
     int abortQueries = 0;
     int storeExport = 0, storeImport = 0;
     bool refuseStores = false;
+    int refuseImportAt = 0;  // the n-th request to store "kasa.imp" (from 1) is refused
+    // As a real host does: an accepted "kasa.imp" is kept (imported) and its
+    // KASPAR lines become the register's parameters.
+    bool keepImports = false;
+    std::vector<std::string> imported;
     bool goodsCallback = true;  // register kind 33
     std::vector<GoodsCall> goods;
     // The host's answer to a goods record (number, package flag); 1 (added) when empty.
@@ -153,7 +160,19 @@ public:
     }
     static std::int32_t QOR_STDCALL cbStoreImport(std::int32_t, std::int32_t) {
         ++h().storeImport;
-        return h().refuseStores ? 0 : 1;
+        if (h().refuseStores || h().storeImport == h().refuseImportAt) return 0;
+        if (h().keepImports) h().keep(h().workDir + "kasa.imp");
+        return 1;
+    }
+    void keep(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        imported.push_back(text);
+        for (std::size_t at = text.find("\nKASPAR;"); at != std::string::npos; at = text.find("\nKASPAR;", at + 1)) {
+            const std::size_t name = at + 8, sep = text.find(';', name), end = text.find('\r', name);
+            if (sep < end && end != std::string::npos)
+                params[text.substr(name, sep - name)] = text.substr(sep + 1, end - sep - 1);
+        }
     }
     static std::int32_t QOR_STDCALL cbWriteParam(std::int32_t, std::int32_t, const char* name, const char* value) {
         if (h().refuseStores) return 0;

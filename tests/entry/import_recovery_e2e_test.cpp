@@ -1,0 +1,178 @@
+// An import that fails at any command of its reading, at any save of the
+// host's, or at a user's stop, and a healthy import after it: together they
+// hand the host exactly what one clean import does, in both ways of counting
+// the day's sales, and leave nothing behind.
+#include "import_fixture.h"
+#include "import_ledger.h"
+
+using namespace ztest;
+
+namespace {
+
+struct Mode {
+    const char* name;
+    const char* impMode;  // ComboImpMode: 1 the day's sales from the receipts
+};
+
+class Recovery : public Import, public ::testing::WithParamInterface<Mode> {
+protected:
+    RegisterState reg = recoveryRegister();
+
+    void SetUp() override {
+        Import::SetUp();
+        host.params["ComboImpMode"] = GetParam().impMode;
+        host.params["ComboImpReceipts"] = "1";
+        host.keepImports = true;
+    }
+
+    // A register as it was, a working directory and a host that hold nothing.
+    void fresh() {
+        sim.clearFaults();
+        sim.setState(reg);
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        host.params.erase("ComboLastReceipt");
+        host.params.erase("ComboLastSave");
+        host.imported.clear();
+        host.storeImport = 0;
+        host.refuseImportAt = 0;
+        host.abortAfter = -1;
+        host.abortQueries = 0;
+        host.messages.clear();
+    }
+
+    Ledger ledger() const {
+        Ledger l;
+        for (const auto& k : host.imported) l.add(k);
+        l.addOrders(dir / "EDI");
+        return l;
+    }
+
+    // The outcome after the healthy import: the clean ledger, an empty receipt
+    // buffer and no file of an unfinished import.
+    // A first import that went through without a command (the register's
+    // type, taken as the default) reads the receipts without their print
+    // numbers: then the records are only counted.
+    void expectClean(const Ledger& clean, bool exact = true) {
+        if (exact) {
+            expectSameLedger(clean, ledger());
+        } else {
+            const Ledger got = ledger();
+            EXPECT_EQ(got.repeated(), "");
+            std::vector<std::string> want, have;
+            for (const auto& r : clean.receipts) want.push_back(r.first);
+            for (const auto& r : got.receipts) have.push_back(r.first);
+            EXPECT_EQ(have, want);
+            const auto count = [](const std::map<std::string, int>& m) {
+                int n = 0;
+                for (const auto& e : m) n += e.second;
+                return n;
+            };
+            EXPECT_EQ(count(got.others), count(clean.others));
+            EXPECT_EQ(got.orders, clean.orders);
+        }
+        EXPECT_TRUE(sim.state().receipts.empty());
+        EXPECT_FALSE(exists("combo.imp"));
+        EXPECT_FALSE(exists("receipt.tmp")) << file("receipt.tmp") << "\n" << dump();
+        EXPECT_FALSE(exists("kasa.tmp"));
+    }
+
+    // One clean import: its ledger and how many commands it sent.
+    std::pair<Ledger, std::uint32_t> cleanRun() {
+        fresh();
+        sim.journal().clear();
+        importOk();
+        const Ledger l = ledger();
+        EXPECT_FALSE(l.receipts.empty());
+        EXPECT_FALSE(l.orders.empty());
+        EXPECT_TRUE(sim.state().receipts.empty());
+        return {l, static_cast<std::uint32_t>(sim.journal().entries().size())};
+    }
+};
+
+// Under the sanitizers every third command is enough to keep CI short.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr std::uint32_t kStride = 3;
+#else
+constexpr std::uint32_t kStride = 1;
+#endif
+
+struct RegisterFault {
+    const char* name;
+    CommandFault::Kind kind;
+    std::uint16_t code;
+};
+
+// Each command of the register's part fails in one way (per mode, so the
+// cells spread over the test runners).
+class CommandRecovery : public Recovery {
+protected:
+    void sweep(const RegisterFault& f) {
+        const auto [clean, commands] = cleanRun();
+        ASSERT_GT(commands, 60u);
+        for (std::uint32_t k = 1; k <= commands; k += kStride) {
+            SCOPED_TRACE(std::string(f.name) + " at command " + std::to_string(k));
+            fresh();
+            Faults fs;
+            fs.commandFaults = {{k, f.kind, f.code}};
+            sim.setFaults(fs);
+            host.run(-3);
+            const bool failed = !host.lines(2).empty();
+            sim.clearFaults();
+            importOk();
+            expectClean(clean, failed);
+            if (HasFailure()) return;
+        }
+    }
+};
+
+// The register executes the command; no answer reaches the plug-in on any of its three sends.
+TEST_P(CommandRecovery, AnswerLost) { sweep({"answer lost", CommandFault::Kind::LoseAnswers, 0}); }
+// The register refuses the command with an execution error.
+TEST_P(CommandRecovery, Refused) { sweep({"refused", CommandFault::Kind::Refuse, 958}); }
+// Every send is answered with a transmission status: the command never runs.
+TEST_P(CommandRecovery, TransmissionStatus) {
+    sweep({"transmission status", CommandFault::Kind::TransmissionStatus, 1});
+}
+
+TEST_P(Recovery, AHostThatRefusesAnySave) {
+    const auto [clean, commands] = cleanRun();
+    const int saves = host.storeImport;
+    ASSERT_GE(saves, 1);
+    for (int b = 1; b <= saves; ++b) {
+        SCOPED_TRACE("save " + std::to_string(b) + " refused");
+        fresh();
+        host.refuseImportAt = b;
+        host.run(-3);
+        EXPECT_EQ(host.lines(2).back(), pl("Błąd zapisu importu sprzedaży do bazy danych")) << dump();
+        EXPECT_TRUE(exists("combo.imp"));
+        host.refuseImportAt = 0;
+        importOk();
+        expectClean(clean);
+        if (HasFailure()) return;
+    }
+}
+
+TEST_P(Recovery, AUserWhoStopsTheImportAnywhere) {
+    const auto [clean, commands] = cleanRun();
+    const int queries = host.abortQueries;
+    ASSERT_GT(queries, 20);
+    for (int r = 0; r < queries; r += static_cast<int>(kStride)) {
+        SCOPED_TRACE("stopped after " + std::to_string(r) + " questions");
+        fresh();
+        host.abortAfter = r;
+        host.run(-3);
+        EXPECT_EQ(host.lines(2).back(), pl("Operacja przerwana przez użytkownika")) << dump();
+        host.abortAfter = -1;
+        importOk();
+        expectClean(clean);
+        if (HasFailure()) return;
+    }
+}
+
+const auto kModes = ::testing::Values(Mode{"SalesFromReceipts", "1"}, Mode{"SalesFromCounters", "0"});
+const auto kModeName = [](const auto& i) { return std::string(i.param.name); };
+INSTANTIATE_TEST_SUITE_P(Import, Recovery, kModes, kModeName);
+INSTANTIATE_TEST_SUITE_P(Import, CommandRecovery, kModes, kModeName);
+
+}  // namespace
