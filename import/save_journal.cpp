@@ -9,6 +9,7 @@ namespace zt {
 namespace {
 
 constexpr std::string_view kSaved = "# SAVED ";
+constexpr std::string_view kSaving = "# SAVING ";
 constexpr std::string_view kEdi = "# EDI ";
 constexpr std::string_view kEdiWritten = "# EDI WRITTEN";
 
@@ -41,6 +42,10 @@ ZTSaveJournal::ZTSaveJournal(std::string path, std::string_view text) : path_(st
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.substr(0, kSaved.size()) == kSaved) {
             if (const std::string_view d = line.substr(kSaved.size()); isDay(d)) saved_.insert(std::string(d));
+            continue;
+        }
+        if (line.substr(0, kSaving.size()) == kSaving) {
+            if (const std::string_view d = line.substr(kSaving.size()); isDay(d)) saving_.insert(std::string(d));
             continue;
         }
         if (line == std::string_view(kReadingCompleteComment).substr(0, sizeof kReadingCompleteComment - 3)) {
@@ -83,10 +88,16 @@ ZTSaveJournal::ZTSaveJournal(std::string path, std::string_view text) : path_(st
 bool ZTSaveJournal::Saved(const TdtTools& saleDate) const { return saved_.count(dayOf(saleDate)) != 0; }
 
 bool ZTSaveJournal::Saved(const TdtTools& saleDate, std::string_view hostToken) const {
-    return Saved(saleDate) || hostToken == Token(saleDate);
+    return Saved(saleDate) || (saving_.count(dayOf(saleDate)) != 0 && hostToken == Token(saleDate));
 }
 
 std::string ZTSaveJournal::Token(const TdtTools& saleDate) const { return dayOf(saleDate) + ':' + hash_; }
+
+void ZTSaveJournal::MarkSaving(const TdtTools& saleDate) {
+    const std::string d = dayOf(saleDate);
+    append(std::string(kSaving) + d);
+    saving_.insert(d);
+}
 
 void ZTSaveJournal::MarkSaved(const TdtTools& saleDate) {
     const std::string d = dayOf(saleDate);

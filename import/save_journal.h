@@ -6,8 +6,8 @@
 // handed to the host twice and no order document is lost or written twice.
 //
 // The host stores the token of a buffer (parameter ComboLastSave) with the
-// buffer itself: a buffer the host stored just before the process died,
-// before its comment line was written, is known by that.
+// buffer itself: a buffer handed over when the process died, stored or not,
+// is known by that.
 #include <set>
 #include <string>
 #include <string_view>
@@ -32,11 +32,14 @@ public:
 
     // The buffer of this sale day was stored by the host.
     bool Saved(const TdtTools& saleDate) const;
-    // Either by a comment, or by the token the host holds.
+    // Either by a comment, or, handed over when the process died, by the
+    // token the host holds.
     bool Saved(const TdtTools& saleDate, std::string_view hostToken) const;
     // The token of the buffer of this sale day: the day and a hash of the
     // file's records, so another "combo.imp" never has the same one.
     std::string Token(const TdtTools& saleDate) const;
+    // Writes down that the buffer of this sale day goes to the host now.
+    void MarkSaving(const TdtTools& saleDate);
     // Writes down that the host stored the buffer of this sale day.
     void MarkSaved(const TdtTools& saleDate);
 
@@ -52,7 +55,8 @@ private:
     void append(const std::string& line);
 
     std::string path_;
-    std::set<std::string> saved_;  // sale days, YYYYMMDD
+    std::set<std::string> saved_;   // sale days, YYYYMMDD
+    std::set<std::string> saving_;  // handed to the host, maybe stored
     std::string hash_;
     std::string ediDay_;
     int ediNumber_ = 0;

@@ -121,6 +121,7 @@ void SaveToHost(TZTComboAction& a, ZTImpBufList& list, ZTSaveJournal& journal) {
             PokazSumeSprzedazy(a, b);
             a.Komunikat(0, trc(key, pl("Zapis do bazy ")) + b.saleDate.ToString(TdtTools::kDate) + " (" +
                                b.saleDate.DayName() + "):");
+            journal.MarkSaving(b.saleDate);
             a.ZapiszKasaSprzedaz();
             journal.MarkSaved(b.saleDate);
             ArchiveComboImp(dir, a.Tlumacz());
