@@ -1,0 +1,133 @@
+// The host's process killed (SIGKILL) at every file step of an import: each
+// write (cut after half its bytes), rename and delete in the register's
+// working directory. The bench runs the import against the simulator with a
+// preloaded library that counts the steps and kills; then a healthy import
+// must leave the host with what one clean import gives it.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include "import_fixture.h"
+#include "import_ledger.h"
+
+extern char** environ;
+
+using namespace ztest;
+
+#if defined(ZT_KILL_SHIM) && !defined(__SANITIZE_ADDRESS__)
+
+namespace {
+
+struct Mode {
+    const char* name;
+    const char* impMode;
+};
+
+class KillSweep : public ::testing::TestWithParam<Mode> {
+protected:
+    std::filesystem::path root, dir;
+    RegisterSimulator sim{recoveryRegister(), SimulatorOptions{}};
+
+    void SetUp() override {
+        char tmpl[] = "/tmp/zt-kill-XXXXXX";
+        root = mkdtemp(tmpl);
+        dir = root / "work";
+        sim.start();
+    }
+    void TearDown() override {
+        sim.stop();
+        std::filesystem::remove_all(root);
+    }
+
+    void fresh() {
+        sim.setState(recoveryRegister());
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        std::ofstream(root / "params.ini", std::ios::binary)
+            << "ComboPort=TCP/IP\nComboIpAddress=127.0.0.1\nComboIpPort=" << sim.port()
+            << "\nComboEdiFolder=" << (dir / "EDI").string()
+            << "\nDataImportu=2024-05-06\nComboDedbug=0\nComboImpReceipts=1\nComboImpMode=" << GetParam().impMode
+            << "\n";
+    }
+
+    // One import through the bench; killStep 0 never kills. The wait status.
+    int bench(long killStep) {
+        const std::string plugin = ZT_PLUGIN_PATH, params = (root / "params.ini").string(), work = dir.string();
+        std::vector<std::string> args = {ZT_BENCH,    "--plugin", plugin, "--params", params,
+                                         "--workdir", work,       "run",  "-3"};
+        std::vector<std::string> env = {std::string("LD_PRELOAD=") + ZT_KILL_SHIM, "ZT_KILL_DIR=" + work + "/",
+                                        "ZT_KILL_STEP=" + std::to_string(killStep),
+                                        "ZT_KILL_COUNT=" + (root / "steps").string(), "ZTCOMBO_VIRTUAL_TIME=1"};
+        for (char** e = environ; *e; ++e)
+            if (std::strncmp(*e, "LD_PRELOAD=", 11) != 0) env.emplace_back(*e);
+        std::vector<char*> argv, envp;
+        for (auto& a : args) argv.push_back(a.data());
+        for (auto& e : env) envp.push_back(e.data());
+        argv.push_back(nullptr);
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t io;
+        posix_spawn_file_actions_init(&io);
+        const std::string out = (root / "bench.out").string();
+        posix_spawn_file_actions_addopen(&io, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&io, 1, 2);
+        pid_t pid = 0;
+        const int rc = posix_spawn(&pid, argv[0], &io, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&io);
+        if (rc != 0) return -1;
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+        return status;
+    }
+
+    std::string benchOutput() const { return slurp(root / "bench.out"); }
+
+    // Every kasa.imp the bench stored, in the order it stored them.
+    Ledger ledger() const {
+        Ledger l;
+        for (int n = 1;; ++n) {
+            const auto p = dir / "results" / ("kasa-" + std::to_string(n) + ".imp");
+            if (!std::filesystem::exists(p)) break;
+            l.add(slurp(p));
+        }
+        l.addOrders(dir / "EDI");
+        return l;
+    }
+
+    bool exists(const char* name) const { return std::filesystem::exists(dir / name); }
+};
+
+TEST_P(KillSweep, AtEveryFileStepOfAnImport) {
+    fresh();
+    ASSERT_EQ(bench(0), 0) << benchOutput();
+    const Ledger clean = ledger();
+    ASSERT_FALSE(clean.receipts.empty());
+    const long steps = std::stol(slurp(root / "steps"));
+    ASSERT_GT(steps, 50);
+    // Killed after its "combo.imp" went, an import has handed everything
+    // over: the next one reads the register's state (counters, cash) again,
+    // as any second import does.
+    ASSERT_EQ(bench(0), 0) << benchOutput();
+    const Ledger twice = ledger();
+    for (long n = 1; n <= steps; ++n) {
+        SCOPED_TRACE("killed at file step " + std::to_string(n) + " of " + std::to_string(steps));
+        fresh();
+        const int killed = bench(n);
+        ASSERT_TRUE(WIFSIGNALED(killed) && WTERMSIG(killed) == SIGKILL) << benchOutput();
+        const bool done = !exists("combo.imp") && !ledger().receipts.empty();
+        ASSERT_EQ(bench(0), 0) << benchOutput();
+        expectSameLedger(done ? twice : clean, ledger());
+        EXPECT_TRUE(sim.state().receipts.empty());
+        EXPECT_FALSE(exists("combo.imp"));
+        EXPECT_FALSE(exists("receipt.tmp"));
+        EXPECT_FALSE(exists("kasa.tmp"));
+        if (HasFailure()) return;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Import, KillSweep,
+                         ::testing::Values(Mode{"SalesFromReceipts", "1"}, Mode{"SalesFromCounters", "0"}),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+}  // namespace
+
+#endif
