@@ -2,6 +2,12 @@
 // host's, or at a user's stop, and a healthy import after it: together they
 // hand the host exactly what one clean import does, in both ways of counting
 // the day's sales, and leave nothing behind.
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include "import_fixture.h"
 #include "import_ledger.h"
 
@@ -29,8 +35,7 @@ protected:
     void fresh() {
         sim.clearFaults();
         sim.setState(reg);
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+        for (const auto& e : std::filesystem::directory_iterator(host.workDir)) std::filesystem::remove_all(e.path());
         host.params.erase("ComboLastReceipt");
         host.params.erase("ComboLastSave");
         host.imported.clear();
@@ -41,10 +46,10 @@ protected:
         host.messages.clear();
     }
 
-    Ledger ledger() const {
+    Ledger ledger() {
         Ledger l;
         for (const auto& k : host.imported) l.add(k);
-        l.addOrders(dir / "EDI");
+        l.addOrders(host.params["ComboEdiFolder"]);
         return l;
     }
 
@@ -72,9 +77,8 @@ protected:
             EXPECT_EQ(got.orders, clean.orders);
         }
         EXPECT_TRUE(sim.state().receipts.empty());
-        EXPECT_FALSE(exists("combo.imp"));
-        EXPECT_FALSE(exists("receipt.tmp")) << file("receipt.tmp") << "\n" << dump();
-        EXPECT_FALSE(exists("kasa.tmp"));
+        for (const char* name : {"combo.imp", "receipt.tmp", "kasa.tmp"})
+            EXPECT_FALSE(std::filesystem::exists(host.workDir + name)) << name << "\n" << dump();
     }
 
     // One clean import: its ledger and how many commands it sent.
@@ -172,6 +176,69 @@ TEST_P(Recovery, AUserWhoStopsTheImportAnywhere) {
 
 const auto kModes = ::testing::Values(Mode{"SalesFromReceipts", "1"}, Mode{"SalesFromCounters", "0"});
 const auto kModeName = [](const auto& i) { return std::string(i.param.name); };
+// "combo.imp", "receipt.tmp" and everything else of the import on a file
+// system that fills up: each page more of free space moves the failing write
+// one step on, until the import goes through. The space comes back and a
+// healthy import follows.
+class FullDisk : public Recovery {
+protected:
+    std::filesystem::path disk;
+    bool mounted = false;
+
+    void SetUp() override {
+        Recovery::SetUp();
+        disk = dir / "disk";
+        std::filesystem::create_directories(disk);
+        if (::mount("tmpfs", disk.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=512k,mode=0700") != 0)
+            GTEST_SKIP() << "no small file system to fill: mounting a tmpfs needs root (" << std::strerror(errno)
+                         << ")";
+        mounted = true;
+        host.workDir = disk.string() + "/";
+        host.params["ComboEdiFolder"] = disk.string() + "/EDI";
+    }
+    void TearDown() override {
+        if (mounted) ::umount2(disk.c_str(), MNT_DETACH);
+        Recovery::TearDown();
+    }
+
+    // Fills the disk but for `free` bytes (in whole pages).
+    void fill(std::size_t free) {
+        const std::string filler = (disk / "filler").string();
+        std::FILE* f = std::fopen(filler.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        static const std::vector<char> block(4096, 'x');
+        std::size_t written = 0;
+        while (std::fwrite(block.data(), 1, block.size(), f) == block.size()) written += block.size();
+        std::fclose(f);
+        std::filesystem::resize_file(filler, written > free ? written - free : 0);
+    }
+};
+
+TEST_P(FullDisk, ADiskThatFillsUpAtAnyWrite) {
+    fresh();
+    importOk();
+    const Ledger clean = ledger();
+    ASSERT_FALSE(clean.receipts.empty());
+    for (std::size_t pages = 0;; ++pages) {
+        SCOPED_TRACE(std::to_string(pages) + " pages free");
+        ASSERT_LT(pages, 120u) << "the import never went through";
+        fresh();
+        fill(pages * 4096);
+        host.run(-3);
+        const bool wentThrough = host.lines(2).empty();
+        const std::string first = dump();
+        std::filesystem::remove(disk / "filler");
+        if (!wentThrough) importOk();
+        expectClean(clean, true);
+        if (HasFailure()) ADD_FAILURE() << "the import on the full disk:\n" << first;
+        if (HasFailure() || wentThrough) return;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Import, FullDisk,
+                         ::testing::Values(Mode{"SalesFromReceipts", "1"}, Mode{"SalesFromCounters", "0"}),
+                         [](const auto& i) { return std::string(i.param.name); });
+
 INSTANTIATE_TEST_SUITE_P(Import, Recovery, kModes, kModeName);
 INSTANTIATE_TEST_SUITE_P(Import, CommandRecovery, kModes, kModeName);
 
