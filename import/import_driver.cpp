@@ -31,7 +31,7 @@ bool withoutReceiptBuffer(int family) { return family >= 1 && family <= 4; }
 // Everything the register holds for the host, onto the end of "combo.imp".
 void readRegister(TZTComboAction& a, ImportRun& run) {
     TComboLink& link = a.Link();
-    run.Append("\r\n");
+    run.Append(fileExists(run.dir + kReceiptTmpName) ? std::string("\r\n") + kPendingComment + "\r\n" : "\r\n");
     if (!CheckRegisterNumber(a)) throw Exception(T("TZTComboImportExceptio_00001", "Niezgodny numer urządzenia!"));
     if (a.ParametrInt("ComboFiscalReport") != 0) FiscalDailyReport(a);
     if (!run.stateHandedOver) {
@@ -61,7 +61,9 @@ void process(TZTComboAction& a, ZTImpBufList& list, ImportRun& run, bool leftove
     const std::unique_ptr<ZTReceiptImpReader> reader = ReadComboImp(a, list, run, text, stateLines);
     // A file that ends inside a receipt (a reading killed, or the register
     // still ringing it up) hands those lines to the next reading.
-    CarryOverReceipt(run.dir, reader->Receipts().LeftoverLines());
+    bool repeated = false;
+    ForNextReading(text, &repeated);
+    CarryOverReceipt(run.dir, reader->Receipts().LeftoverLines(), repeated);
     SaveToHost(a, list, journal);
     list.Clear();
     WriteOrderDocument(a, reader->Receipts().Orders(), journal);
@@ -95,6 +97,7 @@ void Import(TZTComboAction& a) {
             a.Postep(T("TZTComboImportMsgAdd",
                        "Import z zaległego pliku combo.imp! Coś się nie udało przy ostatnim imporcie!"),
                      2);
+            MergeIntoLeftover(run.dir, a.Tlumacz());
             process(a, list, run, true);
         }
         link.OpenLink();

@@ -77,7 +77,37 @@ ReceiptTmp parseReceiptTmp(std::string_view text) {
     return r;
 }
 
+// Before a receipt.tmp is written for the reading that comes next, the
+// "combo.imp" it continues says so: a receipt.tmp pending without this line
+// is older and belongs in front of that "combo.imp".
+void noteNextReceiptTmp(const std::string& dir, bool repeated) {
+    const std::string combo = dir + kComboName;
+    if (fileExists(combo))
+        appendFileNoFollow(combo, std::string(repeated ? kNextRepeatedComment : kNextComment) + "\r\n");
+}
+
 }  // namespace
+
+bool ForNextReading(std::string_view combo, bool* repeated) {
+    bool found = false, rep = false;
+    for (const std::string_view l : allLines(combo)) {
+        const std::string_view line = withoutLineEnd(l);
+        if (line == kNextRepeatedComment)
+            found = rep = true;
+        else if (line == kNextComment)
+            found = true, rep = false;
+    }
+    if (repeated) *repeated = rep;
+    return found;
+}
+
+MergeResult MergeIntoLeftover(const std::string& dir, const TMLgExtTools* t) {
+    const std::string comboPath = dir + kComboName;
+    if (!fileExists(dir + kReceiptTmpName) || !fileExists(comboPath)) return MergeResult::kNothing;
+    const std::string combo = readFileWhole(comboPath);
+    if (!holdsLine(combo, kPendingComment) || ForNextReading(combo, nullptr)) return MergeResult::kNothing;
+    return MergeReceiptTmp(dir, t);
+}
 
 void ZTUnfinishedReceipt::Begin() {
     lines_.clear();
@@ -134,11 +164,13 @@ void ZTUnfinishedReceipt::Save(const std::string& dir, bool repeated, const TMLg
             throw Exception("Cannot delete " + pendingPath + ": " + osErrorText(lastOsError()));
         return;
     }
+    noteNextReceiptTmp(dir, repeated);
     WriteReceiptTmp(dir, lines, repeated);
 }
 
 bool CarryOverReceipt(const std::string& dir, const std::vector<std::string>& leftover, bool repeated) {
     if (leftover.empty() || fileExists(dir + kReceiptTmpName) || isLink(dir + kReceiptTmpName)) return false;
+    noteNextReceiptTmp(dir, repeated);
     WriteReceiptTmp(dir, leftover, repeated);
     return true;
 }

@@ -21,6 +21,13 @@ inline constexpr char kReceiptTmpName[] = "receipt.tmp";
 inline constexpr char kReceiptTmpMarker[] = "FIRST_LINE_REPEATED";
 // The comment line a merged "combo.imp" starts with (every reader skips it).
 inline constexpr char kMergedComment[] = "# receipt.tmp merged";
+// The comment a "combo.imp" gets just before a receipt.tmp is written for the
+// reading after it (with the marker: the REPEATED form).
+inline constexpr char kNextComment[] = "# NEXT receipt.tmp";
+inline constexpr char kNextRepeatedComment[] = "# NEXT receipt.tmp REPEATED";
+// The first line of a "combo.imp" whose reading began with a receipt.tmp
+// pending, which belongs in front of it.
+inline constexpr char kPendingComment[] = "# PENDING receipt.tmp";
 
 // The unfinished-receipt lines of one reading of the register's receipt
 // buffer, and whether the buffer was read to its end.
@@ -73,6 +80,15 @@ enum class MergeResult {
 // lines go in front of the first "P_" line, which is dropped when the marker
 // was written. Then "receipt.tmp" is archived and deleted.
 MergeResult MergeReceiptTmp(const std::string& dir, const TMLgExtTools* t);
+
+// Whether the text of a "combo.imp" says a receipt.tmp was written for the
+// reading after it; repeated (when given) tells whether with the marker.
+bool ForNextReading(std::string_view combo, bool* repeated);
+
+// Before a leftover "combo.imp" is processed: a receipt.tmp that was pending
+// when its reading began, and not written for the reading after it, goes in
+// front of it.
+MergeResult MergeIntoLeftover(const std::string& dir, const TMLgExtTools* t);
 
 // The text of "combo.imp" after the merge of a "receipt.tmp" text; false when
 // the combo text holds no "P_" line (nothing to put the lines in front of).

@@ -139,6 +139,28 @@ TEST_P(CommandRecovery, TransmissionStatus) {
     sweep({"transmission status", CommandFault::Kind::TransmissionStatus, 1});
 }
 
+// Two imports in a row fail, each at its own command k, before a healthy one.
+TEST_P(CommandRecovery, TwoFailuresInARow) {
+    const auto [clean, commands] = cleanRun();
+    for (std::uint32_t k = 1; k <= commands; k += kStride) {
+        SCOPED_TRACE("refused, then transmission status, at command " + std::to_string(k));
+        fresh();
+        bool exact = true;
+        for (const auto kind : {CommandFault::Kind::Refuse, CommandFault::Kind::TransmissionStatus}) {
+            Faults fs;
+            fs.commandFaults = {{k, kind, static_cast<std::uint16_t>(kind == CommandFault::Kind::Refuse ? 958 : 1)}};
+            sim.setFaults(fs);
+            host.messages.clear();
+            host.run(-3);
+            exact = exact && !host.lines(2).empty();
+        }
+        sim.clearFaults();
+        importOk();
+        expectClean(clean, exact);
+        if (HasFailure()) return;
+    }
+}
+
 TEST_P(Recovery, AHostThatRefusesAnySave) {
     const auto [clean, commands] = cleanRun();
     const int saves = host.storeImport;

@@ -20,7 +20,7 @@ void put(const std::string& path, const std::string& text) {
 }
 bool exists(const std::string& p) { return std::filesystem::exists(p); }
 
-// combo.imp without the merge's comment line.
+// combo.imp without its comment lines.
 std::string records(const std::string& combo) {
     std::string out;
     std::size_t start = 0;
@@ -28,7 +28,7 @@ std::string records(const std::string& combo) {
         std::size_t lf = combo.find('\n', start);
         lf = lf == std::string::npos ? combo.size() : lf + 1;
         const std::string line = combo.substr(start, lf - start);
-        if (line.rfind(kMergedComment, 0) != 0) out += line;
+        if (line.rfind("#", 0) != 0) out += line;  // comments are read by no one
         start = lf;
     }
     return out;
