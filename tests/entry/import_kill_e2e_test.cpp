@@ -124,6 +124,45 @@ TEST_P(KillSweep, AtEveryFileStepOfAnImport) {
     }
 }
 
+// The same with a receipt.tmp to merge: the import before it found the
+// register still ringing up the last receipt, which was finished since.
+TEST_P(KillSweep, AtEveryFileStepOfAnImportThatMergesAReceiptTmp) {
+    const RegisterState whole = recoveryRegister();
+    const std::size_t cut = whole.receipts.size() - 3;  // inside the last receipt
+    const auto prepare = [&] {
+        fresh();
+        RegisterState first = whole;
+        first.receipts.resize(cut);
+        sim.setState(first);
+        ASSERT_EQ(bench(0), 0) << benchOutput();
+        ASSERT_TRUE(exists("receipt.tmp"));
+        sim.updateState([&](RegisterState& r) {
+            r.receipts.assign(whole.receipts.begin() + static_cast<std::ptrdiff_t>(cut), whole.receipts.end());
+        });
+    };
+    prepare();
+    ASSERT_EQ(bench(0), 0) << benchOutput();
+    const Ledger clean = ledger();
+    const long steps = std::stol(slurp(root / "steps"));
+    ASSERT_EQ(bench(0), 0) << benchOutput();
+    const Ledger twice = ledger();
+    for (long n = 1; n <= steps; ++n) {
+        SCOPED_TRACE("killed at file step " + std::to_string(n) + " of " + std::to_string(steps));
+        prepare();
+        const int killed = bench(n);
+        ASSERT_TRUE(WIFSIGNALED(killed) && WTERMSIG(killed) == SIGKILL) << benchOutput();
+        const bool done =
+            !exists("combo.imp") && !exists("receipt.tmp") && ledger().receipts.size() == clean.receipts.size();
+        ASSERT_EQ(bench(0), 0) << benchOutput();
+        expectSameLedger(done ? twice : clean, ledger());
+        EXPECT_TRUE(sim.state().receipts.empty());
+        EXPECT_FALSE(exists("combo.imp"));
+        EXPECT_FALSE(exists("receipt.tmp"));
+        EXPECT_FALSE(exists("kasa.tmp"));
+        if (HasFailure()) return;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Import, KillSweep,
                          ::testing::Values(Mode{"SalesFromReceipts", "1"}, Mode{"SalesFromCounters", "0"}),
                          [](const auto& i) { return std::string(i.param.name); });
