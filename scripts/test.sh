@@ -3,7 +3,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
-bash scripts/setup.sh
+bash scripts/setup.sh all
 bash scripts/build.sh "linux win32 asan"
 # The Windows artifacts are tested from the Linux test run (under Wine).
 export ZT_WIN32_DIR="$root/build/win32"
