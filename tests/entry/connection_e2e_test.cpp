@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "fake_host.h"
+#include "register_fixture.h"
 #include "platform/cp1250.h"
 #include "sim/register_simulator.h"
 
@@ -18,31 +18,16 @@ using namespace zt::sim;
 
 namespace {
 
-const int kVirtualTime = (setenv("ZTCOMBO_VIRTUAL_TIME", "1", 1), 0);
 const std::string S(1, '\x01');
 
-class WithRegister : public ::testing::Test {
+class WithRegister : public RegisterOnTcp {
 protected:
-    std::filesystem::path dir;
-    RegisterSimulator sim{defaultRegisterState(), SimulatorOptions{}};
-    FakeHost host;
+    WithRegister() : RegisterOnTcp(defaultRegisterState(), "zt-e2e") {}
 
     void SetUp() override {
-        (void)kVirtualTime;
-        char tmpl[] = "/tmp/zt-e2e-XXXXXX";
-        dir = mkdtemp(tmpl);
-        sim.start();
-        host.workDir = dir.string() + "/";
-        host.params["ComboEdiFolder"] = dir.string() + "/EDI";
-        host.params["ComboPort"] = "TCP/IP";
-        host.params["ComboIpAddress"] = "127.0.0.1";
-        host.params["ComboIpPort"] = std::to_string(sim.port());
+        RegisterOnTcp::SetUp();
         host.params["ComboDedbug"] = "0";
         host.registerAll();
-    }
-    void TearDown() override {
-        sim.stop();
-        std::filesystem::remove_all(dir);
     }
     bool has(const std::string& line) const {
         for (const auto& m : host.messages)

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <set>
 
-#include "fake_host.h"
+#include "register_fixture.h"
 #include "platform/cp1250.h"
 #include "sim/card_server_stub.h"
 #include "sim/register_simulator.h"
@@ -19,7 +19,6 @@ using namespace zt::sim;
 
 namespace {
 
-const int kVirtualTime = (setenv("ZTCOMBO_VIRTUAL_TIME", "1", 1), 0);
 
 // A goods line: plu, koldod, barcode, name, price, VAT %, unit, group, status.
 std::string Plu(int plu, const std::string& kod, const std::string& name, int price, int vat, int unit, int group,
@@ -79,31 +78,17 @@ const std::vector<std::string> kExport = {
     Package(1002, "2", "Skrzynka", 1000, "DOD"),
 };
 
-class Export : public ::testing::Test {
+class Export : public RegisterOnTcp {
 protected:
-    std::filesystem::path dir;
-    RegisterSimulator sim{Register(), SimulatorOptions{}};
-    FakeHost host;
+    Export() : RegisterOnTcp(Register(), "zt-exp") {}
 
     void SetUp() override {
-        (void)kVirtualTime;
-        char tmpl[] = "/tmp/zt-exp-XXXXXX";
-        dir = mkdtemp(tmpl);
-        sim.start();
-        host.workDir = dir.string() + "/";
-        host.params["ComboEdiFolder"] = dir.string() + "/EDI";
-        host.params["ComboPort"] = "TCP/IP";
-        host.params["ComboIpAddress"] = "127.0.0.1";
-        host.params["ComboIpPort"] = std::to_string(sim.port());
+        RegisterOnTcp::SetUp();
         host.params["ComboOneAsortOnly"] = "0";
         host.params["RodzajTransmisji"] = "3";
         host.params["ComboKasTowMax"] = "0";
         host.params["ZT_Combo_PosortowaneStawkiVatPrec"] = "2300\r\n800\r\n500\r\n0\r\n-1";
         host.registerAll();
-    }
-    void TearDown() override {
-        sim.stop();
-        std::filesystem::remove_all(dir);
     }
     void write(const std::vector<std::string>& lines) {
         std::ofstream f(dir / "kasa.exp", std::ios::binary);

@@ -9,7 +9,7 @@
 #include <regex>
 #include <sstream>
 
-#include "fake_host.h"
+#include "register_fixture.h"
 #include "platform/cp1250.h"
 #include "sim/register_simulator.h"
 
@@ -20,7 +20,6 @@ using namespace zt::sim;
 
 namespace {
 
-const int kVirtualTime = (setenv("ZTCOMBO_VIRTUAL_TIME", "1", 1), 0);
 const std::string S(1, '\x01');
 
 // The default register plus goods that meet every gap of the lookups.
@@ -41,27 +40,13 @@ RegisterState goodsRegister() {
     return s;
 }
 
-class GoodsImport : public ::testing::Test {
+class GoodsImport : public RegisterOnTcp {
 protected:
-    std::filesystem::path dir;
-    RegisterSimulator sim{goodsRegister(), SimulatorOptions{}};
-    FakeHost host;
+    GoodsImport() : RegisterOnTcp(goodsRegister(), "zt-goods") {}
 
     void SetUp() override {
-        (void)kVirtualTime;
-        char tmpl[] = "/tmp/zt-goods-XXXXXX";
-        dir = mkdtemp(tmpl);
-        sim.start();
-        host.workDir = dir.string() + "/";
-        host.params["ComboEdiFolder"] = dir.string() + "/EDI";
-        host.params["ComboPort"] = "TCP/IP";
-        host.params["ComboIpAddress"] = "127.0.0.1";
-        host.params["ComboIpPort"] = std::to_string(sim.port());
+        RegisterOnTcp::SetUp();
         host.params["ComboDedbug"] = "0";
-    }
-    void TearDown() override {
-        sim.stop();
-        std::filesystem::remove_all(dir);
     }
     void import() {
         host.registerAll();

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "fake_host.h"
+#include "register_fixture.h"
 #include "platform/cp1250.h"
 #include "sim/register_engine.h"
 #include "sim/register_simulator.h"
@@ -19,8 +19,6 @@ namespace ztest {
 
 using zt::pl;
 using namespace zt::sim;
-
-inline const int kVirtualTime = (setenv("ZTCOMBO_VIRTUAL_TIME", "1", 1), 0);
 
 inline std::string slurp(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -63,29 +61,15 @@ inline std::string linesOf(const std::string& text, const std::string& kind) {
     return out;
 }
 
-class Import : public ::testing::Test {
+class Import : public RegisterOnTcp {
 protected:
-    std::filesystem::path dir;
-    RegisterSimulator sim{defaultRegisterState(), SimulatorOptions{}};
-    FakeHost host;
+    Import() : RegisterOnTcp(defaultRegisterState(), "zt-imp") {}
 
     void SetUp() override {
-        (void)kVirtualTime;
-        char tmpl[] = "/tmp/zt-imp-XXXXXX";
-        dir = mkdtemp(tmpl);
-        sim.start();
-        host.workDir = dir.string() + "/";
-        host.params["ComboEdiFolder"] = dir.string() + "/EDI";
-        host.params["ComboPort"] = "TCP/IP";
-        host.params["ComboIpAddress"] = "127.0.0.1";
-        host.params["ComboIpPort"] = std::to_string(sim.port());
+        RegisterOnTcp::SetUp();
         host.params["ComboDedbug"] = "0";
         host.params["DataImportu"] = "2024-05-06";
         host.registerAll();
-    }
-    void TearDown() override {
-        sim.stop();
-        std::filesystem::remove_all(dir);
     }
     std::string file(const char* name) const { return slurp(dir / name); }
     bool exists(const char* name) const { return std::filesystem::exists(dir / name); }
