@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "link/combo_data.h"
-#include "link/framing.h"
 #include "platform/exception.h"
+#include "proto/combo_data.h"
+#include "proto/framing.h"
 
 namespace {
 

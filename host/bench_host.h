@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <string>
 
+#include "action/qordll.h"
 #include "host/console.h"
 #include "host/goods_rule.h"
 #include "host/options.h"
 #include "host/params_file.h"
 #include "host/translation_file.h"
-#include "plugin/qordll.h"
 
 namespace zt {
 

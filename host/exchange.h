@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "plugin/qordll.h"
+#include "action/qordll.h"
 
 namespace zt {
 

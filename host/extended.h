@@ -1,7 +1,7 @@
 #pragma once
 // The 80-bit extended reals of the goods callback, decoded bit by bit so the
 // bench does not depend on the size of long double.
-#include "plugin/qordll.h"
+#include "action/qordll.h"
 
 namespace zt {
 

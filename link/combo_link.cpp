@@ -5,18 +5,18 @@
 
 #include "link/card_server.h"
 #include "link/comm_log.h"
-#include "link/commands.h"
-#include "link/errlist.h"
 #include "link/identification.h"
-#include "link/link_factory.h"
 #include "link/modem.h"
-#include "link/transport_modem.h"
-#include "link/transport_multiplexer.h"
 #include "link/poll_wait.h"
+#include "link/transport/link_factory.h"
+#include "link/transport/transport_multiplexer.h"
+#include "link/transport_modem.h"
 #include "platform/clock.h"
 #include "platform/cp1250.h"
 #include "platform/exception.h"
 #include "platform/text.h"
+#include "proto/commands.h"
+#include "proto/errlist.h"
 
 namespace zt {
 

@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "link/framing.h"
 #include "link/host_services.h"
 #include "link/link_config.h"
+#include "proto/framing.h"
 
 namespace zt {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "link/host_services.h"
-#include "link/link_factory.h"
+#include "link/transport/link_factory.h"
 
 namespace zt {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "link/modem.h"
-#include "link/transport.h"
+#include "link/transport/transport.h"
 
 namespace zt {
 

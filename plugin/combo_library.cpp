@@ -1,12 +1,14 @@
-#include "plugin/combo_action.h"
-#include "plugin/goods_dialog.h"
-#include "plugin/library.h"
-#include "plugin/windows.h"
+#include "plugin/combo_library.h"
+
+#include "drivers/combo/combo_action.h"
+#include "drivers/goods_import/goods_dialog.h"
+#include "plugin/host_windows.h"
+#include "plugin/operation_table.h"
 
 namespace zt {
 
 std::unique_ptr<TZTActionBase> TZTComboLibrary::UtworzAkcje(std::int32_t session) {
-    return std::make_unique<TZTComboAction>(*this, session, linkFactory_);
+    return std::make_unique<TZTComboAction>(*this, session, linkFactory_, &ComboOperationTable());
 }
 
 int TZTComboLibrary::PokazOkno(TZTActionBase& action, int window, bool editable, std::int32_t* operation,

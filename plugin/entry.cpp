@@ -4,15 +4,16 @@
 #include <memory>
 #include <string>
 
+#include "action/action_base.h"
+#include "action/library.h"
+#include "action/module.h"
 #include "platform/clock.h"
 #include "platform/cp1250.h"
 #include "platform/exception.h"
 #include "platform/msgbox.h"
-#include "plugin/action_base.h"
-#include "plugin/library.h"
-#include "plugin/module.h"
+#include "plugin/combo_library.h"
+#include "plugin/host_windows.h"
 #include "plugin/parameters.h"
-#include "plugin/windows.h"
 #include "tools/ljwords.h"
 #include "tools/lquicksort.h"
 #include "tools/ltools.h"

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "action/module.h"
 #include "platform/cp1250.h"
-#include "plugin/module.h"
 
 namespace zt {
 namespace {

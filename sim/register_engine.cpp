@@ -5,8 +5,8 @@
 #include <optional>
 #include <map>
 
-#include "link/framing.h"
 #include "platform/exception.h"
+#include "proto/framing.h"
 #include "sim/sales.h"
 
 namespace zt::sim {

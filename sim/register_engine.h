@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "link/combo_data.h"
+#include "proto/combo_data.h"
 #include "sim/faults.h"
 #include "sim/journal.h"
 #include "sim/register_state.h"

@@ -4,10 +4,10 @@
 #include <chrono>
 #include <optional>
 
-#include "link/framing.h"
 #include "platform/exception.h"
 #include "platform/pty.h"
 #include "platform/tcp.h"
+#include "proto/framing.h"
 
 namespace zt::sim {
 namespace {

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <ctime>
 
-#include "link/framing.h"
 #include "platform/cp1250.h"
+#include "proto/framing.h"
 
 namespace zt::sim {
 namespace {

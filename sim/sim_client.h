@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "link/framing.h"
 #include "platform/tcp.h"
+#include "proto/framing.h"
 
 namespace zt::sim {
 

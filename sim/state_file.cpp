@@ -10,8 +10,8 @@
 #include <map>
 #include <sstream>
 
-#include "link/framing.h"
 #include "platform/exception.h"
+#include "proto/framing.h"
 #include "sim/sales.h"
 
 namespace zt::sim {

@@ -10,11 +10,11 @@
 #include <fstream>
 #include <string>
 
-#include "export/combo_exp_buf.h"
-#include "export/goods_pass.h"
-#include "export/group_map.h"
-#include "export/plu_fields.h"
-#include "export/register_goods.h"
+#include "drivers/combo/group_map.h"
+#include "drivers/export/combo_exp_buf.h"
+#include "drivers/export/goods_pass.h"
+#include "drivers/export/plu_fields.h"
+#include "drivers/export/register_goods.h"
 
 using namespace zt;
 

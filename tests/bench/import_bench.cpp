@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "import/receipt_reader.h"
+#include "drivers/import/receipt_booking.h"
 #include "platform/clock.h"
 #include "platform/text.h"
 

@@ -8,13 +8,14 @@
 #include <fstream>
 #include <set>
 
-#include "register_fixture.h"
 #include "platform/cp1250.h"
+#include "register_fixture.h"
 #include "sim/card_server_stub.h"
 #include "sim/register_simulator.h"
 
 using zt::pl;
 using ztest::FakeHost;
+using ztest::RegisterOnTcp;
 using namespace zt::sim;
 
 namespace {

@@ -9,13 +9,14 @@
 #include <regex>
 #include <sstream>
 
-#include "register_fixture.h"
 #include "platform/cp1250.h"
+#include "register_fixture.h"
 #include "sim/register_simulator.h"
 
 using zt::pl;
 using ztest::api;
 using ztest::FakeHost;
+using ztest::RegisterOnTcp;
 using namespace zt::sim;
 
 namespace {

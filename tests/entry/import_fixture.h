@@ -9,8 +9,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "register_fixture.h"
 #include "platform/cp1250.h"
+#include "register_fixture.h"
 #include "sim/register_engine.h"
 #include "sim/register_simulator.h"
 #include "sim/sales.h"

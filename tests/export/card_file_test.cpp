@@ -1,4 +1,4 @@
-#include "export/card_file.h"
+#include "drivers/export/card_file.h"
 
 #include <gtest/gtest.h>
 

@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <functional>
 
-#include "export/card_file.h"
-#include "export/discount_card.h"
-#include "export/weighed_code.h"
+#include "action/module.h"
+#include "drivers/export/card_file.h"
+#include "drivers/export/discount_card.h"
+#include "drivers/import/weighed_code.h"
 #include "platform/exception.h"
 #include "platform/translation.h"
-#include "plugin/module.h"
 
 using namespace zt;
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "export/combo_exp_buf.h"
-#include "export/register_goods.h"
+#include "drivers/export/combo_exp_buf.h"
+#include "drivers/export/register_goods.h"
 #include "tests/platform/tempdir.h"
 
 using namespace zt;

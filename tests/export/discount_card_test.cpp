@@ -1,4 +1,4 @@
-#include "export/discount_card.h"
+#include "drivers/export/discount_card.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "export/exp_buf.h"
-#include "export/exp_records.h"
+#include "drivers/export/exp_buf.h"
+#include "drivers/export/exp_records.h"
 #include "platform/cp1250.h"
 #include "platform/exception.h"
 #include "tests/platform/tempdir.h"

@@ -2,9 +2,9 @@
 // number the goods get.
 #include <gtest/gtest.h>
 
-#include "export/exp_records.h"
-#include "export/goods_pass.h"
-#include "export/group_map.h"
+#include "drivers/combo/group_map.h"
+#include "drivers/export/exp_records.h"
+#include "drivers/export/goods_pass.h"
 #include "platform/cp1250.h"
 
 using namespace zt;

@@ -1,4 +1,4 @@
-#include "export/group_map.h"
+#include "drivers/combo/group_map.h"
 
 #include <gtest/gtest.h>
 

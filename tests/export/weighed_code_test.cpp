@@ -1,4 +1,4 @@
-#include "export/weighed_code.h"
+#include "drivers/import/weighed_code.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // "combo.imp" read back into one buffer per sale date.
-#include "import/combo_imp_reader.h"
+#include "drivers/import/combo_imp_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "import/imp_archive.h"
+#include "drivers/import/imp_archive.h"
 #include "platform/cp1250.h"
 #include "platform/exception.h"
 #include "tests/platform/tempdir.h"

@@ -1,6 +1,6 @@
 // Order documents for the EDI folder: bytes in code page 852, numbering per
 // day, replacement of an order line by a later one of the same code.
-#include "import/edi_orders.h"
+#include "drivers/import/edi_orders.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include <limits>
 
-#include "import/goods_import_log.h"
+#include "drivers/goods_import/goods_import_log.h"
 
 using zt::GoodsForHost;
 using zt::GoodsImportLog;

@@ -1,4 +1,4 @@
-#include "import/imp_buf.h"
+#include "drivers/import/imp_buf.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "import/imp_buf.h"
+#include "drivers/import/imp_buf.h"
 #include "platform/clock.h"
 #include "platform/cp1250.h"
 #include "platform/exception.h"

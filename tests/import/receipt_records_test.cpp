@@ -1,4 +1,4 @@
-#include "import/receipt_records.h"
+#include "drivers/import/receipt_records.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 #include <map>
 #include <set>
 
-#include "import/receipt_reader.h"
-#include "import/receipt_tmp.h"
+#include "drivers/import/receipt_booking.h"
+#include "drivers/import/receipt_tmp.h"
 #include "platform/fs.h"
 #include "platform/whole_file.h"
 #include "tests/platform/tempdir.h"

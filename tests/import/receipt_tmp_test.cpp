@@ -1,6 +1,6 @@
 // The unfinished-receipt lines, "receipt.tmp" and its merge into "combo.imp",
 // on real files, including runs cut short between the merge's steps.
-#include "import/receipt_tmp.h"
+#include "drivers/import/receipt_tmp.h"
 
 #include <gtest/gtest.h>
 

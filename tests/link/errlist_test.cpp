@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "link/errlist.h"
 #include "platform/cp1250.h"
+#include "proto/errlist.h"
 
 namespace zt {
 namespace {

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "link/combo_data.h"
-#include "link/framing.h"
 #include "platform/cp1250.h"
 #include "platform/exception.h"
+#include "proto/combo_data.h"
+#include "proto/framing.h"
 
 namespace zt {
 namespace {

@@ -11,8 +11,9 @@
 #include <map>
 #include <mutex>
 
+#include "action/action_base.h"
 #include "link/modem.h"
-#include "plugin/action_base.h"
+#include "plugin/combo_library.h"
 #include "sim/modem_emulator.h"
 #include "sim/register_simulator.h"
 #include "tests/support/link_support.h"

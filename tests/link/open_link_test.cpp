@@ -1,8 +1,8 @@
 // Opening and closing the link: serial settings, multiplexer channel
 // selection, identification of the register, and the release of every port
 // and socket on every failure path.
+#include "action/module.h"
 #include "platform/translation.h"
-#include "plugin/module.h"
 #include "tests/support/link_support.h"
 
 namespace ztlink {

@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "link/transport_fake.h"
-#include "link/transport_serial.h"
-#include "link/transport_tcp.h"
+#include "link/transport/transport_fake.h"
+#include "link/transport/transport_serial.h"
+#include "link/transport/transport_tcp.h"
 #include "platform/clock.h"
 #include "platform/exception.h"
 #include "platform/pty.h"

@@ -7,16 +7,18 @@
 #include <fstream>
 #include <limits>
 
+#include "action/extended.h"
+#include "action/library.h"
+#include "action/module.h"
+#include "action/vat/vat_dialog.h"
+#include "action/vat/vat_slots.h"
+#include "drivers/combo/combo_action.h"
 #include "platform/cp1250.h"
 #include "platform/exception.h"
 #include "platform/intset.h"
 #include "platform/text.h"
-#include "plugin/combo_action.h"
-#include "plugin/extended.h"
-#include "plugin/library.h"
-#include "plugin/module.h"
-#include "plugin/vat_dialog.h"
-#include "plugin/vat_slots.h"
+#include "plugin/combo_library.h"
+#include "plugin/operation_table.h"
 #include "tests/support/host_state.h"
 
 using namespace zt;
@@ -39,7 +41,7 @@ protected:
         host.registerAll([this](void* p, int k) { lib.RejestrujCallback(p, k); });
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
-    std::unique_ptr<TZTComboAction> action() { return std::make_unique<TZTComboAction>(lib, 3); }
+    std::unique_ptr<TZTComboAction> action() { return std::make_unique<TZTComboAction>(lib, 3, nullptr, &ComboOperationTable()); }
     std::vector<std::string> status() const { return host.lines(-1, true); }
 };
 

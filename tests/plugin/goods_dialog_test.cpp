@@ -4,10 +4,12 @@
 
 #include <filesystem>
 
+#include "action/library.h"
+#include "drivers/combo/combo_action.h"
+#include "drivers/goods_import/goods_dialog.h"
 #include "platform/cp1250.h"
-#include "plugin/combo_action.h"
-#include "plugin/goods_dialog.h"
-#include "plugin/library.h"
+#include "plugin/combo_library.h"
+#include "plugin/operation_table.h"
 #include "tests/support/host_state.h"
 
 using namespace zt;
@@ -44,7 +46,7 @@ protected:
         host.registerAll([this](void* p, int k) { lib.RejestrujCallback(p, k); }, true, true);
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
-    std::unique_ptr<TZTComboAction> action() { return std::make_unique<TZTComboAction>(lib, 3); }
+    std::unique_ptr<TZTComboAction> action() { return std::make_unique<TZTComboAction>(lib, 3, nullptr, &ComboOperationTable()); }
 };
 
 }  // namespace

@@ -7,9 +7,9 @@
 #include <set>
 #include <string>
 
+#include "action/module.h"
 #include "platform/cp1250.h"
 #include "platform/translation.h"
-#include "plugin/module.h"
 
 namespace zt {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "link/combo_data.h"
-#include "link/framing.h"
+#include "proto/combo_data.h"
+#include "proto/framing.h"
 #include "sim/register_engine.h"
 #include "sim/register_simulator.h"
 #include "sim/sim_client.h"

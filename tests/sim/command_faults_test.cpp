@@ -3,8 +3,8 @@
 // for the next client.
 #include <gtest/gtest.h>
 
-#include "link/combo_data.h"
-#include "link/framing.h"
+#include "proto/combo_data.h"
+#include "proto/framing.h"
 #include "sim/register_simulator.h"
 #include "sim/sim_client.h"
 

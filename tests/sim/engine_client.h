@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "link/combo_data.h"
-#include "link/framing.h"
+#include "proto/combo_data.h"
+#include "proto/framing.h"
 #include "sim/register_engine.h"
 
 namespace zt::sim::test {

@@ -8,8 +8,8 @@
 #include <functional>
 #include <map>
 
-#include "link/combo_data.h"
 #include "platform/exception.h"
+#include "proto/combo_data.h"
 #include "sim/register_engine.h"
 #include "sim/sales.h"
 #include "sim/state_file.h"

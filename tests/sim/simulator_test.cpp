@@ -4,10 +4,10 @@
 
 #include <chrono>
 
-#include "link/combo_data.h"
-#include "link/framing.h"
 #include "platform/pty.h"
 #include "platform/serial.h"
+#include "proto/combo_data.h"
+#include "proto/framing.h"
 #include "sim/register_simulator.h"
 #include "sim/sim_client.h"
 

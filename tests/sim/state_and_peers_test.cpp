@@ -8,11 +8,11 @@
 
 #include <unistd.h>
 
-#include "link/framing.h"
 #include "platform/cp1250.h"
 #include "platform/exception.h"
 #include "platform/serial.h"
 #include "platform/tcp.h"
+#include "proto/framing.h"
 #include "sim/card_server_stub.h"
 #include "sim/modem_emulator.h"
 #include "sim/register_simulator.h"

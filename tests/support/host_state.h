@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "plugin/qordll.h"
+#include "action/qordll.h"
 
 namespace ztest {
 

@@ -21,21 +21,21 @@
 #include <dirent.h>
 #include <unistd.h>
 
+#include "action/library.h"
+#include "action/qordll.h"
+#include "action/zt_action.h"
+#include "drivers/combo/combo_config.h"
 #include "link/combo_link.h"
-#include "link/commands.h"
-#include "link/framing.h"
-#include "link/link_factory.h"
-#include "link/transport_fake.h"
-#include "link/transport_serial.h"
-#include "link/transport_tcp.h"
+#include "link/transport/link_factory.h"
+#include "link/transport/transport_fake.h"
+#include "link/transport/transport_serial.h"
+#include "link/transport/transport_tcp.h"
 #include "platform/clock.h"
 #include "platform/cp1250.h"
 #include "platform/pty.h"
 #include "platform/tcp.h"
-#include "plugin/combo_config.h"
-#include "plugin/library.h"
-#include "plugin/qordll.h"
-#include "plugin/zt_action.h"
+#include "proto/commands.h"
+#include "proto/framing.h"
 #include "tests/support/host_state.h"
 
 namespace ztlink {

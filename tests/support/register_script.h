@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "export/payment_forms.h"
-#include "plugin/combo_action.h"
+#include "drivers/combo/combo_action.h"
+#include "drivers/combo/payment_forms.h"
 #include "tests/support/link_support.h"
 
 namespace ztlink {

@@ -1,0 +1,199 @@
+#include "drivers/export/goods_pass.h"
+
+#include <cstdint>
+
+#include "action/module.h"
+#include "drivers/combo/combo_action.h"
+#include "drivers/combo/group_map.h"
+#include "drivers/export/exp_buf.h"
+#include "drivers/export/plu_fields.h"
+#include "link/combo_link.h"
+#include "platform/cp1250.h"
+#include "platform/text.h"
+#include "proto/commands.h"
+#include "tools/ltools.h"
+
+namespace zt {
+namespace {
+
+// What a 12-digit BCD field carries (TComboFraming::EncodeN).
+constexpr std::int64_t kMinAmount = -500000000000LL;
+constexpr std::int64_t kMaxAmount = 499999999999LL;
+
+// Whole grosze, the fraction cut off; false beyond 64 bits.
+bool grosze(const TxfTools& v, std::int64_t& out) {
+    std::int64_t m = v.Mantissa();
+    for (int k = v.Scale(); k > 0; --k) m /= 10;
+    for (int k = v.Scale(); k < 0; ++k)
+        if (__builtin_mul_overflow(m, 10, &m)) return false;
+    out = m;
+    return true;
+}
+
+bool takes(int pass, const ZTTowRec& r) {
+    switch (pass) {
+        case 0: return r.status == stUsu && !r.opakowanie;
+        case 1: return r.status == stUsu && r.opakowanie;
+        case 2: return r.status < stUsu && !r.opakowanie;
+        case 3: return r.status < stUsu && r.opakowanie;
+        default: return false;
+    }
+}
+
+std::string zakres(const char* key, const char* utf8, long long v) {
+    const std::string def = pl(utf8);
+    return format(formatTemplate(trc(key, def), def).c_str(), v);
+}
+
+struct PassText {
+    const char* key;
+    const char* label;
+    const char* record;
+};
+constexpr PassText kPasses[4] = {
+    {"TZTComboSendPluRprogtow__00001", "Usuwanie towarów...", "USU_TOW Kod: %s, Nazwa: %s"},
+    {"TZTComboSendPluRprogtow_", "Usuwanie opakowań...", "USU_OPA Kod: %s, Nazwa: %s"},
+    {"TZTComboSendPluRprogtow__00003", "Programowanie towarów...", "PRG_TOW Kod: %s, Nazwa: %s"},
+    {"TZTComboSendPluRprogtow__00002", "Programowanie opakowań...", "PRG_OPA Kod: %s, Nazwa: %s"},
+};
+
+}  // namespace
+
+int GrupaTowaru(const ZTPrzebiegTowarow& p, int nrAsort) {
+    if (p.jednaGrupa || !p.mapa) return 1;
+    const auto slot = p.mapa->SlotOf(nrAsort);
+    if (!slot || *slot < 0 || *slot >= 0x7FFFFFFF) return 1;
+    return *slot + 1;
+}
+
+std::string NiePasujeDoKasy(const ZTPrzebiegTowarow& p, const ZTTowRec& r, int pass) {
+    if (pass == 0 || pass == 2) {
+        if (r.plu < 1 || r.plu > 65535)
+            return zakres("TZTComboSendPluRZakresPlu", "numer PLU %lld poza zakresem kasy (1-65535)", r.plu);
+    } else {
+        const long long n = NrOpakowania(r);
+        if (n < 1 || n > 65535)
+            return zakres("TZTComboSendPluRZakresOpa", "numer opakowania %lld poza zakresem kasy (1-65535)", n);
+    }
+    if (pass < 2) return {};
+    std::int64_t price = 0;
+    if (!grosze(r.CenaAkt(p.poziomCen), price) || price < kMinAmount || price > kMaxAmount) {
+        const std::string def = pl("cena %s poza zakresem kasy");
+        return format(formatTemplate(trc("TZTComboSendPluRZakresCena", def), def).c_str(),
+                      r.CenaAkt(p.poziomCen).ToString().c_str());
+    }
+    if (r.ile_w_kodzie <= 0)
+        return zakres("TZTComboSendPluRZakresIlosc", "mnożnik ilości w kodzie %lld nie jest dodatni", r.ile_w_kodzie);
+    // A price change sends the PLU and the price alone.
+    if (pass == 3 || r.status == stCen) return {};
+    if (r.jedn < 0 || r.jedn > 255)
+        return zakres("TZTComboSendPluRZakresJedn", "jednostka miary %lld poza zakresem kasy (0-255)", r.jedn);
+    if (r.precyzja < 0 || r.precyzja > 255)
+        return zakres("TZTComboSendPluRZakresPrec", "precyzja %lld poza zakresem kasy (0-255)", r.precyzja);
+    const long long group = GrupaTowaru(p, r.nr_asort);
+    if (group > 255)
+        return zakres("TZTComboSendPluRZakresGrupa", "grupa towarowa %lld poza zakresem kasy (1-255)", group);
+    return {};
+}
+
+void SprawdzStawki(TZTComboAction& a, const ZTExpBuf& buf, const ZTPrzebiegTowarow& p, bool cenaPelna) {
+    ZTTowRec r;
+    for (int i = 0; i < buf.CountTow(); ++i) {
+        const stTow s = buf.CzytajStatus(i);
+        if (s >= stUsu || (s == stCen && !cenaPelna)) continue;
+        buf.CzytajRec(i, r);
+        if (cenaPelna && r.status == stCen) r.status = stAkt;
+        if (r.opakowanie || !NiePasujeDoKasy(p, r, 2).empty()) continue;
+        a.NumerStawki(r.stawka_prec);
+    }
+}
+
+void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int pass) {
+    if (pass < 0 || pass > 3) return;
+    const PassText& text = kPasses[pass];
+    const int count = buf.CountTow();
+    int todo = 0;
+    for (int i = 0; i < count; ++i) {
+        const stTow s = buf.CzytajStatus(i);
+        if (s == stBrak) continue;
+        // At most this many: goods and packages share the table.
+        if (pass < 2 ? s == stUsu : s < stUsu) ++todo;
+    }
+    a.Postep(trc(text.key, pl(text.label)), 3, todo > 0 ? todo : 1);
+    if (a.Config().transport == TransportKind::File) {
+        a.PostepTryb(0);
+        return;
+    }
+    TComboLink& link = a.Link();
+    int sent = 0;
+    ZTTowRec r;
+    try {
+        for (int i = 0; i < count; ++i) {
+            link.ThrowIfAborted();
+            if (buf.CzytajStatus(i) == stBrak) continue;
+            buf.CzytajRec(i, r);
+            if (!takes(pass, r)) continue;
+            if (p.pokazRekordy) a.Komunikat(kInfo, format(text.record, r.kod.c_str(), r.nazwa.c_str()));
+
+            const std::string misfit = NiePasujeDoKasy(p, r, pass);
+            if (misfit.empty()) {
+                if (pass == 0) {
+                    link.SendCommand(
+                        cmdPLUDEL, {link.EncodeV(static_cast<std::uint16_t>(r.plu)), link.EncodeB(0), link.EncodeB(0)});
+                } else if (pass == 1) {
+                    link.SendCommand(cmdPACKDEL, {link.EncodeV(static_cast<std::uint16_t>(NrOpakowania(r))),
+                                                  link.EncodeB(0), link.EncodeB(0)});
+                } else {
+                    std::int64_t price = 0;
+                    grosze(r.CenaAkt(p.poziomCen), price);
+                    const std::string name = NazwaDlaKasy(r.nazwa, p.rodzina);
+                    const std::uint8_t fixed = static_cast<std::uint8_t>(FlagaCenySztywnej(r));
+                    if (pass == 3) {
+                        link.SendCommand(
+                            cmdPACKINS, {link.EncodeV(static_cast<std::uint16_t>(NrOpakowania(r))), link.EncodeS(name),
+                                         link.EncodeS(r.kod), link.EncodeN(price), link.EncodeN(0), link.EncodeB(fixed),
+                                         link.EncodeB(1), link.EncodeB(0)});
+                    } else if (r.status == stCen) {
+                        link.SendCommand(cmdPLUPRICEUPDATE,
+                                         {link.EncodeV(static_cast<std::uint16_t>(r.plu)), link.EncodeN(price)});
+                    } else {
+                        const int slot = a.NumerStawki(r.stawka_prec);
+                        const bool discount = p.flagaProduktu == 0 && r.fd_dod_rabat_tow.Mantissa() == 0;
+                        link.SendCommand(
+                            cmdPLUINS,
+                            {link.EncodeV(static_cast<std::uint16_t>(r.plu)), link.EncodeS(name),
+                             link.EncodeS(KodDlaKasy(r.kod, p.rodzina)), link.EncodeN(price), link.EncodeN(0),
+                             link.EncodeB(static_cast<std::uint8_t>(NrOpakowaniaTowaru(r))),
+                             link.EncodeB(static_cast<std::uint8_t>(r.jedn)), link.EncodeB(0),
+                             link.EncodeB(static_cast<std::uint8_t>(GrupaTowaru(p, r.nr_asort))),
+                             link.EncodeB(static_cast<std::uint8_t>(slot)),
+                             link.EncodeB(static_cast<std::uint8_t>(r.precyzja)), link.EncodeB(fixed),
+                             link.EncodeB(discount ? 1 : 0), link.EncodeB(0), link.EncodeB(1), link.EncodeB(0)});
+                    }
+                }
+            }
+            ++sent;
+            if (sent % 10 == 0 || p.pokazRekordy) a.PostepPozycja(sent);
+            std::string why = misfit;
+            if (why.empty() && link.statusW != 0)
+                why = link.FormatErrorW(link.statusW);
+            else if (why.empty() && link.statusT != 0)
+                why = link.FormatErrorT(link.statusT);
+            if (why.empty()) {
+                buf.SetTrOk(i, true);
+                continue;
+            }
+            std::string name = TLTools::StrMax(r.nazwa, 16, false);
+            if (name.size() < 16) name.append(16 - name.size(), ' ');
+            a.Odrzucone().push_back(format("%s %s: %s", r.kod.c_str(), name.c_str(), why.c_str()));
+            a.UstawOdrzucone();
+        }
+    } catch (...) {
+        a.PostepTryb(1);
+        throw;
+    }
+    a.PostepPozycja(sent);
+    a.PostepTryb(0);
+}
+
+}  // namespace zt

@@ -1,0 +1,132 @@
+#include "drivers/import/import_driver.h"
+
+#include <exception>
+
+#include "action/module.h"
+#include "drivers/combo/combo_action.h"
+#include "drivers/combo/connection_check.h"
+#include "drivers/import/cash_state.h"
+#include "drivers/import/imp_buf_list.h"
+#include "drivers/import/import_run.h"
+#include "drivers/import/order_document.h"
+#include "drivers/import/receipt_booking.h"
+#include "drivers/import/receipt_buffer_reading.h"
+#include "drivers/import/receipt_tmp.h"
+#include "drivers/import/sales_reading.h"
+#include "drivers/import/save_journal.h"
+#include "drivers/import/save_to_host.h"
+#include "link/combo_link.h"
+#include "platform/cp1250.h"
+#include "platform/exception.h"
+#include "platform/fs.h"
+#include "platform/whole_file.h"
+
+namespace zt {
+namespace {
+
+std::string T(const char* key, const char* utf8) { return trc(key, pl(utf8)); }
+
+bool withoutReceiptBuffer(int family) { return family >= 1 && family <= 4; }
+
+// Everything the register holds for the host, onto the end of "combo.imp".
+void readRegister(TZTComboAction& a, ImportRun& run) {
+    TComboLink& link = a.Link();
+    run.Append(fileExists(run.dir + kReceiptTmpName) ? std::string("\r\n") + kPendingComment + "\r\n" : "\r\n");
+    if (!CheckRegisterNumber(a)) throw Exception(T("TZTComboImportExceptio_00001", "Niezgodny numer urządzenia!"));
+    if (a.ParametrInt("ComboFiscalReport") != 0) FiscalDailyReport(a);
+    if (!run.stateHandedOver) {
+        ReadPluSale(a, run, static_cast<int>(SalesKind::Goods));
+        ReadPluSale(a, run, static_cast<int>(SalesKind::Packages));
+    }
+    ReadCardFormat(a, run);
+    if (!withoutReceiptBuffer(link.deviceFamily)) ReadReceiptBuffer(a, run);
+    if (!run.stateHandedOver) ReadCashState(a, run);
+    run.Append(kReadingCompleteComment);
+}
+
+// One processing of "combo.imp": its buffers go to the host, its orders to
+// the EDI folder, and only then the file goes. Each starts with no receipt
+// open and no order; what an earlier processing of the same file did, as its
+// journal says, is not done again.
+//
+// The counters and the cash state are the register's state, read again by
+// every reading: of a leftover they count only when its reading went through
+// (and then the reading that follows leaves them out); a reading that broke
+// off hands them over with the next one. So each reaches the host once.
+void process(TZTComboAction& a, ZTImpBufList& list, ImportRun& run, bool leftover) {
+    const std::string text = readFileWhole(run.ComboImp());
+    ZTSaveJournal journal(run.ComboImp(), text);
+    const bool stateLines = !leftover || journal.ReadingComplete();
+    if (leftover && stateLines) run.stateHandedOver = true;
+    const std::unique_ptr<ZTReceiptImpReader> reader = ReadComboImp(a, list, run, text, stateLines);
+    // A file that ends inside a receipt (a reading killed, or the register
+    // still ringing it up) hands those lines to the next reading.
+    bool repeated = false;
+    ForNextReading(text, &repeated);
+    CarryOverReceipt(run.dir, reader->Receipts().LeftoverLines(), repeated);
+    SaveToHost(a, list, journal);
+    list.Clear();
+    WriteOrderDocument(a, reader->Receipts().Orders(), journal);
+    EndSave(a);
+}
+
+// The lines of the receipt cut off by the failure wait in "receipt.tmp"; a
+// failure of that is shown, the reading's own failure is the one reported.
+void keepUnfinished(TZTComboAction& a, ImportRun& run) {
+    try {
+        run.unfinished.Save(run.dir, run.lastRecordRepeats, a.Tlumacz());
+    } catch (const std::exception& e) {
+        a.Postep(e.what(), 1);
+    }
+}
+
+}  // namespace
+
+void Import(TZTComboAction& a) {
+    ImportRun run(a.KatalogRoboczy());
+    ZTImpBufList list;
+    TComboLink& link = a.Link();
+    if (a.Config().transport == TransportKind::File) {
+        if (!fileExists(run.ComboImp()))
+            throw Exception(T("TZTComboImportExceptio", "Ustawione złącze na PLIK, a brak pliku combo.imp!"));
+        process(a, list, run, false);
+        return;
+    }
+    try {
+        if (fileExists(run.ComboImp())) {
+            a.Postep(T("TZTComboImportMsgAdd",
+                       "Import z zaległego pliku combo.imp! Coś się nie udało przy ostatnim imporcie!"),
+                     2);
+            MergeIntoLeftover(run.dir, a.Tlumacz());
+            process(a, list, run, true);
+        }
+        link.OpenLink();
+        try {
+            readRegister(a, run);
+        } catch (const std::exception& e) {
+            a.Postep(e.what(), 1);
+            keepUnfinished(a, run);
+            throw;
+        } catch (...) {
+            keepUnfinished(a, run);
+            throw;
+        }
+        if (fileExists(run.ComboImp())) {
+            if (fileExists(run.dir + kReceiptTmpName)) a.Postep(MergeProgressText(), 2);
+            MergeReceiptTmp(run.dir, a.Tlumacz());
+            process(a, list, run, false);
+        }
+    } catch (...) {
+        list.Clear();
+        link.CloseLinkAfterFailure();
+        throw;
+    }
+    link.CloseLink();
+}
+
+void RefuseImportParameters(TZTComboAction&) {
+    throw Exception(
+        trc("TZTComboOperacjaImpPar", pl("Wykonaj normalny import z kasy z włączonym importem par. szczegółowych")));
+}
+
+}  // namespace zt

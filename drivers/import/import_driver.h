@@ -1,0 +1,14 @@
+#pragma once
+// The import from the register (operations -3 and -6): what a previous import
+// left in "combo.imp" is handed to the host first, then the register is read
+// into "combo.imp" (sales counters, receipt buffer, cash state) and that is
+// handed to the host.
+namespace zt {
+
+class TZTComboAction;
+
+void Import(TZTComboAction& action);
+// Operation -4: the detailed parameters come with the normal import; refused with a hint.
+void RefuseImportParameters(TZTComboAction& action);
+
+}  // namespace zt

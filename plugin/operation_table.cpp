@@ -1,0 +1,34 @@
+#include "plugin/operation_table.h"
+
+#include "drivers/combo/connection_check.h"
+#include "drivers/export/export_driver.h"
+#include "drivers/goods_import/goods_import.h"
+#include "drivers/import/import_driver.h"
+#include "drivers/service/service_windows.h"
+#include "link/combo_link.h"
+
+namespace zt {
+namespace {
+
+void clearGoodsBase(TZTComboAction& a) { ResetAll(a, true); }
+// Both check for a serial port themselves.
+void configureModem(TZTComboAction& a) { a.Link().ConfigureRegisterModem(); }
+void hangUpModem(TZTComboAction& a) { a.Link().ModemHangUp(); }
+
+constexpr ComboOperation kOperations[] = {
+    {-1, TestConnection}, {-2, Eksport}, {-5, Eksport}, {-3, Import}, {-6, Import}, {-4, RefuseImportParameters},
+};
+
+constexpr ComboOperation kWindows[] = {
+    {1, ResetSal},       {2, clearGoodsBase},      {3, configureModem},
+    {4, hangUpModem},    {5, CommunicationReport}, {6, ImportTowarowDoHosta},
+};
+
+}  // namespace
+
+const ComboOperations& ComboOperationTable() {
+    static constexpr ComboOperations table{kOperations, kWindows};
+    return table;
+}
+
+}  // namespace zt
