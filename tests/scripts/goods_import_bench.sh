@@ -12,19 +12,11 @@ host="$bld/zthost"
 [ -x "$bld/regsim" ] || skip "regsim is not built in $bld"
 [ -f "$bld/libztcombo.so" ] || skip "the plug-in is not built in $bld"
 
-tmp="$(mktemp -d)"
-sim_pid=""
-cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+scratch
 source "$src/scripts/regsim.bash"
 start_regsim "$bld/regsim" "$tmp" 300 || exit 1
 export ZTCOMBO_VIRTUAL_TIME=1
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 has() { grep -qF -- "$2" "$1" || { fail "$1 lacks: $2"; cat "$1"; }; }
 rule="1=update,3=skip,4=error,p2=error"
 params() {

@@ -9,14 +9,11 @@ host="$bld/zthost"
 [ -x "$host" ] || skip "zthost is not built in $bld"
 [ -f "$bld/libztcombo.so" ] || skip "the plug-in is not built in $bld"
 
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
+scratch
 cd "$tmp"
 mkdir edi
 printf '# register 1\nComboPort=PLIK\nComboEdiFolder=edi\nOpis=zażółć\n' > p.ini
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # expect_rc RC OUTFILE COMMAND...: runs the command, stdout+stderr to OUTFILE.
 expect_rc() {
   local want="$1" out="$2"; shift 2

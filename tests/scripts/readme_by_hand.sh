@@ -8,16 +8,8 @@ set -uo pipefail
 source "$(dirname "$0")/common.bash"
 for f in zthost regsim libztcombo.so; do [ -e "$bld/$f" ] || skip "$f is not built in $bld"; done
 
-tmp="$(mktemp -d)"
-sim_pid=""
-cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+scratch
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # The indented lines of the section, up to the next heading.
 lines="$(awk '/^## Trying it by hand/ {on = 1; next} /^## / {on = 0} on && /^    / {sub(/^    /, ""); print}' \

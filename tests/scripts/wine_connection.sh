@@ -5,25 +5,14 @@
 # list must match the Linux run byte for byte.
 set -uo pipefail
 source "$(dirname "$0")/common.bash"
-wine_ready
-[ -f "$win/zthost.exe" ] || skip "no zthost.exe in $win"
-[ -x "$bld/regsim" ] || skip "regsim is not built in $bld"
-[ -x "$bld/zthost" ] || skip "zthost is not built in $bld"
+need_wine_bench
 
-tmp="$(mktemp -d)"
-sim_pid=""
+scratch
 com="$WINEPREFIX/dosdevices/com7"
-cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
-  rm -f "$com"
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+remove_on_exit=("$com")
 source "$src/scripts/regsim.bash"
 start_regsim "$bld/regsim" "$tmp" 300 || exit 1
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 export ZTCOMBO_VIRTUAL_TIME=1
 
 # run NAME PORT: the connection test on Linux and under Wine, outputs compared.

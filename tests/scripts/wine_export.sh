@@ -6,21 +6,10 @@
 # and the host's message list must match byte for byte.
 set -uo pipefail
 source "$(dirname "$0")/common.bash"
-wine_ready
-[ -f "$win/zthost.exe" ] || skip "no zthost.exe in $win"
-[ -x "$bld/regsim" ] || skip "regsim is not built in $bld"
-[ -x "$bld/zthost" ] || skip "zthost is not built in $bld"
+need_wine_bench
 
-tmp="$(mktemp -d)"
-sim_pid=""
-cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
-  if [ -n "${ZT_KEEP:-}" ]; then echo "kept $tmp"; else rm -rf "$tmp"; fi
-}
-trap cleanup EXIT
+scratch
 source "$src/scripts/regsim.bash"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 export ZTCOMBO_VIRTUAL_TIME=1
 
 # export_twice NAME HOST...: both exports against a simulator of its own.

@@ -12,18 +12,10 @@ command -v gcc >/dev/null || skip "no gcc"
 [ -x "$bld/regsim" ] || skip "regsim is not built in $bld"
 [ -f "$bld/libztcombo.so" ] || skip "the plug-in is not built in $bld"
 
-tmp="$(mktemp -d)"
-sim_pid=""
-cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+scratch
 source "$src/scripts/regsim.bash"
 start_regsim "$bld/regsim" "$tmp" 300 || exit 1
 export ZTCOMBO_VIRTUAL_TIME=1
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 host_c="$(dirname "$0")/c_goods_host.c"
 gcc -std=c11 -O1 -Wall -Werror -o "$tmp/c_host" "$host_c" -ldl || exit 1

@@ -5,20 +5,9 @@
 # kasa.imp it was handed and the EDI document must match byte for byte.
 set -uo pipefail
 source "$(dirname "$0")/common.bash"
-wine_ready
-[ -f "$win/zthost.exe" ] || skip "no zthost.exe in $win"
-[ -x "$bld/regsim" ] || skip "regsim is not built in $bld"
-[ -x "$bld/zthost" ] || skip "zthost is not built in $bld"
+need_wine_bench
 
-tmp="$(mktemp -d)"
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+scratch
 export ZTCOMBO_VIRTUAL_TIME=1
 
 "$bld/regsim" --dump-state > "$tmp/state.txt"
