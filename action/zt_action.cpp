@@ -64,7 +64,7 @@ void ZTAction::LogujOdrzucone() {
 
 void ZTAction::DopiszDoLogu(const std::string& header) {
     try {
-        TMFile f(PlikLogu());
+        TMFile f(PlikLogu(), FileCreation::NoFollow);
         f.Open();
         f.SetPosition(f.Size());
         f.WriteLine(std::string(80, '-'), "\r\n");

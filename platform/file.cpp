@@ -82,6 +82,10 @@ void TMFile::open(bool nameTakenThrows, bool& nameTaken) {
         if (nameTaken && !nameTakenThrows) return;
         fail(err);
     }
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        fail(kNotARegularFile);
+    }
     if (creation != FileCreation::Always) {
         BY_HANDLE_FILE_INFORMATION info{};
         if (!GetFileInformationByHandle(h, &info) ||
@@ -92,7 +96,8 @@ void TMFile::open(bool nameTakenThrows, bool& nameTaken) {
     }
     handle_ = h;
 #else
-    int mode = O_RDONLY | O_CLOEXEC;
+    // A reader never waits in the open: a pipe planted under the name is refused below.
+    int mode = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
     if (!readOnly_) {
         mode = O_RDWR | O_CREAT | O_CLOEXEC;
         // O_EXCL with O_CREAT fails on any existing name, a dangling link too.
@@ -110,6 +115,13 @@ void TMFile::open(bool nameTakenThrows, bool& nameTaken) {
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
         fail(EISDIR);
+    }
+    if (readOnly_) {
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            fail(kNotARegularFile);
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     }
     if (creation != FileCreation::Always) {
         // Only a plain file: a planted pipe or device is not written to either.

@@ -110,9 +110,17 @@ bool copyFile(const std::string& from, const std::string& to, bool failIfExists)
 #ifdef _WIN32
     return CopyFileA(f.c_str(), t.c_str(), failIfExists ? TRUE : FALSE) != 0;
 #else
-    int in = ::open(f.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only a plain file is copied (a pipe would block the open), and never onto a link.
+    int in = ::open(f.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0) return false;
-    int out = ::open(t.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC), 0666);
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        errno = EINVAL;
+        return false;
+    }
+    ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
+    int out = ::open(t.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | (failIfExists ? O_EXCL : O_TRUNC), 0666);
     if (out < 0) {
         const int err = errno;
         ::close(in);
@@ -186,6 +194,7 @@ std::string shortPath(const std::string& path) {
 int lastOsError() noexcept { return static_cast<int>(GetLastError()); }
 
 std::string osErrorText(int code) {
+    if (code == kNotARegularFile) return "not a regular file";
     char* msg = nullptr;
     DWORD n =
         FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -198,7 +207,10 @@ std::string osErrorText(int code) {
 #else
 int lastOsError() noexcept { return errno; }
 
-std::string osErrorText(int code) { return std::strerror(code); }
+std::string osErrorText(int code) {
+    if (code == kNotARegularFile) return "not a regular file";
+    return std::strerror(code);
+}
 #endif
 
 }  // namespace zt

@@ -38,5 +38,8 @@ std::string shortPath(const std::string& path);
 // GetLastError) and the system's own words for a code.
 int lastOsError() noexcept;
 std::string osErrorText(int code);
+// The code of "not a regular file": a pipe, device or folder standing under a
+// name the plug-in reads is refused at once rather than blocking the open.
+inline constexpr int kNotARegularFile = -2;
 
 }  // namespace zt

@@ -9,6 +9,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -123,6 +124,7 @@ std::string readFileWhole(const std::string& path) {
     f.h = CreateFileA(native.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f.h == INVALID_HANDLE_VALUE) fail(path, lastOsError());
+    if (GetFileType(f.h) != FILE_TYPE_DISK) fail(path, kNotARegularFile);
     for (;;) {
         DWORD n = 0;
         if (!ReadFile(f.h, buf, sizeof buf, &n, nullptr)) fail(path, lastOsError());
@@ -130,8 +132,13 @@ std::string readFileWhole(const std::string& path) {
         out.append(buf, n);
     }
 #else
-    f.fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without waiting (a pipe would block the open), then only a plain file is read.
+    f.fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (f.fd < 0) fail(path, errno);
+    struct stat st {};
+    if (::fstat(f.fd, &st) != 0) fail(path, errno);
+    if (!S_ISREG(st.st_mode)) fail(path, S_ISDIR(st.st_mode) ? EISDIR : kNotARegularFile);
+    ::fcntl(f.fd, F_SETFL, ::fcntl(f.fd, F_GETFL) & ~O_NONBLOCK);
     for (;;) {
         const ssize_t n = ::read(f.fd, buf, sizeof buf);
         if (n < 0 && errno == EINTR) continue;

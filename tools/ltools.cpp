@@ -48,8 +48,9 @@ std::string TLTools::timeStamp() const { return TdtTools::Now().ToString(TdtTool
 
 // ---- whole files ----
 
+// Every file written here is opened without following a link planted under its name.
 void TLTools::BufToFile(std::string_view text, const std::string& file) {
-    TMFile f(file);
+    TMFile f(file, FileCreation::NoFollow);
     f.Open();
     f.SetPosition(0);
     f.Truncate();
@@ -58,7 +59,7 @@ void TLTools::BufToFile(std::string_view text, const std::string& file) {
 }
 
 void TLTools::BufToAppendFile(std::string_view text, const std::string& file) {
-    TMFile f(file);
+    TMFile f(file, FileCreation::NoFollow);
     f.Open();
     f.SeekEnd();
     f.Write(text);
@@ -98,7 +99,7 @@ void TLTools::ArchiveFile(const std::string& source, const std::string& archive,
     if (!fileExists(source)) return;
     TMFile in(source, true);
     in.Open();
-    TMFile out(archive);
+    TMFile out(archive, FileCreation::NoFollow);
     out.Open();
     out.SeekEnd();
     if (writeHeader) {
@@ -132,7 +133,7 @@ void TLTools::SaveListToFile(const std::vector<std::string>* list, const std::st
     if (!list) return;
     try {
         if (fileExists(file)) deleteFile(file);
-        TMFile f(file);
+        TMFile f(file, FileCreation::NoFollow);
         f.Open();
         f.Truncate();
         for (const auto& line : *list) f.WriteLine(line);

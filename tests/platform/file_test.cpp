@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <fstream>
 #include <sstream>
 
@@ -11,6 +12,7 @@
 
 #include "platform/exception.h"
 #include "platform/fs.h"
+#include "platform/whole_file.h"
 #include "tempdir.h"
 
 using namespace zt;
@@ -99,6 +101,28 @@ TEST(TMFile, FailuresNameThePathAndTheReason) {
     ro.Open();
     EXPECT_THROW(ro.Write("y", 1), EMException);
     EXPECT_THROW(TMFile(d.dir() + "no/such/dir/f.txt").Open(), EMException);
+}
+
+// A pipe planted under a name the plug-in reads ("kasa.exp", "combo.imp") is
+// refused at once by every reader; opening it would wait for a writer for ever.
+TEST(TMFile, ReadersRefuseWhatIsNotARegularFile) {
+    test::TempDir d;
+    const auto fifo = d.file("kasa.exp");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::vector<std::function<void()>> readers = {
+        [&] { TMFile(fifo, true).Open(); },
+        [&] { readAll(fifo); },
+        [&] { (void)readFileWhole(fifo); },
+    };
+    for (const auto& read : readers) {
+        try {
+            read();
+            ADD_FAILURE() << "read a pipe";
+        } catch (const EMException& e) {
+            EXPECT_EQ(std::string(e.what()), fifo + ": not a regular file");
+        }
+    }
+    EXPECT_THROW((void)readFileWhole(d.dir()), EMException);
 }
 
 TEST(TMFile, ReadsLargeFileQuickly) {

@@ -272,6 +272,17 @@ TEST_F(ActionTest, RejectedRecordsAreReportedAndLoggedOnce) {
     EXPECT_NE(text.find(pl("\n\rTowary odrzucone i ostrzeżenia:\r\na (1)\r\n")), std::string::npos);
     EXPECT_NE(text.find("b (2)\r\n"), std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
+
+    // A link planted as "import.log" is not written through.
+    std::filesystem::remove(dir / "import.log");
+    std::ofstream(dir / "victim") << "keep";
+    std::filesystem::create_symlink(dir / "victim", dir / "import.log");
+    auto next = action();
+    next->UstawLogowanieOdrzuconych(true);
+    next->OdrzucRekord("5", "e", 0);
+    next->LogujOdrzucone();
+    std::ifstream victim(dir / "victim");
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(victim)), {}), "keep");
 }
 
 TEST_F(ActionTest, ConfigurationReadsTheGroupMapFromAllSevenPieces) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 
@@ -168,6 +169,32 @@ TEST(TLTools, DebugLogNeverAppendsThroughAPlantedLink) {
     std::filesystem::create_symlink(d.file("victim"), d.file("real"));
     EXPECT_THROW(t.DebugIt("X", "y"), EMException);
     EXPECT_EQ(slurp(d.file("victim")), "keep");
+}
+
+// Every file the tools write ("ARCH2.EXP", a buffer file, a saved list) is
+// refused when a link stands under its name: the link's target stays as it was.
+TEST(TLTools, WritersNeverGoThroughAPlantedLink) {
+    TempDir d;
+    TLTools t;
+    put(d.file("kasa.exp"), "PLU;1\r\n");
+    const std::vector<std::pair<const char*, std::function<void(const std::string&)>>> writers = {
+        {"archive", [&](const std::string& f) { t.ArchiveFile(d.file("kasa.exp"), f, nullptr, true, 0, true, ""); }},
+        {"buffer", [&](const std::string& f) { t.BufToFile("x", f); }},
+        {"append", [&](const std::string& f) { t.BufToAppendFile("x", f); }},
+        {"list", [&](const std::string& f) {
+             const std::vector<std::string> lines{"x"};
+             t.SaveListToFile(&lines, f);
+         }}};
+    for (const auto& [name, write] : writers) {
+        put(d.file("victim"), "keep");
+        std::filesystem::remove(d.file("ARCH2.EXP"));
+        std::filesystem::create_symlink(d.file("victim"), d.file("ARCH2.EXP"));
+        try {
+            write(d.file("ARCH2.EXP"));
+        } catch (const std::exception&) {
+        }
+        EXPECT_EQ(slurp(d.file("victim")), "keep") << name;
+    }
 }
 
 namespace {
