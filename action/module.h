@@ -1,6 +1,7 @@
 #pragma once
-// Module-level state of the plug-in: the most recently registered library and
-// the translation reference copied at registration. Nothing else is global.
+// Module-level state of the plug-in: the library objects the host registered
+// and has not released (the most recent one current), and the translation
+// reference copied at registration. Nothing else is global.
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,12 @@ class TZTLibrary;
 
 TZTLibrary* moduleLibrary();
 void setModuleLibrary(TZTLibrary* lib);
+// The host's handles: a library counts from its registration to its release.
+// A handle that is not one of them (released, released twice, or never a
+// library at all) is answered as a missing library, never dereferenced.
+void addRegisteredLibrary(TZTLibrary* lib);
+void removeRegisteredLibrary(TZTLibrary* lib);
+TZTLibrary* registeredLibrary(const void* handle);
 const TMLgExtTools* moduleTranslation();
 void setModuleTranslation(const TMLgExtTools* t);
 

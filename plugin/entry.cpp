@@ -49,14 +49,16 @@ std::string libraryProperty(int property) {
     }
 }
 
-TZTLibrary* lib(void* handle) { return static_cast<TZTLibrary*>(handle); }
+// The library behind a host handle; null for anything else.
+TZTLibrary* lib(void* handle) { return registeredLibrary(handle); }
 
 // Runs one session call on a fresh action: any exception goes to the action's
 // error report under the operation name.
 template <typename F>
 void withAction(void* handle, std::int32_t session, const char* operationUtf8, F&& body) {
-    if (!handle) return;
-    std::unique_ptr<TZTActionBase> action = lib(handle)->UtworzAkcje(session);
+    TZTLibrary* library = lib(handle);
+    if (!library) return;
+    std::unique_ptr<TZTActionBase> action = library->UtworzAkcje(session);
     try {
         body(*action);
     } catch (const std::exception& e) {
@@ -115,7 +117,9 @@ QOR_EXPORT void QOR_STDCALL QORDLLWlasciwosciUrzadzenia(void* library, std::int3
 
 QOR_EXPORT void* QOR_STDCALL QORDLLRejestrujBiblioteke(std::int32_t host, std::int32_t, std::int32_t, void* window) {
     try {
-        auto* library = new TZTComboLibrary(host);
+        auto owned = std::make_unique<TZTComboLibrary>(host);
+        addRegisteredLibrary(owned.get());
+        TZTComboLibrary* library = owned.release();
         setModuleLibrary(library);
         setModuleTranslation(library->Tlumacz());
         library->UstawOknoHosta(window);
@@ -127,24 +131,27 @@ QOR_EXPORT void* QOR_STDCALL QORDLLRejestrujBiblioteke(std::int32_t host, std::i
 
 QOR_EXPORT void QOR_STDCALL QORDLLRejestrujCallback(void* library, void* pointer, std::int32_t kind) {
     try {
-        if (!library) return;
-        lib(library)->RejestrujCallback(pointer, kind);
+        TZTLibrary* l = lib(library);
+        if (!l) return;
+        l->RejestrujCallback(pointer, kind);
         // The driver's texts follow the registered library's translation object,
         // which kind 34 has just built (and destroyed the one it replaced).
-        if (kind == 34 && moduleLibrary() == lib(library)) setModuleTranslation(lib(library)->Tlumacz());
+        if (kind == 34 && moduleLibrary() == l) setModuleTranslation(l->Tlumacz());
     } catch (...) {}
 }
 
 QOR_EXPORT void QOR_STDCALL QORDLLZwolnijBiblioteke(void* library) {
     try {
-        if (!library) return;
+        TZTLibrary* l = lib(library);
+        if (!l) return;
         // A released library and its translation object must not stay reachable
         // through the module references.
-        if (moduleLibrary() == lib(library)) {
+        removeRegisteredLibrary(l);
+        if (moduleLibrary() == l) {
             setModuleLibrary(nullptr);
             setModuleTranslation(nullptr);
         }
-        delete lib(library);
+        delete l;
     } catch (...) {}
 }
 
@@ -235,12 +242,13 @@ QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasOperacja(void* library, std::int
                                                          char* text, std::int32_t operation, std::int32_t extra) {
     std::int32_t result = 0;
     try {
-        if (!library) return 0;
-        std::unique_ptr<TZTActionBase> action = lib(library)->UtworzAkcje(session);
+        TZTLibrary* l = lib(library);
+        if (!l) return 0;
+        std::unique_ptr<TZTActionBase> action = l->UtworzAkcje(session);
         const std::string hostText = text ? std::string(text, strnlen(text, kMaxText)) : std::string();
         std::string name = pl("weryfikacja typu sesji");
         try {
-            lib(library)->WeryfikujTypSesji(sessionRecord ? sessionRecord->typ : 0, hostText);
+            l->WeryfikujTypSesji(sessionRecord ? sessionRecord->typ : 0, hostText);
         } catch (...) {
             action->Komunikat(kInfo, pl("Oczekiwanie na zamknięcie sesji '") + hostText + "'");
             sleepMs(1000);
@@ -272,12 +280,13 @@ QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasOperacja(void* library, std::int
 QOR_EXPORT void QOR_STDCALL QORDLLSerKasPodtrzymajSesje(void* library, QORSesja* sessionRecord, char* text,
                                                         std::int32_t value, std::int32_t flag) {
     try {
-        if (!library) return;
+        TZTLibrary* l = lib(library);
+        if (!l) return;
         std::string name = text ? std::string(text, strnlen(text, kMaxText)) : std::string();
-        lib(library)->WeryfikujTypSesji(sessionRecord ? sessionRecord->typ : 0, name);
+        l->WeryfikujTypSesji(sessionRecord ? sessionRecord->typ : 0, name);
         std::vector<char> buf(kMaxText + 1, '\0');
         std::memcpy(buf.data(), name.data(), name.size());
-        lib(library)->PodtrzymajSesje(sessionRecord, buf.data(), flag, value);
+        l->PodtrzymajSesje(sessionRecord, buf.data(), flag, value);
         if (text) copyOut(text, std::string(buf.data(), strnlen(buf.data(), kMaxText)));
     } catch (...) {}
 }

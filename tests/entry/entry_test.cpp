@@ -108,6 +108,40 @@ TEST(LibraryLevel, NullAndUnknownAreHarmless) {
     EXPECT_EQ(api().Operacja(nullptr, 1, nullptr, nullptr, -1, 0), 0);
 }
 
+// A handle that is no live library (released, released twice, never one) is
+// answered as a missing library: nothing is read through it, nothing crashes
+// (the sanitizers would see a use after release).
+TEST(LibraryLevel, HandlesThatAreNoLiveLibraryAreAnsweredAsMissing) {
+    void* released = api().RejestrujBiblioteke(5, 0, 0, nullptr);
+    api().ZwolnijBiblioteke(released);
+    long long stack[8] = {0x4141414141414141LL, 1, 2, 3, 4, 5, 6, 7};
+    std::string heap(64, 'A');
+    for (void* handle : {released, static_cast<void*>(stack), static_cast<void*>(heap.data())}) {
+        char text[301] = "host text";
+        char out[301];
+        std::memset(out, 'x', sizeof out);
+        std::int32_t op = 77, a = 5, b = 6, c = 7;
+        QORSesja session{};
+        api().RejestrujCallback(handle, reinterpret_cast<void*>(&abort), 5);
+        api().WlasciwosciUrzadzenia(handle, 1, out, 1101);
+        EXPECT_STREQ(out, "");
+        EXPECT_EQ(api().JakSzukacParagonu(handle, 1, &a, &b, &c), 0);
+        EXPECT_EQ(api().PokazOkno(handle, 1, 1, 1, &op, out), 0);
+        EXPECT_EQ(op, 77);
+        api().NazwaZasobu(handle, 1, out);
+        EXPECT_STREQ(out, "");
+        EXPECT_EQ(api().Operacja(handle, 1, &session, text, -1, 0), 0);
+        EXPECT_STREQ(text, "host text");
+        api().PodtrzymajSesje(handle, &session, text, 0, 0);
+        api().ZwolnijBiblioteke(handle);
+    }
+    // The live library next to them still answers.
+    FakeHost host;
+    char out[301];
+    api().WlasciwosciUrzadzenia(host.lib, 1, out, 1101);
+    EXPECT_STREQ(out, "0");
+}
+
 TEST_F(Session, UnknownOperationEndsInTheErrorReport) {
     std::string text;
     EXPECT_EQ(host.run(17, 0, 0, &text), 0);
