@@ -42,8 +42,6 @@ namespace {
 // constant, write per byte, write constant.
 constexpr std::uint32_t kSerialTimeouts[5] = {50, 50, 5000, 50, 5000};
 constexpr std::uint32_t kTcpByteWaitMs = 30000;
-// What a serial byte read waits at most: the read constant plus one byte.
-constexpr std::uint32_t kSerialByteWaitMs = 5050;
 constexpr std::uint32_t kAbortQuestionMs = 1000;
 
 std::string communicationError(const HostServices& h) {
