@@ -55,7 +55,7 @@ F TZTActionBase::cb(std::int32_t kind) const {
 TZTActionBase::TZTActionBase(TZTLibrary& library, std::int32_t session) : library_(library), session_(session) {
     if (auto env = cb<QORCbEnv>(QOR_CB_ENV)) {
         std::vector<char> t1(kTextBuf, '\0'), t2(kTextBuf, '\0'), wd(kWorkDirBuf, '\0');
-        env(library_.HostValue(), session_, &envId_, &registerNo_, t1.data(), t2.data(), wd.data());
+        callHost(env, library_.HostValue(), session_, &envId_, &registerNo_, t1.data(), t2.data(), wd.data());
         envText1_ = fromBuffer(t1, 300);
         envText2_ = fromBuffer(t2, 300);
         workDir_ = fromBuffer(wd, kWorkDirBuf - 1);
@@ -106,7 +106,7 @@ std::string TZTActionBase::Parametr(std::string_view name) {
     if (!f) return {};
     std::vector<char> buf(kTextBuf, '\0');
     std::string key(name);
-    f(library_.HostValue(), session_, key.c_str(), buf.data());
+    callHost(f, library_.HostValue(), session_, key.c_str(), buf.data());
     return fromBuffer(buf, 300);
 }
 
@@ -175,7 +175,7 @@ std::string TZTActionBase::WlasnyParametr(std::string_view name) {
 void TZTActionBase::ZapiszParametr(std::string_view key, std::string_view value) {
     auto f = cb<QORCbWriteParam>(QOR_CB_WRITE_PARAM);
     std::string k(key), v(value);
-    if (!f || f(library_.HostValue(), session_, k.c_str(), v.c_str()) == 0)
+    if (!f || callHost(f, library_.HostValue(), session_, k.c_str(), v.c_str()) == 0)
         throw Exception(
             translate(Tlumacz(), "zttools_ZTLib", "TZTActioZmienParstr", pl("Błąd zapisu własnego parametru '")) + k +
             translate(Tlumacz(), "zttools_ZTLib", "TZTActioZmienParstr_00001", pl("' do bazy danych")));
@@ -203,12 +203,12 @@ void TZTActionBase::ZapiszWlasnyParametrDlugi(std::string_view name, std::string
 // ------------------------------------------------------- messages, progress
 
 void TZTActionBase::Komunikat(int kind, const std::string& text) {
-    if (auto f = cb<QORCbMessage>(QOR_CB_MESSAGE)) f(library_.HostValue(), session_, kind, text.c_str());
+    if (auto f = cb<QORCbMessage>(QOR_CB_MESSAGE)) callHost(f, library_.HostValue(), session_, kind, text.c_str());
     lastMessage_ = text;
 }
 
 std::string TZTActionBase::Status(int kind, const std::string& text) {
-    if (auto f = cb<QORCbMessage>(QOR_CB_STATUS)) f(library_.HostValue(), session_, kind, text.c_str());
+    if (auto f = cb<QORCbMessage>(QOR_CB_STATUS)) callHost(f, library_.HostValue(), session_, kind, text.c_str());
     std::string previous = std::move(lastMessage_);
     lastMessage_ = text;
     return previous;
@@ -280,19 +280,19 @@ void TZTActionBase::PostepTryb(int mode) {
 
 bool TZTActionBase::CzyPrzerwac() {
     auto f = cb<QORCbAbort>(QOR_CB_ABORT);
-    return !f || f(library_.HostValue(), session_) != 0;
+    return !f || callHost(f, library_.HostValue(), session_) != 0;
 }
 
 void TZTActionBase::ZapiszWynikEksportu() {
     auto f = cb<QORCbStore>(QOR_CB_STORE_EXPORT);
-    if (!f || f(library_.HostValue(), session_) == 0)
+    if (!f || callHost(f, library_.HostValue(), session_) == 0)
         throw Exception(translate(Tlumacz(), "zttools_ZTLib", "TZTActioZapiszWyExceptio",
                                   pl("Błąd zapisu wyniku eksportu do bazy danych")));
 }
 
 void TZTActionBase::ZapiszKasaSprzedaz() {
     auto f = cb<QORCbStore>(QOR_CB_STORE_IMPORT);
-    if (!f || f(library_.HostValue(), session_) == 0)
+    if (!f || callHost(f, library_.HostValue(), session_) == 0)
         throw Exception(translate(Tlumacz(), "zttools_ZTLib", "TZTActioZapiszKaExceptio",
                                   pl("Błąd zapisu importu sprzedaży do bazy danych")));
 }
@@ -310,7 +310,7 @@ int TZTActionBase::TowarDoHosta(const std::string& name, int plu, const std::str
                                 bool openPrice, bool package, const std::string& packageCode) {
     auto f = cb<QORCbGoods>(QOR_CB_GOODS);
     if (!f) return -1;
-    return f(library_.HostValue(), session_, name.c_str(), plu, codes.c_str(), overwrite ? 1 : 0, group.c_str(),
+    return callHost(f, library_.HostValue(), session_, name.c_str(), plu, codes.c_str(), overwrite ? 1 : 0, group.c_str(),
              unit.c_str(), vat, prices[0], prices[1], prices[2], prices[3], openPrice ? 1 : 0, package ? 1 : 0,
              packageCode.c_str());
 }
@@ -322,7 +322,7 @@ const std::vector<std::string>& TZTActionBase::ListaTekstow() {
             // Bounded: a host that never ends its list cannot hold the plug-in.
             for (int i = 0; i < 10000; ++i) {
                 std::vector<char> buf(kTextBuf, '\0');
-                if (f(library_.HostValue(), session_, i, buf.data()) == 0) break;
+                if (callHost(f, library_.HostValue(), session_, i, buf.data()) == 0) break;
                 std::string s = fromBuffer(buf, 300);
                 if (s.empty()) break;
                 hostTexts_->push_back(std::move(s));
@@ -340,7 +340,7 @@ TMacSetOfIntegers& TZTActionBase::StawkiHosta() {
         if (prec || whole) {
             for (int i = 0; i < 100; ++i) {
                 std::int32_t rate = 0;
-                if ((prec ? prec : whole)(library_.HostValue(), session_, i, &rate) == 0) break;
+                if (callHost(prec ? prec : whole, library_.HostValue(), session_, i, &rate) == 0) break;
                 if (!prec && rate > 0) {
                     rate = wholeToHundredths(rate);
                     // A whole-percent rate too large to express in hundredths is no rate.

@@ -6,9 +6,11 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
+#include "action/library.h"
 #include "action/qordll.h"
 #include "link/host_services.h"
 
@@ -107,6 +109,12 @@ protected:
 private:
     template <typename F>
     F cb(std::int32_t kind) const;
+    // Calls a host callback under the host's own floating-point state.
+    template <typename F, typename... Args>
+    auto callHost(F f, Args&&... args) const {
+        HostCallFpu fpu(library_);
+        return f(std::forward<Args>(args)...);
+    }
     void sendProgressLine();
 
     TZTLibrary& library_;

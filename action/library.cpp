@@ -29,10 +29,16 @@ void TZTLibrary::RejestrujCallback(void* pointer, std::int32_t kind) {
     if (kind == 34) {
         translation_ =
             pointer ? std::make_unique<TMLgExtTools>(reinterpret_cast<TMLgExtTools::Lookup>(pointer)) : nullptr;
+        if (translation_) translation_->UstawFpuHosta(hostFpu_);
         return;
     }
     int slot = SlotOf(kind);
     if (slot >= 0) callbacks_[slot] = pointer;
+}
+
+void TZTLibrary::UstawFpuHosta(const FpuState* state) {
+    hostFpu_ = state;
+    if (translation_) translation_->UstawFpuHosta(state);
 }
 
 void* TZTLibrary::Callback(std::int32_t kind) const {

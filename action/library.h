@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/fpu.h"
 #include "platform/translation.h"
 
 namespace zt {
@@ -39,6 +40,10 @@ public:
     void* OknoHosta() const { return window_; }
     void UstawOknoHosta(void* window) { window_ = window; }
     const TMLgExtTools* Tlumacz() const { return translation_.get(); }
+    // The floating-point state the host called the running entry point with;
+    // null outside an entry point.
+    void UstawFpuHosta(const FpuState* state);
+    const FpuState* FpuHosta() const { return hostFpu_; }
 
     static constexpr int kSlots = 21;
     // Slot of a callback kind, -1 for a kind the table does not hold.
@@ -49,6 +54,30 @@ private:
     void* window_ = nullptr;
     std::array<void*, kSlots> callbacks_{};
     std::unique_ptr<TMLgExtTools> translation_;
+    const FpuState* hostFpu_ = nullptr;
+};
+
+// For the length of a call into the host: the host's own floating-point state.
+class HostCallFpu {
+public:
+    explicit HostCallFpu(const TZTLibrary& library) noexcept
+        : scope_(library.FpuHosta() ? *library.FpuHosta() : saveFpu()) {}
+
+private:
+    FpuScope scope_;
+};
+
+// For the length of an entry point that runs on a library: what the host's
+// state was, for the callbacks; cleared again at the end.
+class HostFpuBinding {
+public:
+    HostFpuBinding(TZTLibrary& library, const FpuState& host) : library_(library) { library_.UstawFpuHosta(&host); }
+    ~HostFpuBinding() { library_.UstawFpuHosta(nullptr); }
+    HostFpuBinding(const HostFpuBinding&) = delete;
+    HostFpuBinding& operator=(const HostFpuBinding&) = delete;
+
+private:
+    TZTLibrary& library_;
 };
 
 }  // namespace zt

@@ -12,6 +12,7 @@ std::string TMLgExtTools::GetString(std::string_view module, std::string_view ke
     std::string m(module), k(key);
     std::int32_t ok = 0;
     try {
+        FpuScope host(hostFpu_ ? *hostFpu_ : saveFpu());
         ok = lookup_(buf.data(), kSize, m.c_str(), k.c_str());
     } catch (...) {
         ok = 0;

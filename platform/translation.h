@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/fpu.h"
+
 namespace zt {
 
 #if defined(_WIN32)
@@ -21,9 +23,12 @@ public:
     explicit TMLgExtTools(Lookup lookup) : lookup_(lookup) {}
     // Host translation of (module, key), or the default (Windows-1250) when none.
     std::string GetString(std::string_view module, std::string_view key, std::string_view def) const;
+    // The host's floating-point state for the lookup while an entry point runs (null: as found).
+    void UstawFpuHosta(const FpuState* state) { hostFpu_ = state; }
 
 private:
     Lookup lookup_;
+    const FpuState* hostFpu_ = nullptr;
 };
 
 // Lookup through an optional translation object.

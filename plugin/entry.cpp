@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/cp1250.h"
 #include "platform/exception.h"
+#include "platform/fpu.h"
 #include "platform/msgbox.h"
 #include "plugin/combo_library.h"
 #include "plugin/host_windows.h"
@@ -55,9 +56,10 @@ TZTLibrary* lib(void* handle) { return registeredLibrary(handle); }
 // Runs one session call on a fresh action: any exception goes to the action's
 // error report under the operation name.
 template <typename F>
-void withAction(void* handle, std::int32_t session, const char* operationUtf8, F&& body) {
+void withAction(const FpuScope& fpu, void* handle, std::int32_t session, const char* operationUtf8, F&& body) {
     TZTLibrary* library = lib(handle);
     if (!library) return;
+    HostFpuBinding binding(*library, fpu.outside());
     std::unique_ptr<TZTActionBase> action = library->UtworzAkcje(session);
     try {
         body(*action);
@@ -96,6 +98,7 @@ extern "C" {
 QOR_EXPORT std::int32_t QOR_STDCALL QORDLLTypBiblioteki() { return 1; }
 
 QOR_EXPORT void QOR_STDCALL QORDLLWlasciwosci(char* out, std::int32_t property) {
+    FpuScope fpu(kRuntimeFpu);
     try {
         copyOut(out, libraryProperty(property));
     } catch (...) {
@@ -105,9 +108,10 @@ QOR_EXPORT void QOR_STDCALL QORDLLWlasciwosci(char* out, std::int32_t property) 
 
 QOR_EXPORT void QOR_STDCALL QORDLLWlasciwosciUrzadzenia(void* library, std::int32_t session, char* out,
                                                         std::int32_t property) {
+    FpuScope fpu(kRuntimeFpu);
     try {
         std::string result;
-        withAction(library, session, "właściwości urządzenia",
+        withAction(fpu, library, session, "właściwości urządzenia",
                    [&](TZTActionBase& a) { result = a.WlasciwoscUrzadzenia(property); });
         copyOut(out, result);
     } catch (...) {
@@ -116,6 +120,7 @@ QOR_EXPORT void QOR_STDCALL QORDLLWlasciwosciUrzadzenia(void* library, std::int3
 }
 
 QOR_EXPORT void* QOR_STDCALL QORDLLRejestrujBiblioteke(std::int32_t host, std::int32_t, std::int32_t, void* window) {
+    FpuScope fpu(kRuntimeFpu);
     try {
         auto owned = std::make_unique<TZTComboLibrary>(host);
         addRegisteredLibrary(owned.get());
@@ -130,6 +135,7 @@ QOR_EXPORT void* QOR_STDCALL QORDLLRejestrujBiblioteke(std::int32_t host, std::i
 }
 
 QOR_EXPORT void QOR_STDCALL QORDLLRejestrujCallback(void* library, void* pointer, std::int32_t kind) {
+    FpuScope fpu(kRuntimeFpu);
     try {
         TZTLibrary* l = lib(library);
         if (!l) return;
@@ -141,6 +147,7 @@ QOR_EXPORT void QOR_STDCALL QORDLLRejestrujCallback(void* library, void* pointer
 }
 
 QOR_EXPORT void QOR_STDCALL QORDLLZwolnijBiblioteke(void* library) {
+    FpuScope fpu(kRuntimeFpu);
     try {
         TZTLibrary* l = lib(library);
         if (!l) return;
@@ -158,6 +165,7 @@ QOR_EXPORT void QOR_STDCALL QORDLLZwolnijBiblioteke(void* library) {
 QOR_EXPORT std::int32_t QOR_STDCALL QORDLLParametr(std::int32_t group, std::int32_t index, char* key, char* description,
                                                    char* defaultValue, char* minimum, char* maximum,
                                                    std::int32_t* flags) {
+    FpuScope fpu(kRuntimeFpu);
     try {
         const ParamDecl d = declareParameter(group, index, TLTools().WczytajSciezkeDoBinariow());
         copyOut(key, d.key);
@@ -175,6 +183,7 @@ QOR_EXPORT std::int32_t QOR_STDCALL QORDLLParametr(std::int32_t group, std::int3
 }
 
 QOR_EXPORT std::int32_t QOR_STDCALL QORDLLTekstListyParametru(const char* key, std::int32_t index, char* out) {
+    FpuScope fpu(kRuntimeFpu);
     try {
         const std::string text = parameterListText(key ? key : "", index);
         copyOut(out, text);
@@ -188,9 +197,10 @@ QOR_EXPORT std::int32_t QOR_STDCALL QORDLLTekstListyParametru(const char* key, s
 QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasJakSzukacParagonu(void* library, std::int32_t session,
                                                                   std::int32_t* printout, std::int32_t* second,
                                                                   std::int32_t* receipt) {
+    FpuScope fpu(kRuntimeFpu);
     std::int32_t result = 0;
     try {
-        withAction(library, session, "jak szukać paragonu", [&](TZTActionBase& a) {
+        withAction(fpu, library, session, "jak szukać paragonu", [&](TZTActionBase& a) {
             result = static_cast<unsigned char>(a.JakSzukacParagonu(printout, second, receipt) ? 1 : 0);
         });
     } catch (...) {
@@ -200,6 +210,7 @@ QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasJakSzukacParagonu(void* library,
 }
 
 QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasOpisOkna(char* out, std::int32_t window) {
+    FpuScope fpu(kRuntimeFpu);
     try {
         const std::string text = windowDescription(window);
         copyOut(out, text);
@@ -212,9 +223,10 @@ QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasOpisOkna(char* out, std::int32_t
 
 QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasPokazOkno(void* library, std::int32_t session, std::int32_t window,
                                                           std::int32_t editable, std::int32_t* operation, char* name) {
+    FpuScope fpu(kRuntimeFpu);
     std::int32_t result = 0;
     try {
-        withAction(library, session, "wyświetlanie okna", [&](TZTActionBase& a) {
+        withAction(fpu, library, session, "wyświetlanie okna", [&](TZTActionBase& a) {
             // The name is a host translation of any length: the host's buffer gets
             // the same 300-character bound as every other text.
             std::string local;
@@ -228,9 +240,10 @@ QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasPokazOkno(void* library, std::in
 }
 
 QOR_EXPORT void QOR_STDCALL QORDLLSerKasNazwaZasobuDzielonego(void* library, std::int32_t session, char* out) {
+    FpuScope fpu(kRuntimeFpu);
     try {
         std::string result;
-        withAction(library, session, "identyfikacja zasobu dzielonego",
+        withAction(fpu, library, session, "identyfikacja zasobu dzielonego",
                    [&](TZTActionBase& a) { result = a.NazwaZasobu(); });
         copyOut(out, result);
     } catch (...) {
@@ -240,10 +253,12 @@ QOR_EXPORT void QOR_STDCALL QORDLLSerKasNazwaZasobuDzielonego(void* library, std
 
 QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasOperacja(void* library, std::int32_t session, QORSesja* sessionRecord,
                                                          char* text, std::int32_t operation, std::int32_t extra) {
+    FpuScope fpu(kRuntimeFpu);
     std::int32_t result = 0;
     try {
         TZTLibrary* l = lib(library);
         if (!l) return 0;
+        HostFpuBinding binding(*l, fpu.outside());
         std::unique_ptr<TZTActionBase> action = l->UtworzAkcje(session);
         const std::string hostText = text ? std::string(text, strnlen(text, kMaxText)) : std::string();
         std::string name = pl("weryfikacja typu sesji");
@@ -279,9 +294,11 @@ QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasOperacja(void* library, std::int
 
 QOR_EXPORT void QOR_STDCALL QORDLLSerKasPodtrzymajSesje(void* library, QORSesja* sessionRecord, char* text,
                                                         std::int32_t value, std::int32_t flag) {
+    FpuScope fpu(kRuntimeFpu);
     try {
         TZTLibrary* l = lib(library);
         if (!l) return;
+        HostFpuBinding binding(*l, fpu.outside());
         std::string name = text ? std::string(text, strnlen(text, kMaxText)) : std::string();
         l->WeryfikujTypSesji(sessionRecord ? sessionRecord->typ : 0, name);
         std::vector<char> buf(kMaxText + 1, '\0');

@@ -68,6 +68,8 @@ public:
     std::vector<GoodsCall> goods;
     // The host's answer to a goods record (number, package flag); 1 (added) when empty.
     std::function<int(int, bool)> goodsAnswer;
+    // Called inside every message and status-line callback (what the host sees there).
+    std::function<void()> onMessage;
 
     HostState() { current() = this; }
     ~HostState() {
@@ -133,10 +135,12 @@ public:
     }
     static std::int32_t QOR_STDCALL cbMessage(std::int32_t, std::int32_t, std::int32_t kind, const char* text) {
         h().messages.push_back({kind, text, false});
+        if (h().onMessage) h().onMessage();
         return 1;
     }
     static std::int32_t QOR_STDCALL cbStatus(std::int32_t, std::int32_t, std::int32_t kind, const char* text) {
         h().messages.push_back({kind, text, true});
+        if (h().onMessage) h().onMessage();
         return 1;
     }
     static std::int32_t QOR_STDCALL cbTextList(std::int32_t, std::int32_t, std::int32_t i, char* out) {
