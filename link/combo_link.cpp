@@ -463,6 +463,21 @@ bool TComboLink::ThrowIfAborted() {
     return false;
 }
 
+// ---- reading a context ----
+
+void TComboLink::ReadContext(std::uint16_t init, const std::vector<std::string>& initFields, std::uint16_t read,
+                             const std::vector<std::string>& readFields, const std::function<void()>& record,
+                             const std::vector<std::uint16_t>& alsoEnd, const std::function<void()>& beforeRead) {
+    SendCommand(init, initFields);
+    for (;;) {
+        if (beforeRead) beforeRead();
+        SendCommand(read, readFields);
+        if (statusW == code::kEndOfContext || std::find(alsoEnd.begin(), alsoEnd.end(), statusW) != alsoEnd.end())
+            return;
+        record();
+    }
+}
+
 // ---- communication log ----
 
 void TComboLink::InitCommLog() {

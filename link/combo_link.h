@@ -70,6 +70,15 @@ public:
     // Raises the abort message when the host asked to stop; false otherwise.
     bool ThrowIfAborted();
 
+    // ---- reading a context ----
+    // Starts a reading context (init) and reads its records (read) until the
+    // register answers 975, the end of the context, or one of alsoEnd. record
+    // runs for each record, its fields in answer; beforeRead, when given,
+    // before every read request.
+    void ReadContext(std::uint16_t init, const std::vector<std::string>& initFields, std::uint16_t read,
+                     const std::vector<std::string>& readFields, const std::function<void()>& record,
+                     const std::vector<std::uint16_t>& alsoEnd = {}, const std::function<void()>& beforeRead = nullptr);
+
     // ---- communication log ----
     void InitCommLog();
     void CommLog(std::string_view direction, std::string_view data);

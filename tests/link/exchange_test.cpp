@@ -704,6 +704,36 @@ TEST_F(FakeExchangeTest, AbortBetweenRecords) {
     EXPECT_EQ(records, 2);
 }
 
+// A context reading: the initialisation, then reads until 975 or an extra end
+// code; the hook runs before every read, the record step for records only (a
+// harmless code that does not end the reading included).
+TEST_F(FakeExchangeTest, ContextIsReadUntilItsEndCode) {
+    const struct {
+        std::vector<std::uint16_t> alsoEnd;
+        std::uint16_t fifth;  // the answer to the fourth read
+        int records;
+    } cases[] = {{{}, 975, 3}, {{903}, 903, 3}, {{}, 903, 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.records);
+        auto& l = openFake([&c](const std::string& req, int n) {
+            if (n <= 4) return echo(req);  // the initialisation and three records
+            return statusFrame(req, 0, n == 5 ? c.fifth : 975);
+        });
+        std::string calls;
+        l.ReadContext(
+            zt::cmdCNTXPACKINIT, {F::EncodeB(0), F::EncodeB(0)}, zt::cmdPACKREAD, {F::EncodeV(0)},
+            [&] { calls += 'r'; }, c.alsoEnd, [&] { calls += 'q'; });
+        std::string want;
+        for (int i = 0; i < c.records; ++i) want += "qr";
+        EXPECT_EQ(calls, want + "q");
+        const auto& sends = factory->fake->sends();
+        ASSERT_EQ(sends.size(), static_cast<std::size_t>(c.records) + 2);
+        EXPECT_EQ(zt::frameCommand(zt::unstuff(sends[0])), zt::cmdCNTXPACKINIT);
+        for (std::size_t i = 1; i < sends.size(); ++i)
+            EXPECT_EQ(zt::frameCommand(zt::unstuff(sends[i])), zt::cmdPACKREAD);
+    }
+}
+
 TEST_F(FakeExchangeTest, MalformedAnswerFieldEndsTheExchange) {
     auto& l = openFake([](const std::string& req, int) { return answerFrame(req, zt::frameCommand(req), {"X1"}); });
     EXPECT_EQ(raised([&] { l.SendCommand(zt::cmdTIMEGET); }),
