@@ -20,6 +20,7 @@
 namespace zt {
 
 class LinkFactory;
+class Transport;
 
 class TComboLink : public TComboFraming {
 public:
@@ -108,7 +109,10 @@ private:
     enum class Received { Frame, Nothing, NoFrame };
 
     Received receiveFrame();
+    // The next byte of the answer: from what the line gave last, else the
+    // line's next chunk, its first byte waited for as long as one byte is.
     bool receiveByte(std::uint8_t& b);
+    bool receiveChunk(Transport& t, std::uint8_t& b, std::uint32_t timeoutMs);
     // Bound of one whole answer frame.
     std::uint32_t frameBoundMs() const;
     void dropWaitingInput();
