@@ -1,6 +1,7 @@
 #include "link/combo_link.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 
 #include "link/card_server.h"
@@ -28,6 +29,13 @@ struct TComboLink::Line {
     std::unique_ptr<Transport> transport;  // serial (direct, multiplexer, modem) or TCP/IP
     bool tcp = false;                      // what the open line is
     std::uint32_t byteWaitMs = 0;          // how long one byte is waited for on it
+    // Bytes the line gave and the exchange has not taken yet: one read per
+    // chunk instead of one per byte. They count as the line's waiting input.
+    std::array<std::uint8_t, 1024> inbox{};
+    std::size_t inboxAt = 0, inboxEnd = 0;
+
+    bool inboxHas() const { return inboxAt < inboxEnd; }
+    void dropInbox() { inboxAt = inboxEnd = 0; }
 
     Transport* active() const { return transport.get(); }
     bool open() const {
@@ -179,6 +187,7 @@ void TComboLink::OpenSerial() {
                 line_->transport =
                     std::make_unique<MultiplexerTransport>(std::move(line_->transport), c.multiplexerChannel);
         }
+        line_->dropInbox();
         line_->transport->open();
         host_.PostepTryb(0);
     } catch (...) {
@@ -198,6 +207,7 @@ void TComboLink::CloseSerial() { closeLine(); }
 void TComboLink::CloseTcp() { closeLine(); }
 
 void TComboLink::closeLine() {
+    line_->dropInbox();
     if (!line_->transport) return;
     std::exception_ptr failure;
     try {
@@ -237,6 +247,7 @@ void TComboLink::OpenTcp() {
         line_->tcp = true;
         line_->byteWaitMs = s.byteTimeoutMs;
         line_->transport = factory_->Tcp(s);
+        line_->dropInbox();
         line_->transport->open();
         host_.PostepTryb(0);
     } catch (...) {
@@ -310,8 +321,10 @@ void TComboLink::ExchangeFrame() {
 
 void TComboLink::dropWaitingInput() {
     Transport* t = line_->active();
+    const bool taken = line_->inboxHas();
+    line_->dropInbox();
     try {
-        if (t && t->isOpen() && t->available() > 0) t->purgeInput();
+        if (t && t->isOpen() && (taken || t->available() > 0)) t->purgeInput();
     } catch (const Exception&) {
         // A broken line shows in the send that follows.
     }
@@ -342,12 +355,25 @@ void TComboLink::waitComplexAnswer() {
     }
 }
 
+bool TComboLink::receiveChunk(Transport& t, std::uint8_t& b, std::uint32_t timeoutMs) {
+    Line& l = *line_;
+    l.dropInbox();  // also when the line fails under the read
+    l.inboxEnd = t.receiveSome(l.inbox.data(), l.inbox.size(), timeoutMs);
+    if (l.inboxEnd == 0) return false;
+    b = l.inbox[l.inboxAt++];
+    return true;
+}
+
 bool TComboLink::receiveByte(std::uint8_t& b) {
     Transport* t = line_->active();
     if (!t || !t->isOpen()) return false;
+    if (line_->inboxHas()) {
+        b = line_->inbox[line_->inboxAt++];
+        return true;
+    }
     bool stopping = false;  // the host's stop, not the line, raised
     try {
-        if (t->available() > 0) return t->receiveByte(b, Transport::kOwnTimeout);
+        if (t->available() > 0) return receiveChunk(*t, b, Transport::kOwnTimeout);
         const std::uint32_t wait = line_->byteWaitMs;
         std::uint32_t asked = tickCount();
         // The host is asked whether to stop about once a second of waiting.
@@ -362,7 +388,7 @@ bool TComboLink::receiveByte(std::uint8_t& b) {
             // On a virtual clock the byte wait runs in short real probes, so a
             // silent register costs the tests milliseconds instead of the full wait.
             return pollUntil(wait, 100, [&](std::uint32_t slice) {
-                if (t->isOpen() && t->receiveByte(b, slice)) return true;
+                if (t->isOpen() && receiveChunk(*t, b, slice)) return true;
                 askAbort();
                 return false;
             });
@@ -373,7 +399,7 @@ bool TComboLink::receiveByte(std::uint8_t& b) {
             if (elapsed >= wait) return false;
             const std::uint32_t slice = std::min(wait - elapsed, kAbortQuestionMs);
             const std::uint32_t before = tickCount();
-            if (t->receiveByte(b, slice)) return true;
+            if (receiveChunk(*t, b, slice)) return true;
             if (elapsedSince(before) < slice / 2) return false;  // the line gave up at once: the peer has gone
             askAbort();
         }
@@ -459,6 +485,21 @@ bool TComboLink::ThrowIfAborted() {
     if (host_.CzyPrzerwac())
         throw Exception(host_.Tr("TZTComboThrowPrzExceptio", pl("Operacja przerwana przez użytkownika")));
     return false;
+}
+
+// ---- reading a context ----
+
+void TComboLink::ReadContext(std::uint16_t init, const std::vector<std::string>& initFields, std::uint16_t read,
+                             const std::vector<std::string>& readFields, const std::function<void()>& record,
+                             const std::vector<std::uint16_t>& alsoEnd, const std::function<void()>& beforeRead) {
+    SendCommand(init, initFields);
+    for (;;) {
+        if (beforeRead) beforeRead();
+        SendCommand(read, readFields);
+        if (statusW == code::kEndOfContext || std::find(alsoEnd.begin(), alsoEnd.end(), statusW) != alsoEnd.end())
+            return;
+        record();
+    }
 }
 
 // ---- communication log ----

@@ -20,6 +20,7 @@
 namespace zt {
 
 class LinkFactory;
+class Transport;
 
 class TComboLink : public TComboFraming {
 public:
@@ -70,6 +71,15 @@ public:
     // Raises the abort message when the host asked to stop; false otherwise.
     bool ThrowIfAborted();
 
+    // ---- reading a context ----
+    // Starts a reading context (init) and reads its records (read) until the
+    // register answers 975, the end of the context, or one of alsoEnd. record
+    // runs for each record, its fields in answer; beforeRead, when given,
+    // before every read request.
+    void ReadContext(std::uint16_t init, const std::vector<std::string>& initFields, std::uint16_t read,
+                     const std::vector<std::string>& readFields, const std::function<void()>& record,
+                     const std::vector<std::uint16_t>& alsoEnd = {}, const std::function<void()>& beforeRead = nullptr);
+
     // ---- communication log ----
     void InitCommLog();
     void CommLog(std::string_view direction, std::string_view data);
@@ -99,7 +109,10 @@ private:
     enum class Received { Frame, Nothing, NoFrame };
 
     Received receiveFrame();
+    // The next byte of the answer: from what the line gave last, else the
+    // line's next chunk, its first byte waited for as long as one byte is.
     bool receiveByte(std::uint8_t& b);
+    bool receiveChunk(Transport& t, std::uint8_t& b, std::uint32_t timeoutMs);
     // Bound of one whole answer frame.
     std::uint32_t frameBoundMs() const;
     void dropWaitingInput();

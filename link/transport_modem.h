@@ -26,6 +26,9 @@ public:
     void send(const std::uint8_t* data, std::size_t len) override { line().send(data, len); }
     using Transport::send;
     bool receiveByte(std::uint8_t& out, std::uint32_t timeoutMs) override { return line().receiveByte(out, timeoutMs); }
+    std::size_t receiveSome(std::uint8_t* out, std::size_t max, std::uint32_t timeoutMs) override {
+        return line().receiveSome(out, max, timeoutMs);
+    }
     std::size_t available() override { return modem_.line() ? modem_.line()->available() : 0; }
     void purgeInput() override {
         if (modem_.line()) modem_.line()->purgeInput();

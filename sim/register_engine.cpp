@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <map>
 
 #include "platform/exception.h"
 #include "proto/framing.h"
@@ -44,50 +43,6 @@ private:
 };
 
 }  // namespace
-
-std::string commandName(std::uint16_t c) {
-    static const std::map<std::uint16_t, const char*> names = {
-        {14, "TIMEGET"},           {15, "DATEGET"},        {18, "HEADERGET"},           {20, "VATGET"},
-        {306, "DRAWERIMPULSEGET"}, {321, "CASHREGPARGET"}, {334, "DISCNTCARDCFGGETEX"}, {451, "SALERECGET"},
-        {501, "CASHREGSTATUSGET"}, {502, "DBSTATUSGET"},   {1165, "REPFSKDAILY"},       {1168, "REPFSKMONTHLY"},
-        {1171, "REPCOMM"},         {2000, "CNTXPLUINIT"},  {2002, "CNTXMUINIT"},        {2003, "CNTXPACKINIT"},
-        {2004, "CNTXGROUPINIT"},   {2100, "PLUINS"},       {2110, "PLUREAD"},           {2140, "PLUDEL"},
-        {2150, "PLUDELALL"},       {2160, "PLUSTATREAD"},  {2170, "PLUSTATCLEARALL"},   {2181, "PLUPRICEUPDATE"},
-        {2500, "USERINS"},         {2510, "USERREAD"},     {2560, "USERSTATREAD"},      {2561, "USERPAYFORMSTATREAD"},
-        {2600, "MUINS"},           {2610, "MUREAD"},       {2700, "PACKINS"},           {2710, "PACKREAD"},
-        {2740, "PACKDEL"},         {2750, "PACKDELALL"},   {2760, "PACKSTATREAD"},      {2770, "PACKSTATCLEARALL"},
-        {2800, "GROUPINS"},        {2810, "GROUPREAD"},    {2900, "PAYFORMINS"},        {2910, "PAYFORMREAD"}};
-    auto it = names.find(c);
-    return it == names.end() ? "???" : it->second;
-}
-
-bool isComplexCommand(std::uint16_t c) { return c == cmd::REPFSKDAILY || c == cmd::REPFSKMONTHLY || c == cmd::REPCOMM; }
-
-std::optional<std::string_view> requestLayout(std::uint16_t c) {
-    static const std::map<std::uint16_t, std::string_view> layouts = {
-        {cmd::TIMEGET, ""},           {cmd::DATEGET, ""},
-        {cmd::HEADERGET, ""},         {cmd::VATGET, ""},
-        {cmd::CASHREGPARGET, ""},     {cmd::DISCNTCARDCFGGETEX, ""},
-        {cmd::SALERECGET, "B"},       {cmd::CASHREGSTATUSGET, ""},
-        {cmd::DBSTATUSGET, ""},       {cmd::REPFSKDAILY, "BBVBB"},
-        {cmd::REPCOMM, ""},           {cmd::CNTXPLUINIT, "BB"},
-        {cmd::CNTXMUINIT, "BB"},      {cmd::CNTXPACKINIT, "BB"},
-        {cmd::CNTXGROUPINIT, "BB"},   {cmd::PLUINS, "VSSNNBBBBBBBBBBB"},
-        {cmd::PLUREAD, "VB"},         {cmd::PLUDEL, "VBB"},
-        {cmd::PLUDELALL, "B"},        {cmd::PLUSTATREAD, "VB"},
-        {cmd::PLUSTATCLEARALL, "BB"}, {cmd::PLUPRICEUPDATE, "VN"},
-        {cmd::USERINS, "VSSSSVBBBB"}, {cmd::USERREAD, "V"},
-        {cmd::USERSTATREAD, "VB"},    {cmd::MUINS, "VSSB"},
-        {cmd::MUREAD, "V"},           {cmd::PACKINS, "VSSNNBBB"},
-        {cmd::PACKREAD, "V"},         {cmd::PACKDEL, "VBB"},
-        {cmd::PACKDELALL, "B"},       {cmd::PACKSTATREAD, "VB"},
-        {cmd::PACKSTATCLEARALL, "B"}, {cmd::GROUPINS, "VSBB"},
-        {cmd::GROUPREAD, "V"},        {cmd::PAYFORMINS, "VSBVSNBB"},
-        {cmd::PAYFORMREAD, "V"}};
-    auto it = layouts.find(c);
-    if (it == layouts.end()) return std::nullopt;
-    return it->second;
-}
 
 std::string describeFields(const TComboDataSet& d) {
     std::string out;
@@ -170,7 +125,7 @@ EngineOutput RegisterEngine::handleFrame(std::string_view logical) {
     JournalEntry e;
     e.sequence = frameSequence(logical);
     e.code = frameCommand(logical);
-    e.name = commandName(e.code);
+    e.name = std::string(CommandName(e.code));
     e.fields = describeFields(req);
     e.repeated = (frameFlags(logical) & kFlagRepeated) != 0;
 
@@ -188,7 +143,7 @@ EngineOutput RegisterEngine::handleFrame(std::string_view logical) {
     using Kind = CommandFault::Kind;
 
     std::vector<Answer> answers;
-    const bool complex = isComplexCommand(e.code);
+    const bool complex = IsComplexCommand(e.code);
     if (commandFault && commandFault->kind == Kind::TransmissionStatus) {
         answers = {status(commandFault->code, 0)};
         e.note += "transmission status;";
@@ -262,8 +217,9 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
     Args a(req);
     auto& s = state_;
     auto ok = [&](std::vector<std::string> f = {}) { return Answer{c, std::move(f)}; };
-    if (auto layout = requestLayout(c)) {
-        // Field by field as the register parses them, then the surplus.
+    if (auto layout = RequestLayout(c)) {
+        // Field by field as the register parses them, then the surplus: a
+        // missing field W 3013, a field of another type W 3011, one too many W 3012.
         for (std::size_t i = 0; i < layout->size(); ++i) {
             if (i >= req.Count()) return status(0, code::kMissingData);
             if (req[i].Type() != (*layout)[i]) return status(0, code::kBadType);
@@ -272,15 +228,15 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
     }
     try {
         switch (c) {
-            case cmd::TIMEGET: {
+            case cmdTIMEGET: {
                 auto t = s.now();
                 return ok({B(t.hour), B(t.minute), B(t.second)});
             }
-            case cmd::DATEGET: {
+            case cmdDATEGET: {
                 auto t = s.now();
                 return ok({B(t.day), B(t.month), V(t.year)});
             }
-            case cmd::HEADERGET: {
+            case cmdHEADERGET: {
                 // As many lines as fit one answer; field 0 counts the lines sent.
                 const std::size_t n = std::min(s.header.size(), (TComboDataSet::kMaxFields - 1) / 2);
                 std::vector<std::string> f{B(n)};
@@ -290,13 +246,13 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 }
                 return ok(f);
             }
-            case cmd::VATGET: {
+            case cmdVATGET: {
                 std::vector<std::string> f;
                 for (int v : s.vat) f.push_back(V(static_cast<std::uint16_t>(v)));
                 return ok(f);
             }
-            case cmd::CASHREGPARGET: return ok({S(s.registerNumber)});
-            case cmd::CASHREGSTATUSGET: {
+            case cmdCASHREGPARGET: return ok({S(s.registerNumber)});
+            case cmdCASHREGSTATUSGET: {
                 const auto& d = s.fiscalised;
                 return ok({B(s.typeCode),
                            S(s.registerNumber),
@@ -321,7 +277,7 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                            S(s.uniqueNumber),
                            S(s.firmware)});
             }
-            case cmd::DBSTATUSGET: {
+            case cmdDBSTATUSGET: {
                 const auto& d = s.databases;
                 std::size_t barcodes = 0;
                 for (const auto& g : s.goods) barcodes += 1 + g.extraBarcodes.size();
@@ -348,19 +304,19 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                            V(d.barcodeFormats),
                            V(d.barcodeFormatsUsed)});
             }
-            case cmd::DISCNTCARDCFGGETEX: return ok({B(1), B(0), V(0), S(s.cardFormat)});
-            case cmd::REPFSKDAILY: {
+            case cmdDISCNTCARDCFGGETEX: return ok({B(1), B(0), V(0), S(s.cardFormat)});
+            case cmdREPFSKDAILY: {
                 runDailyReport(s, {a.v(2), a.b(1), a.b(0), a.b(3), a.b(4), 0});
                 return ok();
             }
-            case cmd::REPFSKMONTHLY:
-            case cmd::REPCOMM: return ok();
-            case cmd::CNTXPLUINIT: pluCursor_ = 0; return ok();
-            case cmd::CNTXPACKINIT: packCursor_ = 0; return ok();
-            case cmd::CNTXGROUPINIT: groupCursor_ = 0; return ok();
-            case cmd::CNTXMUINIT: unitCursor_ = 0; return ok();
-            case cmd::PLUREAD:
-            case cmd::PLUSTATREAD: {
+            case cmdREPFSKMONTHLY:
+            case cmdREPCOMM: return ok();
+            case cmdCNTXPLUINIT: pluCursor_ = 0; return ok();
+            case cmdCNTXPACKINIT: packCursor_ = 0; return ok();
+            case cmdCNTXGROUPINIT: groupCursor_ = 0; return ok();
+            case cmdCNTXMUINIT: unitCursor_ = 0; return ok();
+            case cmdPLUREAD:
+            case cmdPLUSTATREAD: {
                 const PluRecord* r = nullptr;
                 if (std::uint16_t n = a.v(0); n != 0) {
                     r = s.findPlu(n);
@@ -369,7 +325,7 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                     if (pluCursor_ >= s.goods.size()) return status(0, code::kEndOfContext);
                     r = &s.goods[pluCursor_++];
                 }
-                if (c == cmd::PLUSTATREAD)
+                if (c == cmdPLUSTATREAD)
                     return ok({V(r->plu), N(r->salesValue), N(r->salesQuantity), N(r->stock), B(r->lastSale.day),
                                B(r->lastSale.month), V(r->lastSale.year)});
                 std::vector<std::string> f{V(r->plu),      S(r->name),    S(r->barcode),
@@ -385,8 +341,8 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 for (std::size_t i = 0; i < extra; ++i) f.push_back(S(r->extraBarcodes[i]));
                 return ok(f);
             }
-            case cmd::PACKREAD:
-            case cmd::PACKSTATREAD: {
+            case cmdPACKREAD:
+            case cmdPACKSTATREAD: {
                 const PackageRecord* r = nullptr;
                 if (std::uint16_t n = a.v(0); n != 0) {
                     r = s.findPackage(n);
@@ -395,12 +351,12 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                     if (packCursor_ >= s.packages.size()) return status(0, code::kEndOfContext);
                     r = &s.packages[packCursor_++];
                 }
-                if (c == cmd::PACKSTATREAD)
+                if (c == cmdPACKSTATREAD)
                     return ok({V(r->number), N(r->quantitySold), N(r->quantityReturned), N(r->valueSold),
                                N(r->valueReturned), N(r->stock)});
                 return ok({V(r->number), S(r->name), S(r->barcode), N(r->price), N(r->minStock), B(r->fixedPrice)});
             }
-            case cmd::GROUPREAD: {
+            case cmdGROUPREAD: {
                 const GroupRecord* r = nullptr;
                 if (std::uint16_t n = a.v(0); n != 0) {
                     auto it =
@@ -413,7 +369,7 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 }
                 return ok({V(r->number), S(r->name)});
             }
-            case cmd::MUREAD: {
+            case cmdMUREAD: {
                 const UnitRecord* r = nullptr;
                 if (std::uint16_t n = a.v(0); n != 0) {
                     auto it =
@@ -426,12 +382,12 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 }
                 return ok({V(r->number), S(r->name), S(r->shortName)});
             }
-            case cmd::USERREAD: {
+            case cmdUSERREAD: {
                 const auto* r = s.findCashier(a.v(0));
                 if (!r) return status(0, code::kNoUser);
                 return ok({V(r->number), S(r->name), S(r->identifier), S(r->cardCode), V(r->rights)});
             }
-            case cmd::USERSTATREAD: {
+            case cmdUSERSTATREAD: {
                 std::uint16_t n = a.v(0);
                 if (!s.findCashier(n)) return status(0, code::kNoUser);
                 SessionStats x = n == s.loggedCashier ? s.session : SessionStats{};
@@ -460,12 +416,12 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 }
                 return ok(f);
             }
-            case cmd::PAYFORMREAD: {
+            case cmdPAYFORMREAD: {
                 const auto* r = s.findPayForm(a.v(0));
                 if (!r) return status(0, code::kNoRecord);
                 return ok({V(r->number), S(r->name), B(r->type), V(r->flags), S(r->shortName), N(r->rate)});
             }
-            case cmd::PLUINS: {
+            case cmdPLUINS: {
                 PluRecord r;
                 r.plu = a.v(0), r.name = a.s(1), r.barcode = a.s(2), r.price = a.n(3), r.minStock = a.n(4);
                 r.package = a.b(5), r.unit = a.b(6), r.setFlag = a.b(7), r.group = a.b(8), r.vatSlot = a.b(9);
@@ -491,27 +447,27 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 s.putPlu(std::move(r));
                 return ok();
             }
-            case cmd::PLUPRICEUPDATE: {
+            case cmdPLUPRICEUPDATE: {
                 auto* r = s.findPlu(a.v(0));
                 if (!r) return status(0, code::kNoRecord);
                 r->price = a.n(1);
                 return ok();
             }
-            case cmd::PLUDEL: {
+            case cmdPLUDEL: {
                 std::uint16_t n = a.v(0);
                 if (!s.findPlu(n)) return status(0, code::kNoRecord);
                 std::erase_if(s.goods, [&](const PluRecord& r) { return r.plu == n; });
                 pluCursor_ = 0;
                 return ok();
             }
-            case cmd::PLUDELALL:
+            case cmdPLUDELALL:
                 s.goods.clear();
                 pluCursor_ = 0;
                 return ok();
-            case cmd::PLUSTATCLEARALL:
+            case cmdPLUSTATCLEARALL:
                 for (auto& r : s.goods) r.salesValue = r.salesQuantity = 0, r.lastSale = {0, 0, 0, 0, 0, 0};
                 return ok();
-            case cmd::PACKINS: {
+            case cmdPACKINS: {
                 PackageRecord r;
                 r.number = a.v(0), r.name = a.s(1), r.barcode = a.s(2), r.price = a.n(3), r.minStock = a.n(4);
                 r.fixedPrice = a.b(5);
@@ -525,21 +481,21 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 s.putPackage(std::move(r));
                 return ok();
             }
-            case cmd::PACKDEL: {
+            case cmdPACKDEL: {
                 std::uint16_t n = a.v(0);
                 if (!s.findPackage(n)) return status(0, code::kNoRecord);
                 std::erase_if(s.packages, [&](const PackageRecord& r) { return r.number == n; });
                 packCursor_ = 0;
                 return ok();
             }
-            case cmd::PACKDELALL:
+            case cmdPACKDELALL:
                 s.packages.clear();
                 packCursor_ = 0;
                 return ok();
-            case cmd::PACKSTATCLEARALL:
+            case cmdPACKSTATCLEARALL:
                 for (auto& r : s.packages) r.quantitySold = r.quantityReturned = r.valueSold = r.valueReturned = 0;
                 return ok();
-            case cmd::GROUPINS: {
+            case cmdGROUPINS: {
                 GroupRecord r{a.v(0), a.s(1)};
                 bool overwrite = a.b(2) != 0;
                 bool known = false;
@@ -550,7 +506,7 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 s.putGroup(std::move(r));
                 return ok();
             }
-            case cmd::MUINS: {
+            case cmdMUINS: {
                 UnitRecord r{a.v(0), a.s(1), a.s(2)};
                 const bool known =
                     std::any_of(s.units.begin(), s.units.end(), [&](const auto& u) { return u.number == r.number; });
@@ -558,7 +514,7 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 s.putUnit(std::move(r));
                 return ok();
             }
-            case cmd::USERINS: {
+            case cmdUSERINS: {
                 CashierRecord r{a.v(0), a.s(1), a.s(2), a.s(3), a.s(4), a.v(5)};
                 if (r.name.empty()) return status(0, code::kEmptyName);
                 if (!s.findCashier(r.number) && s.cashiers.size() >= s.databases.cashiers)
@@ -566,7 +522,7 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 s.putCashier(std::move(r));
                 return ok();
             }
-            case cmd::PAYFORMINS: {
+            case cmdPAYFORMINS: {
                 PayFormRecord r{a.v(0), a.s(1), a.b(2), a.v(3), a.s(4), a.n(5)};
                 if (r.name.empty()) return status(0, code::kEmptyName);
                 if (!s.findPayForm(r.number) && s.payForms.size() >= s.databases.payForms)
@@ -574,7 +530,7 @@ RegisterEngine::Answer RegisterEngine::run(std::uint16_t c, const TComboDataSet&
                 s.putPayForm(std::move(r));
                 return ok();
             }
-            case cmd::SALERECGET: {
+            case cmdSALERECGET: {
                 // 0 starts the reading at the oldest record; 1 confirms the record
                 // delivered last (it leaves the buffer) and moves to the next.
                 bool next = a.b(0) != 0;

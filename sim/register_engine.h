@@ -9,43 +9,12 @@
 #include <vector>
 
 #include "proto/combo_data.h"
+#include "proto/commands.h"
 #include "sim/faults.h"
 #include "sim/journal.h"
 #include "sim/register_state.h"
 
 namespace zt::sim {
-
-// Command codes the register answers.
-namespace cmd {
-constexpr std::uint16_t TIMEGET = 14, DATEGET = 15, HEADERGET = 18, VATGET = 20, CASHREGPARGET = 321,
-                        DISCNTCARDCFGGETEX = 334, SALERECGET = 451, CASHREGSTATUSGET = 501, DBSTATUSGET = 502,
-                        REPFSKDAILY = 1165, REPFSKMONTHLY = 1168, REPCOMM = 1171, CNTXPLUINIT = 2000, CNTXMUINIT = 2002,
-                        CNTXPACKINIT = 2003, CNTXGROUPINIT = 2004, PLUINS = 2100, PLUREAD = 2110, PLUDEL = 2140,
-                        PLUDELALL = 2150, PLUSTATREAD = 2160, PLUSTATCLEARALL = 2170, PLUPRICEUPDATE = 2181,
-                        USERINS = 2500, USERREAD = 2510, USERSTATREAD = 2560, MUINS = 2600, MUREAD = 2610,
-                        PACKINS = 2700, PACKREAD = 2710, PACKDEL = 2740, PACKDELALL = 2750, PACKSTATREAD = 2760,
-                        PACKSTATCLEARALL = 2770, GROUPINS = 2800, GROUPREAD = 2810, PAYFORMINS = 2900,
-                        PAYFORMREAD = 2910;
-}  // namespace cmd
-
-// Execution codes the register answers with.
-namespace code {
-constexpr std::uint16_t kNoMoreReceipts = 801, kRecordKept = 901, kNoRecord = 903, kDatabaseFull = 905, kBadVat = 924,
-                        kBarcodeTaken = 920, kEmptyName = 945, kNoUser = 956, kEndOfContext = 975, kMissingData = 3013,
-                        kBadType = 3011, kTooManyFields = 3012, kUnknownCommand = 3008;
-}  // namespace code
-
-std::string commandName(std::uint16_t code);
-
-// Whether the command runs as a complex sequence (answer 1 first, then the final one).
-bool isComplexCommand(std::uint16_t code);
-
-// The request fields the register takes for a command, one type letter per
-// field in order ("VB" for PLUREAD); none for a command it does not know and
-// for REPFSKMONTHLY, whose fields it does not check. A request that differs is
-// refused: a missing field W 3013, a field of another type W 3011, a field too
-// many W 3012.
-std::optional<std::string_view> requestLayout(std::uint16_t code);
 
 // The request fields as journal text: V:1 S:"Chleb" N:450.
 std::string describeFields(const TComboDataSet& fields);

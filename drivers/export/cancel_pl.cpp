@@ -12,9 +12,6 @@
 namespace zt {
 namespace {
 
-constexpr int kEndOfContext = 975;
-constexpr int kNoRecord = 903;
-
 ZTTowarKasy towarZOdpowiedzi(const TComboDataSet& f) {
     ZTTowarKasy t;
     t.numer = f[0].AsV();
@@ -90,26 +87,23 @@ void CancelPl(TZTComboAction& a, TZTComboExpBuf* buf, ZTComboTowPlik& snapshot) 
     if (a.Config().transport == TransportKind::File) return;
     TComboLink& link = a.Link();
     odczyt(a, trc("TZTComboReadArtiMsgAdd", pl(" - odczyt towarów z kasy ...")), [&](int& counter) {
-        link.SendCommand(cmdCNTXPLUINIT, {link.EncodeB(0), link.EncodeB(0)});
-        for (;;) {
-            link.SendCommand(cmdPLUREAD, {link.EncodeV(0), link.EncodeB(1)});
-            if (link.statusW == kEndOfContext) break;
-            stopNaKodzie(link);
-            link.ThrowIfAborted();
-            a.KrokPostepu(counter);
-            dodaj(buf, snapshot, towarZOdpowiedzi(link.answer));
-        }
+        link.ReadContext(cmdCNTXPLUINIT, {link.EncodeB(0), link.EncodeB(0)}, cmdPLUREAD,
+                         {link.EncodeV(0), link.EncodeB(1)}, [&] {
+                             stopNaKodzie(link);
+                             link.ThrowIfAborted();
+                             a.KrokPostepu(counter);
+                             dodaj(buf, snapshot, towarZOdpowiedzi(link.answer));
+                         });
     });
     odczyt(a, trc("TZTComboReadPackMsgAdd", pl(" - odczyt opakowań z kasy ...")), [&](int& counter) {
-        link.SendCommand(cmdCNTXPACKINIT, {link.EncodeB(0), link.EncodeB(0)});
-        for (;;) {
-            link.SendCommand(cmdPACKREAD, {link.EncodeV(0)});
-            if (link.statusW == kEndOfContext || link.statusW == kNoRecord) break;
-            stopNaKodzie(link);
-            link.ThrowIfAborted();
-            a.KrokPostepu(counter);
-            dodaj(buf, snapshot, opakowanieZOdpowiedzi(link.answer));
-        }
+        link.ReadContext(cmdCNTXPACKINIT, {link.EncodeB(0), link.EncodeB(0)}, cmdPACKREAD, {link.EncodeV(0)},
+                         [&] {
+                             stopNaKodzie(link);
+                             link.ThrowIfAborted();
+                             a.KrokPostepu(counter);
+                             dodaj(buf, snapshot, opakowanieZOdpowiedzi(link.answer));
+                         },
+                         {code::kNoRecord});
     });
 }
 

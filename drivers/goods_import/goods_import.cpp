@@ -18,8 +18,6 @@
 namespace zt {
 namespace {
 
-constexpr std::uint16_t kEndOfContext = 975;
-
 std::string T(const char* key, const char* utf8) { return trc(key, pl(utf8)); }
 
 constexpr const char* kOverwriteKey = "ComboImportOverWrite";
@@ -90,12 +88,7 @@ private:
 
     template <typename Each>
     void readContext(std::uint16_t init, std::uint16_t read, std::vector<std::string> fields, Each&& each) {
-        link_.SendCommand(init, {link_.EncodeB(0), link_.EncodeB(0)});
-        for (;;) {
-            link_.SendCommand(read, fields);
-            if (link_.statusW == kEndOfContext) break;
-            each();
-        }
+        link_.ReadContext(init, {link_.EncodeB(0), link_.EncodeB(0)}, read, fields, each);
     }
 
     void readNamed(const std::string& line, std::uint16_t init, std::uint16_t read, std::map<int, std::string>& into) {

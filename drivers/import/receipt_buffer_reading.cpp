@@ -12,8 +12,6 @@
 namespace zt {
 namespace {
 
-constexpr int kNoRecords = 801;
-
 std::string T(const char* key, const char* utf8) { return trc(key, pl(utf8)); }
 
 // Appends ";" and each value.
@@ -126,7 +124,7 @@ void ReadReceiptBuffer(TZTComboAction& a, ImportRun& run) {
             throw;
         }
         run.lastRecordRepeats = false;  // confirmed by this request
-        if (link.statusW == kNoRecords) break;
+        if (link.statusW == code::kNoMoreReceipts) break;
         if (link.answer[0].AsB() == 1) fillWarning = true;
         a.KrokPostepu(counter);
         const std::string line = ReceiptRecordLine(link.answer, link.deviceFamily);

@@ -12,8 +12,6 @@
 namespace zt {
 namespace {
 
-constexpr int kNoMoreRecords = 975;
-
 std::string T(const char* key, const char* utf8) { return trc(key, pl(utf8)); }
 
 std::string n(std::int64_t v) { return std::to_string(v); }
@@ -42,15 +40,15 @@ void ReadPluSale(TZTComboAction& a, const ImportRun& run, int kind) {
                    : T("TZTComboReadPluSmsg_00001", " - odczyt sprzedaży opakowań ..."),
              4);
     try {
-        link.SendCommand(goods ? cmdCNTXPLUINIT : cmdCNTXPACKINIT, {link.EncodeB(2), link.EncodeB(2)});
         int counter = 0;
-        for (;;) {
-            link.ThrowIfAborted();
-            link.SendCommand(goods ? cmdPLUSTATREAD : cmdPACKSTATREAD, {link.EncodeV(0), link.EncodeB(1)});
-            if (link.statusW == kNoMoreRecords) break;
-            a.KrokPostepu(counter);
-            run.Append(goods ? goodsLine(link.answer) : packageLine(link.answer));
-        }
+        link.ReadContext(
+            goods ? cmdCNTXPLUINIT : cmdCNTXPACKINIT, {link.EncodeB(2), link.EncodeB(2)},
+            goods ? cmdPLUSTATREAD : cmdPACKSTATREAD, {link.EncodeV(0), link.EncodeB(1)},
+            [&] {
+                a.KrokPostepu(counter);
+                run.Append(goods ? goodsLine(link.answer) : packageLine(link.answer));
+            },
+            {}, [&] { link.ThrowIfAborted(); });
         a.PostepTryb(0);
     } catch (...) {
         a.PostepTryb(1);

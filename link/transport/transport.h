@@ -54,6 +54,14 @@ public:
     // a failure of the line itself or when not open.
     virtual bool receiveByte(std::uint8_t& out, std::uint32_t timeoutMs) = 0;
 
+    // Waits for the first byte as receiveByte does, then takes with it the
+    // bytes already there, up to max: what the line has, in one call. The
+    // count, 0 where receiveByte would be false. Lines that cannot tell what
+    // is there give one byte.
+    virtual std::size_t receiveSome(std::uint8_t* out, std::size_t max, std::uint32_t timeoutMs) {
+        return max > 0 && receiveByte(out[0], timeoutMs) ? 1 : 0;
+    }
+
     // Bytes that can be read at once without waiting (0 when unknown or closed).
     virtual std::size_t available() = 0;
 

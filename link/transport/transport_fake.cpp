@@ -1,6 +1,8 @@
 #include "link/transport/transport_fake.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/clock.h"
 #include "platform/exception.h"
@@ -121,6 +123,20 @@ bool FakeTransport::receiveByte(std::uint8_t& out, std::uint32_t timeoutMs) {
     pass(wait);
     ++receiveTimeouts_;
     return false;
+}
+
+std::size_t FakeTransport::receiveSome(std::uint8_t* out, std::size_t max, std::uint32_t timeoutMs) {
+    if (max == 0 || !receiveByte(out[0], timeoutMs)) return 0;
+    std::size_t n = 1;
+    while (n < max && !input_.empty() && until(input_.front().at) <= 0) {
+        Chunk& c = input_.front();
+        const std::size_t k = std::min(max - n, c.bytes.size());
+        std::memcpy(out + n, c.bytes.data(), k);
+        c.bytes.erase(0, k);
+        n += k;
+        if (c.bytes.empty()) input_.pop_front();
+    }
+    return n;
 }
 
 std::size_t FakeTransport::available() {

@@ -61,6 +61,8 @@ public:
     void send(const std::uint8_t* data, std::size_t len) override;
     using Transport::send;
     bool receiveByte(std::uint8_t& out, std::uint32_t timeoutMs) override;
+    // The first byte as receiveByte, then every byte whose time has come.
+    std::size_t receiveSome(std::uint8_t* out, std::size_t max, std::uint32_t timeoutMs) override;
     std::size_t available() override;
     void purgeInput() override;
     void setRTS(bool on) override;

@@ -22,6 +22,9 @@ public:
     void send(const std::uint8_t* data, std::size_t len) override { line_->send(data, len); }
     using Transport::send;
     bool receiveByte(std::uint8_t& out, std::uint32_t timeoutMs) override { return line_->receiveByte(out, timeoutMs); }
+    std::size_t receiveSome(std::uint8_t* out, std::size_t max, std::uint32_t timeoutMs) override {
+        return line_->receiveSome(out, max, timeoutMs);
+    }
     std::size_t available() override { return line_->available(); }
     void purgeInput() override { line_->purgeInput(); }
     void setRTS(bool on) override { line_->setRTS(on); }

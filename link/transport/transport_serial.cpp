@@ -1,5 +1,7 @@
 #include "link/transport/transport_serial.h"
 
+#include <algorithm>
+
 namespace zt {
 
 SerialTransport::SerialTransport(std::string portName) : port_(std::make_unique<TMSerialPort>()) {
@@ -40,6 +42,13 @@ bool SerialTransport::receiveByte(std::uint8_t& out, std::uint32_t timeoutMs) {
     port_->setTimeout(TMSerialPort::ReadPerByte, 0);
     port_->setTimeout(TMSerialPort::ReadConstant, timeoutMs);
     return port_->Get(out);
+}
+
+std::size_t SerialTransport::receiveSome(std::uint8_t* out, std::size_t max, std::uint32_t timeoutMs) {
+    if (max == 0 || !receiveByte(out[0], timeoutMs)) return 0;
+    // The port's queue says how many follow, so the read of them does not wait.
+    const std::size_t more = std::min(port_->InQueue(), max - 1);
+    return 1 + (more > 0 ? port_->Receive(out + 1, more) : 0);
 }
 
 std::size_t SerialTransport::available() { return port_->InQueue(); }

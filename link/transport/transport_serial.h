@@ -29,6 +29,7 @@ public:
     // kOwnTimeout waits the port's read time-out; any other value waits that
     // long (the port's slots are restored afterwards).
     bool receiveByte(std::uint8_t& out, std::uint32_t timeoutMs) override;
+    std::size_t receiveSome(std::uint8_t* out, std::size_t max, std::uint32_t timeoutMs) override;
     std::size_t available() override;
     void purgeInput() override;
     void setRTS(bool on) override;

@@ -1,5 +1,8 @@
 #include "link/transport/transport_tcp.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "platform/exception.h"
 
 namespace zt {
@@ -38,6 +41,18 @@ bool TcpTransport::receiveByte(std::uint8_t& out, std::uint32_t timeoutMs) {
         return true;
     }
     return client_->receiveByte(out, timeoutMs == kOwnTimeout ? byteTimeoutMs_ : timeoutMs);
+}
+
+std::size_t TcpTransport::receiveSome(std::uint8_t* out, std::size_t max, std::uint32_t timeoutMs) {
+    if (!isOpen()) throw EMException(0, describe(), "not connected");
+    if (max == 0) return 0;
+    if (!pending_.empty()) {
+        const std::size_t n = std::min(max, pending_.size());
+        std::memcpy(out, pending_.data(), n);
+        pending_.erase(0, n);
+        return n;
+    }
+    return client_->receiveSome(out, max, timeoutMs == kOwnTimeout ? byteTimeoutMs_ : timeoutMs);
 }
 
 std::size_t TcpTransport::available() {

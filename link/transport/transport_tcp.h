@@ -24,6 +24,7 @@ public:
     using Transport::send;
     // kOwnTimeout waits byteTimeoutMs.
     bool receiveByte(std::uint8_t& out, std::uint32_t timeoutMs) override;
+    std::size_t receiveSome(std::uint8_t* out, std::size_t max, std::uint32_t timeoutMs) override;
     std::size_t available() override;
     void purgeInput() override;
     // No modem lines on TCP/IP: ignored; no carrier.

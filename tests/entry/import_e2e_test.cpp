@@ -35,7 +35,7 @@ TEST_F(Import, SalesCountersAndCashStateReachTheHost) {
     EXPECT_TRUE(has(pl(" ------ WARTOŚĆ SPRZEDAŻY:     24.58 zł. (w/g PLU) ------"))) << dump();
     EXPECT_TRUE(has(pl("Zapis do bazy 2024-05-06 (poniedziałek):"))) << dump();
     // The sales counters stay in the register; the receipt buffer is read to its end.
-    EXPECT_EQ(sim.journal().count(cmd::PLUSTATCLEARALL), 0u);
+    EXPECT_EQ(sim.journal().count(zt::cmdPLUSTATCLEARALL), 0u);
     EXPECT_TRUE(sim.state().receipts.empty());
 }
 
@@ -46,15 +46,15 @@ TEST_F(Import, NobodyLoggedInGivesAnEmptyCashLine) {
     EXPECT_EQ(linesOf(read, "KAS;"), "KAS;0\r\n");
     EXPECT_EQ(linesOf(read, "KPL;"), "");
     EXPECT_EQ(section(file("kasa.imp"), "STAN_KASY"), "KAS_NUMER;0\r\n");
-    EXPECT_EQ(sim.journal().count(cmd::USERSTATREAD), 0u);
+    EXPECT_EQ(sim.journal().count(zt::cmdUSERSTATREAD), 0u);
 }
 
 TEST_F(Import, FiscalDailyReportRunsOnTheRegistersOwnClock) {
     host.params["ComboFiscalReport"] = "1";
     importOk();
-    ASSERT_EQ(sim.journal().count(cmd::REPFSKDAILY), 1u);
+    ASSERT_EQ(sim.journal().count(zt::cmdREPFSKDAILY), 1u);
     for (const auto& e : sim.journal().entries())
-        if (e.code == cmd::REPFSKDAILY) {
+        if (e.code == zt::cmdREPFSKDAILY) {
             EXPECT_EQ(e.fields, "B:6 B:5 V:2024 B:12 B:30");
         }
     EXPECT_TRUE(has(pl("Raport dobowy fiskalny..."))) << dump();
@@ -66,7 +66,7 @@ TEST_F(Import, ZeroTotalizersSkipTheReportAndTheImportGoesOn) {
     sim.updateState([](RegisterState& s) { s.totalizersNonZero = false; });
     host.params["ComboFiscalReport"] = "1";
     EXPECT_EQ(host.run(-3), 0);
-    EXPECT_EQ(sim.journal().count(cmd::REPFSKDAILY), 0u);
+    EXPECT_EQ(sim.journal().count(zt::cmdREPFSKDAILY), 0u);
     const auto warnings = host.lines(1);
     EXPECT_NE(std::find(warnings.begin(), warnings.end(), pl("Zerowe totalizery - raport dobowy nie został wykonany")),
               warnings.end())
@@ -80,7 +80,7 @@ TEST_F(Import, ARegisterWithoutReceiptBufferIsNotAskedForReceipts) {
     host.params["ComboImpMode"] = "1";
     importOk();
     EXPECT_TRUE(has(pl("Kasa nie posiada bufora paragonów!"))) << dump();
-    EXPECT_EQ(sim.journal().count(cmd::SALERECGET), 0u);
+    EXPECT_EQ(sim.journal().count(zt::cmdSALERECGET), 0u);
     EXPECT_FALSE(sim.state().receipts.empty());
     // Out of the receipt-buffer mode the counters are the day's sales.
     EXPECT_EQ(section(file("kasa.imp"), "TOWAROWE"), "PLU;1;;3000;1350\r\nPLU;2;;2000;658\r\nPLU;;1;9000;450\r\n");
@@ -105,7 +105,7 @@ TEST_F(Import, ReceiptBufferBecomesReceiptLines) {
               pl("P_ZAM;32;3;2800003;1500;Jabłka luz\r\nP_ZAM;33;3;2800003;2500;Jabłka luz\r\n"));
     EXPECT_EQ(linesOf(read, "P_PLA;4"), pl("P_PLA;4;1;Gotówka;1;10000;Wpłata do kasy;1;Kowalska;1\r\n"));
     // Every record but the last is confirmed by the request after it; the last by the empty answer's request.
-    EXPECT_EQ(sim.journal().count(cmd::SALERECGET), 20u);
+    EXPECT_EQ(sim.journal().count(zt::cmdSALERECGET), 20u);
 }
 
 TEST_F(Import, RegisterTextsNeverBreakTheLines) {
@@ -147,7 +147,7 @@ TEST_F(Import, LeftoverComboImpIsProcessedFirst) {
         const std::string arch = file("arch.imp");
         EXPECT_NE(arch.find("SPT;7;500;1000;0;05-05-2024\r\n"), std::string::npos);
         bool countersRead = false;
-        for (const auto& e : sim.journal().entries()) countersRead |= e.code == cmd::PLUSTATREAD;
+        for (const auto& e : sim.journal().entries()) countersRead |= e.code == zt::cmdPLUSTATREAD;
         EXPECT_EQ(countersRead, !whole);
         const std::string archived = file("arch1.imp");
         EXPECT_EQ(archived.find("PLU;7;;1000;500\r\n") != std::string::npos, whole);
@@ -164,7 +164,7 @@ TEST_F(Import, ALinkLostWhileReadingKeepsComboImpForTheNextImport) {
     EXPECT_EQ(host.lines(2).back(), pl("Błąd komunikacji z kasą")) << dump();
     bool packRead = false;
     for (const auto& e : sim.journal().entries())
-        if (e.command == 11) packRead = e.code == cmd::PACKSTATREAD;
+        if (e.command == 11) packRead = e.code == zt::cmdPACKSTATREAD;
     EXPECT_TRUE(packRead);
     EXPECT_EQ(host.storeImport, 0);
     const std::string kept = file("combo.imp");
@@ -183,7 +183,7 @@ TEST_F(Import, TheRegisterMustBeTheHostsOne) {
     host.run(-3);
     ASSERT_FALSE(host.lines(2).empty());
     EXPECT_EQ(host.lines(2).back(), pl("Niezgodny numer urządzenia!"));
-    EXPECT_EQ(sim.journal().count(cmd::PLUSTATREAD), 0u);
+    EXPECT_EQ(sim.journal().count(zt::cmdPLUSTATREAD), 0u);
     EXPECT_EQ(host.storeImport, 0);
 }
 

@@ -544,6 +544,24 @@ TEST_P(ScriptedExchangeTest, ReportRunsAsComplexSequence) {
               pl("Kasa nie wyrobiła się w czasie. Zwiększ timeout wykonania sekw. ZŁOŻONEJ"));
 }
 
+// An answer written in one piece with the first bytes of noise behind it: the
+// answer is read, and the noise meets the next command as it always did.
+TEST_P(ScriptedExchangeTest, AnswerInOnePieceWithNoiseBehindIt) {
+    auto& l = open();
+    play([](const std::string& req, int n) { return n == 1 ? echo(req) + "AB" : echo(req); });
+    l.SendCommand(zt::cmdTIMEGET);
+    EXPECT_EQ(l.answer[0].AsB(), 7);
+    l.SendCommand(zt::cmdDATEGET);
+    EXPECT_TRUE(l.linkOk);
+    // The repeat may be answered before the peer has noted it.
+    for (int i = 0; i < 200 && frames().size() < 3; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const auto r = frames();
+    ASSERT_EQ(r.size(), 3u);  // the noise cost the second command one repeat
+    EXPECT_EQ(zt::frameFlags(r[1]), 0);
+    EXPECT_EQ(zt::frameFlags(r[2]), 0x10);
+    EXPECT_EQ(zt::frameCommand(r[2]), zt::cmdDATEGET);
+}
+
 INSTANTIATE_TEST_SUITE_P(Peers, ScriptedExchangeTest,
                          ::testing::Values(Seam{Peer::Scripted, Line::Pty}, Seam{Peer::Scripted, Line::Tcp}), seamName);
 
@@ -704,6 +722,36 @@ TEST_F(FakeExchangeTest, AbortBetweenRecords) {
     EXPECT_EQ(records, 2);
 }
 
+// A context reading: the initialisation, then reads until 975 or an extra end
+// code; the hook runs before every read, the record step for records only (a
+// harmless code that does not end the reading included).
+TEST_F(FakeExchangeTest, ContextIsReadUntilItsEndCode) {
+    const struct {
+        std::vector<std::uint16_t> alsoEnd;
+        std::uint16_t fifth;  // the answer to the fourth read
+        int records;
+    } cases[] = {{{}, 975, 3}, {{903}, 903, 3}, {{}, 903, 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.records);
+        auto& l = openFake([&c](const std::string& req, int n) {
+            if (n <= 4) return echo(req);  // the initialisation and three records
+            return statusFrame(req, 0, n == 5 ? c.fifth : 975);
+        });
+        std::string calls;
+        l.ReadContext(
+            zt::cmdCNTXPACKINIT, {F::EncodeB(0), F::EncodeB(0)}, zt::cmdPACKREAD, {F::EncodeV(0)},
+            [&] { calls += 'r'; }, c.alsoEnd, [&] { calls += 'q'; });
+        std::string want;
+        for (int i = 0; i < c.records; ++i) want += "qr";
+        EXPECT_EQ(calls, want + "q");
+        const auto& sends = factory->fake->sends();
+        ASSERT_EQ(sends.size(), static_cast<std::size_t>(c.records) + 2);
+        EXPECT_EQ(zt::frameCommand(zt::unstuff(sends[0])), zt::cmdCNTXPACKINIT);
+        for (std::size_t i = 1; i < sends.size(); ++i)
+            EXPECT_EQ(zt::frameCommand(zt::unstuff(sends[i])), zt::cmdPACKREAD);
+    }
+}
+
 TEST_F(FakeExchangeTest, MalformedAnswerFieldEndsTheExchange) {
     auto& l = openFake([](const std::string& req, int) { return answerFrame(req, zt::frameCommand(req), {"X1"}); });
     EXPECT_EQ(raised([&] { l.SendCommand(zt::cmdTIMEGET); }),
@@ -773,6 +821,44 @@ TEST_F(FakeExchangeTest, NoiseBeforeAnAnswerCostsOneRepeat) {
     EXPECT_EQ(l.answer[0].AsB(), 7);
     ASSERT_EQ(factory->fake->sends().size(), 2u);
     EXPECT_EQ(zt::frameFlags(zt::unstuff(factory->fake->sends()[1])), 0x10);
+}
+
+// The line's bytes are read in chunks: noise that came with an answer is
+// neither lost nor read twice, and a repeat drops it with the rest.
+TEST_F(FakeExchangeTest, NoiseBehindAnAnswerCostsTheNextCommandOneRepeat) {
+    for (auto c : {serialConfig("COM1"), tcpConfig(1)}) {
+        auto& l = openFake([](const std::string& req, int n) { return n == 1 ? echo(req) + "AB" : echo(req); }, c);
+        l.SendCommand(zt::cmdTIMEGET);
+        EXPECT_EQ(l.answer[0].AsB(), 7);
+        EXPECT_EQ(factory->fake->sends().size(), 1u);
+        l.SendCommand(zt::cmdDATEGET);
+        const auto& sends = factory->fake->sends();
+        ASSERT_EQ(sends.size(), 3u);
+        EXPECT_EQ(zt::frameFlags(zt::unstuff(sends[1])), 0);
+        EXPECT_EQ(zt::frameFlags(zt::unstuff(sends[2])), 0x10);
+        EXPECT_EQ(factory->fake->unread(), 0u);
+    }
+}
+
+// An answer trickling in a byte at a time is still waited for byte by byte.
+TEST_F(FakeExchangeTest, AnswerArrivingAByteAtATime) {
+    std::size_t bytes = 0;
+    for (auto c : {serialConfig("COM1"), tcpConfig(1)}) {
+        auto& l = openFake([](const std::string&, int) { return std::string(); }, c);
+        factory->fake->setResponder([&bytes](zt::FakeTransport& t, const std::string& sent) {
+            const std::string answer = echo(zt::unstuff(sent));
+            bytes = answer.size();
+            for (std::size_t i = 0; i < answer.size(); ++i)
+                t.feed(answer.substr(i, 1), static_cast<std::uint32_t>(i) * 100);
+        });
+        const std::uint32_t start = zt::tickCount();
+        l.SendCommand(zt::cmdTIMEGET);
+        const std::uint32_t took = zt::tickCount() - start;
+        EXPECT_EQ(l.answer[0].AsB(), 7);
+        EXPECT_EQ(factory->fake->sends().size(), 1u);
+        EXPECT_GE(took, (bytes - 1) * 100);
+        EXPECT_LT(took, bytes * 100);
+    }
 }
 
 TEST_F(FakeExchangeTest, ReportWaitGoesOnAtOnceAfterABadByte) {

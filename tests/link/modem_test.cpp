@@ -373,10 +373,9 @@ TEST_P(ModemOperationTest, ConnectionTestThroughTheModem) {
     const auto codes = registerCodes();
     ASSERT_GE(codes.size(), 7u);
     EXPECT_EQ(std::vector<int>(codes.begin(), codes.begin() + 7),
-              (std::vector<int>{zt::sim::cmd::CASHREGSTATUSGET, zt::sim::cmd::HEADERGET, zt::sim::cmd::VATGET,
-                                zt::sim::cmd::DATEGET, zt::sim::cmd::TIMEGET, zt::sim::cmd::CASHREGSTATUSGET,
-                                zt::sim::cmd::DBSTATUSGET}));
-    EXPECT_EQ(codes.back(), zt::sim::cmd::CASHREGPARGET);
+              (std::vector<int>{zt::cmdCASHREGSTATUSGET, zt::cmdHEADERGET, zt::cmdVATGET, zt::cmdDATEGET,
+                                zt::cmdTIMEGET, zt::cmdCASHREGSTATUSGET, zt::cmdDBSTATUSGET}));
+    EXPECT_EQ(codes.back(), zt::cmdCASHREGPARGET);
     EXPECT_TRUE(host.has(pl("Nawiązano połączenie z kasą NEO XL 3.01")));
     EXPECT_TRUE(host.has("- A: 23.00%"));
     EXPECT_TRUE(host.lines(2).empty());

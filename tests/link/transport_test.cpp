@@ -113,6 +113,15 @@ void checkContract(Line l) {
     EXPECT_EQ(t.available(), 0u);
     EXPECT_FALSE(t.receiveByte(b, Transport::kOwnTimeout));
 
+    // What the line has comes in one call, never more than asked for.
+    l.inject("abc");
+    ASSERT_TRUE(waitAvailable(t, 3));
+    std::uint8_t buf[8] = {};
+    EXPECT_EQ(t.receiveSome(buf, 2, 1000), 2u);
+    EXPECT_EQ(t.receiveSome(buf + 2, sizeof buf - 2, 1000), 1u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buf), 3), "abc");
+    EXPECT_EQ(t.receiveSome(buf, sizeof buf, 0), 0u);
+
     t.close();
     EXPECT_FALSE(t.isOpen());
     EXPECT_NO_THROW(t.close());

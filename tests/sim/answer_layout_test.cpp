@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "proto/combo_data.h"
+#include "proto/commands.h"
 #include "proto/framing.h"
 #include "sim/register_engine.h"
 #include "sim/register_simulator.h"
@@ -63,89 +65,106 @@ struct Row {
     std::vector<std::pair<std::uint16_t, Fields>> before;  // e.g. the context initialisation
     std::uint16_t code;
     Fields request;
-    std::string answer;  // the layout read by the drivers
-    bool exact;          // the answer has exactly these fields
+    std::size_t repeats;  // of the layout's repeated group, in the default register
+    bool exact;           // the answer has exactly these fields
 };
+
+// The answer layout the drivers read, from the command table, with its
+// repeated group the given number of times.
+std::string layoutOf(std::uint16_t code, std::size_t repeats = 0, std::string_view answer = {}) {
+    const CommandInfo* c = FindCommand(code);
+    if (!c) return "?";
+    std::string s(answer.empty() ? c->answer : answer);
+    for (std::size_t i = 0; i < repeats; ++i) s += c->repeated;
+    return s;
+}
+
+// The type letters of encoded request fields.
+std::string typesOf(const Fields& fields) {
+    std::string s;
+    for (const auto& f : fields) s += f.substr(0, 1);
+    return s;
+}
 
 std::vector<Row> rows() {
     const Fields init0 = {F::EncodeB(0), F::EncodeB(0)}, init2 = {F::EncodeB(2), F::EncodeB(2)};
     const Fields next = {F::EncodeV(0), F::EncodeB(1)};
     return {
         // Identification and the connection test.
-        {"TIMEGET", {}, cmd::TIMEGET, {}, "BBB", true},
-        {"DATEGET", {}, cmd::DATEGET, {}, "BBV", true},
-        {"HEADERGET", {}, cmd::HEADERGET, {}, "B.S.S.S", true},  // 3 lines in fields 2, 4, 6
-        {"VATGET", {}, cmd::VATGET, {}, "VVVVVVV", true},        // one V per slot, nothing else
-        {"CASHREGPARGET", {}, cmd::CASHREGPARGET, {}, "S", false},
-        {"CASHREGSTATUSGET", {}, cmd::CASHREGSTATUSGET, {}, "BSVB...BBVBBB......SSS", false},
-        {"DBSTATUSGET", {}, cmd::DBSTATUSGET, {}, ".B" + std::string(20, 'V'), false},
-        {"DISCNTCARDCFGGETEX", {}, cmd::DISCNTCARDCFGGETEX, {}, "...S", false},
+        {"TIMEGET", {}, cmdTIMEGET, {}, 0, true},
+        {"DATEGET", {}, cmdDATEGET, {}, 0, true},
+        {"HEADERGET", {}, cmdHEADERGET, {}, 3, true},  // 3 lines in fields 2, 4, 6
+        {"VATGET", {}, cmdVATGET, {}, 7, true},        // one V per slot, nothing else
+        {"CASHREGPARGET", {}, cmdCASHREGPARGET, {}, 0, false},
+        {"CASHREGSTATUSGET", {}, cmdCASHREGSTATUSGET, {}, 0, false},
+        {"DBSTATUSGET", {}, cmdDBSTATUSGET, {}, 0, false},
+        {"DISCNTCARDCFGGETEX", {}, cmdDISCNTCARDCFGGETEX, {}, 0, false},
         // Import: sales, cash state.
-        {"CNTXPLUINIT", {}, cmd::CNTXPLUINIT, init2, "", true},
-        {"PLUSTATREAD", {{cmd::CNTXPLUINIT, init2}}, cmd::PLUSTATREAD, next, "VNNNBBV", false},
-        {"CNTXPACKINIT", {}, cmd::CNTXPACKINIT, init2, "", true},
-        {"PACKSTATREAD", {{cmd::CNTXPACKINIT, init2}}, cmd::PACKSTATREAD, next, "VNNNNN", false},
-        {"USERREAD", {}, cmd::USERREAD, {F::EncodeV(1)}, ".S", false},
+        {"CNTXPLUINIT", {}, cmdCNTXPLUINIT, init2, 0, true},
+        {"PLUSTATREAD", {{cmdCNTXPLUINIT, init2}}, cmdPLUSTATREAD, next, 0, false},
+        {"CNTXPACKINIT", {}, cmdCNTXPACKINIT, init2, 0, true},
+        {"PACKSTATREAD", {{cmdCNTXPACKINIT, init2}}, cmdPACKSTATREAD, next, 0, false},
+        {"USERREAD", {}, cmdUSERREAD, {F::EncodeV(1)}, 0, false},
         // Cashier 1 is logged in with three payment forms: count in 16, pairs from 18.
-        {"USERSTATREAD", {}, cmd::USERSTATREAD, {F::EncodeV(1), F::EncodeB(0)}, ".NNLNNNNNLLNLN..B.VNVNVN", true},
-        {"PAYFORMREAD euro", {}, cmd::PAYFORMREAD, {F::EncodeV(3)}, "..B..N", true},
+        {"USERSTATREAD", {}, cmdUSERSTATREAD, {F::EncodeV(1), F::EncodeB(0)}, 3, true},
+        {"PAYFORMREAD euro", {}, cmdPAYFORMREAD, {F::EncodeV(3)}, 0, true},
         // Comparison and goods import: the register's lists.
-        {"PLUREAD", {{cmd::CNTXPLUINIT, init0}}, cmd::PLUREAD, next, "VSSNBBNBBBBBBBV", false},
-        {"PACKREAD", {{cmd::CNTXPACKINIT, init0}}, cmd::PACKREAD, {F::EncodeV(0)}, "VSSNNB", false},
-        {"CNTXGROUPINIT", {}, cmd::CNTXGROUPINIT, init0, "", true},
-        {"GROUPREAD", {{cmd::CNTXGROUPINIT, init0}}, cmd::GROUPREAD, {F::EncodeV(0)}, "VS", false},
-        {"CNTXMUINIT", {}, cmd::CNTXMUINIT, init0, "", true},
-        {"MUREAD", {{cmd::CNTXMUINIT, init0}}, cmd::MUREAD, {F::EncodeV(0)}, "VS", false},
+        {"PLUREAD", {{cmdCNTXPLUINIT, init0}}, cmdPLUREAD, next, 0, false},
+        {"PACKREAD", {{cmdCNTXPACKINIT, init0}}, cmdPACKREAD, {F::EncodeV(0)}, 0, false},
+        {"CNTXGROUPINIT", {}, cmdCNTXGROUPINIT, init0, 0, true},
+        {"GROUPREAD", {{cmdCNTXGROUPINIT, init0}}, cmdGROUPREAD, {F::EncodeV(0)}, 0, false},
+        {"CNTXMUINIT", {}, cmdCNTXMUINIT, init0, 0, true},
+        {"MUREAD", {{cmdCNTXMUINIT, init0}}, cmdMUREAD, {F::EncodeV(0)}, 0, false},
         // Export: programming.
         {"PLUINS",
          {},
-         cmd::PLUINS,
+         cmdPLUINS,
          {F::EncodeV(50), F::EncodeS("Bulka"), F::EncodeS("5900000000505"), F::EncodeN(99), F::EncodeN(0),
           F::EncodeB(0), F::EncodeB(1), F::EncodeB(0), F::EncodeB(1), F::EncodeB(2), F::EncodeB(0), F::EncodeB(1),
           F::EncodeB(1), F::EncodeB(0), F::EncodeB(1), F::EncodeB(0)},
-         "",
+         0,
          true},
-        {"PLUPRICEUPDATE", {}, cmd::PLUPRICEUPDATE, {F::EncodeV(1), F::EncodeN(480)}, "", true},
-        {"PLUDEL", {}, cmd::PLUDEL, {F::EncodeV(1), F::EncodeB(0), F::EncodeB(0)}, "", true},
+        {"PLUPRICEUPDATE", {}, cmdPLUPRICEUPDATE, {F::EncodeV(1), F::EncodeN(480)}, 0, true},
+        {"PLUDEL", {}, cmdPLUDEL, {F::EncodeV(1), F::EncodeB(0), F::EncodeB(0)}, 0, true},
         {"PACKINS",
          {},
-         cmd::PACKINS,
+         cmdPACKINS,
          {F::EncodeV(99), F::EncodeS("Kosz"), F::EncodeS("KOSZ"), F::EncodeN(300), F::EncodeN(0), F::EncodeB(1),
           F::EncodeB(1), F::EncodeB(0)},
-         "",
+         0,
          true},
-        {"PACKDEL", {}, cmd::PACKDEL, {F::EncodeV(2), F::EncodeB(0), F::EncodeB(0)}, "", true},
-        {"GROUPINS", {}, cmd::GROUPINS, {F::EncodeV(4), F::EncodeS("Napoje"), F::EncodeB(1), F::EncodeB(1)}, "", true},
-        {"MUINS", {}, cmd::MUINS, {F::EncodeV(4), F::EncodeS("opak."), F::EncodeS("opak"), F::EncodeB(1)}, "", true},
+        {"PACKDEL", {}, cmdPACKDEL, {F::EncodeV(2), F::EncodeB(0), F::EncodeB(0)}, 0, true},
+        {"GROUPINS", {}, cmdGROUPINS, {F::EncodeV(4), F::EncodeS("Napoje"), F::EncodeB(1), F::EncodeB(1)}, 0, true},
+        {"MUINS", {}, cmdMUINS, {F::EncodeV(4), F::EncodeS("opak."), F::EncodeS("opak"), F::EncodeB(1)}, 0, true},
         {"USERINS",
          {},
-         cmd::USERINS,
+         cmdUSERINS,
          {F::EncodeV(3), F::EncodeS("Wisniewska"), F::EncodeS("WIS"), F::EncodeS("1000000003"), F::EncodeS(""),
           F::EncodeV(0xFFFE), F::EncodeB(255), F::EncodeB(6), F::EncodeB(1), F::EncodeB(1)},
-         "",
+         0,
          true},
         {"PAYFORMINS",
          {},
-         cmd::PAYFORMINS,
+         cmdPAYFORMINS,
          {F::EncodeV(3), F::EncodeS("Euro"), F::EncodeB(1), F::EncodeV(7), F::EncodeS("EUR"), F::EncodeN(43500),
           F::EncodeB(1), F::EncodeB(1)},
-         "",
+         0,
          true},
         // Service operations.
-        {"PLUDELALL", {}, cmd::PLUDELALL, {F::EncodeB(0)}, "", true},
-        {"PACKDELALL", {}, cmd::PACKDELALL, {F::EncodeB(0)}, "", true},
-        {"PLUSTATCLEARALL", {}, cmd::PLUSTATCLEARALL, {F::EncodeB(1), F::EncodeB(1)}, "", true},
-        {"PACKSTATCLEARALL", {}, cmd::PACKSTATCLEARALL, {F::EncodeB(1)}, "", true},
+        {"PLUDELALL", {}, cmdPLUDELALL, {F::EncodeB(0)}, 0, true},
+        {"PACKDELALL", {}, cmdPACKDELALL, {F::EncodeB(0)}, 0, true},
+        {"PLUSTATCLEARALL", {}, cmdPLUSTATCLEARALL, {F::EncodeB(1), F::EncodeB(1)}, 0, true},
+        {"PACKSTATCLEARALL", {}, cmdPACKSTATCLEARALL, {F::EncodeB(1)}, 0, true},
         // Complex sequences.
         {"REPFSKDAILY",
          {},
-         cmd::REPFSKDAILY,
+         cmdREPFSKDAILY,
          {F::EncodeB(6), F::EncodeB(5), F::EncodeV(2024), F::EncodeB(21), F::EncodeB(5)},
-         "",
+         0,
          true},
-        {"REPCOMM", {}, cmd::REPCOMM, {}, "", true},
+        {"REPCOMM", {}, cmdREPCOMM, {}, 0, true},
         // Receipts: alarm in 0, record type in 2.
-        {"SALERECGET", {}, cmd::SALERECGET, {F::EncodeB(0)}, "B.V", false},
+        {"SALERECGET", {}, cmdSALERECGET, {F::EncodeB(0)}, 0, false},
     };
 }
 
@@ -156,11 +175,27 @@ TEST(AnswerLayout, EveryCommandAnswersWithItsCodeAndTheFieldsTheDriversRead) {
         for (const auto& [code, fields] : row.before) ASSERT_EQ(reg.ask(code, fields).codes.back(), code);
         Reply r = reg.ask(row.code, row.request);
         ASSERT_FALSE(r.codes.empty());
-        if (isComplexCommand(row.code))
+        if (IsComplexCommand(row.code))
             EXPECT_EQ(r.codes, (std::vector<std::uint16_t>{1, row.code}));
         else
             EXPECT_EQ(r.codes, (std::vector<std::uint16_t>{row.code}));
-        EXPECT_TRUE(matches(r.types, row.answer, row.exact)) << r.types << " for " << row.answer;
+        const std::string layout = layoutOf(row.code, row.repeats);
+        EXPECT_TRUE(matches(r.types, layout, row.exact)) << r.types << " for " << layout;
+    }
+}
+
+// The table's request layouts are what the drivers send, and every command
+// whose request the register checks is tried above.
+TEST(AnswerLayout, TheRowsSendTheTableRequestsAndCoverEveryCheckedCommand) {
+    const auto all = rows();
+    for (const auto& row : all) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(RequestLayout(row.code).has_value());
+        EXPECT_EQ(typesOf(row.request), *RequestLayout(row.code));
+    }
+    for (const auto& c : kCommands) {
+        if (!c.request) continue;
+        EXPECT_TRUE(std::any_of(all.begin(), all.end(), [&](const Row& r) { return r.code == c.code; })) << c.name;
     }
 }
 
@@ -179,7 +214,7 @@ TEST(AnswerLayout, RequestsLaidOutOtherwiseAreRefusedWithTheirCodes) {
         EXPECT_EQ(reg.statusW(retyped, row.code), 3011);  // another type
     }
     Register reg;
-    EXPECT_EQ(reg.statusW({F::EncodeB(0)}, cmd::TIMEGET), 3012);
+    EXPECT_EQ(reg.statusW({F::EncodeB(0)}, cmdTIMEGET), 3012);
     EXPECT_EQ(reg.statusW({}, 2561), 3008);  // USERPAYFORMSTATREAD: not a command of this register
 }
 
@@ -187,45 +222,44 @@ TEST(AnswerLayout, RequestsLaidOutOtherwiseAreRefusedWithTheirCodes) {
 TEST(AnswerLayout, ContextReadingsKeepTheirLayoutToTheEndAndThenAnswer975) {
     Register reg;
     const Fields init = {F::EncodeB(0), F::EncodeB(0)}, next = {F::EncodeV(0), F::EncodeB(1)};
-    reg.ask(cmd::CNTXPLUINIT, init);
+    reg.ask(cmdCNTXPLUINIT, init);
     int goods = 0, sets = 0;
     for (int guard = 0; guard < 50; ++guard) {
-        Reply r = reg.ask(cmd::PLUREAD, next);
+        Reply r = reg.ask(cmdPLUREAD, next);
         if (r.codes.back() == 0) break;
         if (r.fields[4].AsB() == 0) {
             ++goods;
-            ASSERT_TRUE(matches(r.types, "VSSNBBNBBBBBBBV", false)) << r.types;
+            ASSERT_TRUE(matches(r.types, layoutOf(cmdPLUREAD), false)) << r.types;
             const std::size_t extra = r.fields[14].AsV();  // additional barcodes follow from 15
-            EXPECT_EQ(r.types, "VSSNBBNBBBBBBBV" + std::string(extra, 'S'));
+            EXPECT_EQ(r.types, layoutOf(cmdPLUREAD, extra));
         } else {
             ++sets;
-            ASSERT_TRUE(matches(r.types, "VSSNBBBBV", false)) << r.types;
-            EXPECT_EQ(r.types, "VSSNBBBBV" + std::string(r.fields[8].AsV(), 'S'));
+            ASSERT_TRUE(matches(r.types, std::string(kPluReadSetAnswer), false)) << r.types;
+            EXPECT_EQ(r.types, layoutOf(cmdPLUREAD, r.fields[8].AsV(), kPluReadSetAnswer));
         }
     }
     EXPECT_EQ(goods, 4);
     EXPECT_EQ(sets, 1);
-    EXPECT_EQ(reg.statusW(next, cmd::PLUREAD), 975);
-    EXPECT_EQ(reg.statusW(next, cmd::PLUREAD), 975);  // and stays at the end
+    EXPECT_EQ(reg.statusW(next, cmdPLUREAD), 975);
+    EXPECT_EQ(reg.statusW(next, cmdPLUREAD), 975);  // and stays at the end
 
     const struct {
         std::uint16_t init, read;
         Fields request;
-        std::string layout;
         int records;
-    } lists[] = {{cmd::CNTXPLUINIT, cmd::PLUSTATREAD, next, "VNNNBBV", 5},
-                 {cmd::CNTXPACKINIT, cmd::PACKREAD, {F::EncodeV(0)}, "VSSNNB", 2},
-                 {cmd::CNTXPACKINIT, cmd::PACKSTATREAD, next, "VNNNNN", 2},
-                 {cmd::CNTXGROUPINIT, cmd::GROUPREAD, {F::EncodeV(0)}, "VS", 3},
-                 {cmd::CNTXMUINIT, cmd::MUREAD, {F::EncodeV(0)}, "VS", 3}};
+    } lists[] = {{cmdCNTXPLUINIT, cmdPLUSTATREAD, next, 5},
+                 {cmdCNTXPACKINIT, cmdPACKREAD, {F::EncodeV(0)}, 2},
+                 {cmdCNTXPACKINIT, cmdPACKSTATREAD, next, 2},
+                 {cmdCNTXGROUPINIT, cmdGROUPREAD, {F::EncodeV(0)}, 3},
+                 {cmdCNTXMUINIT, cmdMUREAD, {F::EncodeV(0)}, 3}};
     for (const auto& l : lists) {
-        SCOPED_TRACE(commandName(l.read));
+        SCOPED_TRACE(CommandName(l.read));
         reg.ask(l.init, init);
         int records = 0;
         for (Reply r = reg.ask(l.read, l.request); r.codes.back() == l.read && records < 50;
              r = reg.ask(l.read, l.request)) {
             ++records;
-            EXPECT_TRUE(matches(r.types, l.layout, false)) << r.types;
+            EXPECT_TRUE(matches(r.types, layoutOf(l.read), false)) << r.types;
         }
         EXPECT_EQ(records, l.records);
         EXPECT_EQ(reg.statusW(l.request, l.read), 975);
@@ -237,17 +271,17 @@ TEST(AnswerLayout, PaymentFormsAnswerSixFieldsWithTheTypesTheVerificationExpects
     // Form number -> the type the export checks; form 3 also carries the euro rate.
     const std::pair<int, int> expected[] = {{2, 2}, {3, 1}, {4, 4}, {5, 3}, {6, 6}};
     for (auto [form, type] : expected) {
-        Reply r = reg.ask(cmd::PAYFORMREAD, {F::EncodeV(static_cast<std::uint16_t>(form))});
+        Reply r = reg.ask(cmdPAYFORMREAD, {F::EncodeV(static_cast<std::uint16_t>(form))});
         ASSERT_EQ(r.types, "VSBVSN") << form;
         EXPECT_EQ(r.fields[2].AsB(), type) << form;
     }
-    EXPECT_EQ(reg.ask(cmd::PAYFORMREAD, {F::EncodeV(3)}).fields[5].AsN(), 43125);
+    EXPECT_EQ(reg.ask(cmdPAYFORMREAD, {F::EncodeV(3)}).fields[5].AsN(), 43125);
     // A form the register does not hold: harmless 903, not six fields.
-    EXPECT_EQ(reg.statusW({F::EncodeV(9)}, cmd::PAYFORMREAD), 903);
+    EXPECT_EQ(reg.statusW({F::EncodeV(9)}, cmdPAYFORMREAD), 903);
     // What PAYFORMINS stored reads back in the same six fields.
-    reg.ask(cmd::PAYFORMINS, {F::EncodeV(9), F::EncodeS("Bon 2"), F::EncodeB(4), F::EncodeV(1), F::EncodeS(""),
-                              F::EncodeN(1), F::EncodeB(1), F::EncodeB(1)});
-    Reply r = reg.ask(cmd::PAYFORMREAD, {F::EncodeV(9)});
+    reg.ask(cmdPAYFORMINS, {F::EncodeV(9), F::EncodeS("Bon 2"), F::EncodeB(4), F::EncodeV(1), F::EncodeS(""),
+                            F::EncodeN(1), F::EncodeB(1), F::EncodeB(1)});
+    Reply r = reg.ask(cmdPAYFORMREAD, {F::EncodeV(9)});
     ASSERT_EQ(r.types, "VSBVSN");
     EXPECT_EQ(r.fields[1].AsS(), "Bon 2");
 }
@@ -269,21 +303,21 @@ std::string receiptLayout(int type, std::size_t count) {
 TEST(AnswerLayout, ReceiptRecordsOfEveryTypeCarryTheFieldsTheImportReadsThen801) {
     Register reg;
     // A daily report first, so that its record (type 16) is in the buffer too.
-    reg.ask(cmd::REPFSKDAILY, {F::EncodeB(6), F::EncodeB(5), F::EncodeV(2024), F::EncodeB(21), F::EncodeB(5)});
+    reg.ask(cmdREPFSKDAILY, {F::EncodeB(6), F::EncodeB(5), F::EncodeV(2024), F::EncodeB(21), F::EncodeB(5)});
     std::vector<int> seen;
-    Reply r = reg.ask(cmd::SALERECGET, {F::EncodeB(0)});
-    for (int guard = 0; r.codes.back() == cmd::SALERECGET && guard < 100; ++guard) {
+    Reply r = reg.ask(cmdSALERECGET, {F::EncodeB(0)});
+    for (int guard = 0; r.codes.back() == cmdSALERECGET && guard < 100; ++guard) {
         const int type = r.fields[2].AsV();
         seen.push_back(type);
         EXPECT_TRUE(matches(r.types, receiptLayout(type, r.fields.Count()), true))
             << "type " << type << ": " << r.types;
-        r = reg.ask(cmd::SALERECGET, {F::EncodeB(1)});
+        r = reg.ask(cmdSALERECGET, {F::EncodeB(1)});
     }
     for (int t : {0, 1, 2, 3, 4, 5, 6, 10, 11, 13, 16, 17, 18, 21, 23, 32, 33})
         EXPECT_NE(std::find(seen.begin(), seen.end(), t), seen.end()) << t;
     ASSERT_EQ(r.types, "BVV");
     EXPECT_EQ(r.fields[2].AsV(), 801);
-    EXPECT_EQ(reg.statusW({F::EncodeB(1)}, cmd::SALERECGET), 801);
+    EXPECT_EQ(reg.statusW({F::EncodeB(1)}, cmdSALERECGET), 801);
 }
 
 TEST(AnswerLayout, AnswersThatWouldOverflowOneFrameStayConsistentWithTheirCounts) {
@@ -292,12 +326,12 @@ TEST(AnswerLayout, AnswersThatWouldOverflowOneFrameStayConsistentWithTheirCounts
     s.goods[0].extraBarcodes.assign(80, "5900000000000");
     Register reg;
     reg.engine.setState(s);
-    Reply h = reg.ask(cmd::HEADERGET);
+    Reply h = reg.ask(cmdHEADERGET);
     const std::size_t lines = h.fields[0].AsB();
     EXPECT_EQ(h.fields.Count(), 1 + 2 * lines);  // field 2n holds the last line
     EXPECT_EQ(h.fields[2 * lines].Type(), 'S');
-    reg.ask(cmd::CNTXPLUINIT, {F::EncodeB(0), F::EncodeB(0)});
-    Reply p = reg.ask(cmd::PLUREAD, {F::EncodeV(0), F::EncodeB(1)});
+    reg.ask(cmdCNTXPLUINIT, {F::EncodeB(0), F::EncodeB(0)});
+    Reply p = reg.ask(cmdPLUREAD, {F::EncodeV(0), F::EncodeB(1)});
     EXPECT_EQ(p.fields.Count(), 15u + p.fields[14].AsV());
     EXPECT_EQ(p.fields.Count(), TComboDataSet::kMaxFields);
 }
@@ -312,9 +346,9 @@ TEST(FaultCounts, RestartForEveryNewTcpClient) {
     for (int client = 1; client <= 2; ++client) {
         SCOPED_TRACE(client);
         SimClient c(sim.port());
-        EXPECT_TRUE(c.request(cmd::TIMEGET, {}, 1));
-        EXPECT_FALSE(c.request(cmd::TIMEGET, {}, 2, 0, 200));        // the second request of each client
-        EXPECT_TRUE(c.request(cmd::TIMEGET, {}, 2, kFlagRepeated));  // then the line is dropped
+        EXPECT_TRUE(c.request(cmdTIMEGET, {}, 1));
+        EXPECT_FALSE(c.request(cmdTIMEGET, {}, 2, 0, 200));        // the second request of each client
+        EXPECT_TRUE(c.request(cmdTIMEGET, {}, 2, kFlagRepeated));  // then the line is dropped
         EXPECT_FALSE(c.receive(300));
         EXPECT_TRUE(c.peerClosed());
     }

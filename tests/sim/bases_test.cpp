@@ -54,30 +54,30 @@ TEST(Bases, FullBasesTakenBarcodesAndUnknownNumbers) {
         Fields request;
         int statusW;  // -1: done
     } rows[] = {
-        {"full goods base refuses a new PLU", full, cmd::PLUINS, pluIns(77, "123"), 905},
-        {"full goods base takes a changed PLU", full, cmd::PLUINS, pluIns(1, "5900000000017"), -1},
-        {"full package base", full, cmd::PACKINS, packIns(9), 905},
-        {"full package base takes a changed package", full, cmd::PACKINS, packIns(2), -1},
-        {"full group base", full, cmd::GROUPINS, groupIns(9), 905},
-        {"full group base overwrites a group", full, cmd::GROUPINS, groupIns(2), -1},
-        {"full unit base", full, cmd::MUINS, unitIns(9), 905},
-        {"full unit base takes a changed unit", full, cmd::MUINS, unitIns(1), -1},
-        {"full cashier base", full, cmd::USERINS, userIns(9), 905},
-        {"full payment-form base", full, cmd::PAYFORMINS, payIns(9), 905},
-        {"full payment-form base reprograms a form", full, cmd::PAYFORMINS, payIns(4), -1},
-        {"barcode of another PLU", none, cmd::PLUINS, pluIns(77, "5900000000017"), 920},
-        {"extra barcode of another PLU", none, cmd::PLUINS, pluIns(77, "5900000000031"), 920},
-        {"a PLU keeps its own barcode", none, cmd::PLUINS, pluIns(2, "5900000000024"), -1},
-        {"goods without a barcode never collide", [](RegisterState& s) { s.findPlu(1)->barcode.clear(); }, cmd::PLUINS,
+        {"full goods base refuses a new PLU", full, cmdPLUINS, pluIns(77, "123"), 905},
+        {"full goods base takes a changed PLU", full, cmdPLUINS, pluIns(1, "5900000000017"), -1},
+        {"full package base", full, cmdPACKINS, packIns(9), 905},
+        {"full package base takes a changed package", full, cmdPACKINS, packIns(2), -1},
+        {"full group base", full, cmdGROUPINS, groupIns(9), 905},
+        {"full group base overwrites a group", full, cmdGROUPINS, groupIns(2), -1},
+        {"full unit base", full, cmdMUINS, unitIns(9), 905},
+        {"full unit base takes a changed unit", full, cmdMUINS, unitIns(1), -1},
+        {"full cashier base", full, cmdUSERINS, userIns(9), 905},
+        {"full payment-form base", full, cmdPAYFORMINS, payIns(9), 905},
+        {"full payment-form base reprograms a form", full, cmdPAYFORMINS, payIns(4), -1},
+        {"barcode of another PLU", none, cmdPLUINS, pluIns(77, "5900000000017"), 920},
+        {"extra barcode of another PLU", none, cmdPLUINS, pluIns(77, "5900000000031"), 920},
+        {"a PLU keeps its own barcode", none, cmdPLUINS, pluIns(2, "5900000000024"), -1},
+        {"goods without a barcode never collide", [](RegisterState& s) { s.findPlu(1)->barcode.clear(); }, cmdPLUINS,
          pluIns(77, ""), -1},
-        {"read of an unknown PLU", none, cmd::PLUREAD, {F::EncodeV(99), F::EncodeB(1)}, 903},
-        {"sales of an unknown PLU", none, cmd::PLUSTATREAD, {F::EncodeV(99), F::EncodeB(1)}, 903},
-        {"read of an unknown package", none, cmd::PACKREAD, {F::EncodeV(9)}, 903},
-        {"read of an unknown group", none, cmd::GROUPREAD, {F::EncodeV(9)}, 903},
-        {"read of an unknown unit", none, cmd::MUREAD, {F::EncodeV(9)}, 903},
-        {"price of an unknown PLU", none, cmd::PLUPRICEUPDATE, {F::EncodeV(99), F::EncodeN(100)}, 903},
-        {"deletion of an unknown PLU", none, cmd::PLUDEL, {F::EncodeV(99), F::EncodeB(0), F::EncodeB(0)}, 903},
-        {"deletion of an unknown package", none, cmd::PACKDEL, {F::EncodeV(9), F::EncodeB(0), F::EncodeB(0)}, 903},
+        {"read of an unknown PLU", none, cmdPLUREAD, {F::EncodeV(99), F::EncodeB(1)}, 903},
+        {"sales of an unknown PLU", none, cmdPLUSTATREAD, {F::EncodeV(99), F::EncodeB(1)}, 903},
+        {"read of an unknown package", none, cmdPACKREAD, {F::EncodeV(9)}, 903},
+        {"read of an unknown group", none, cmdGROUPREAD, {F::EncodeV(9)}, 903},
+        {"read of an unknown unit", none, cmdMUREAD, {F::EncodeV(9)}, 903},
+        {"price of an unknown PLU", none, cmdPLUPRICEUPDATE, {F::EncodeV(99), F::EncodeN(100)}, 903},
+        {"deletion of an unknown PLU", none, cmdPLUDEL, {F::EncodeV(99), F::EncodeB(0), F::EncodeB(0)}, 903},
+        {"deletion of an unknown package", none, cmdPACKDEL, {F::EncodeV(9), F::EncodeB(0), F::EncodeB(0)}, 903},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -98,13 +98,13 @@ TEST(Bases, FullBasesTakenBarcodesAndUnknownNumbers) {
 TEST(Bases, GroupsAndUnitsReadByNumberLeaveTheContextAlone) {
     RegisterEngine e;
     EngineClient c(e);
-    c.command(cmd::CNTXGROUPINIT, {F::EncodeB(0), F::EncodeB(0)});
-    EXPECT_EQ(c.command(cmd::GROUPREAD, {F::EncodeV(0)})->fields[0].AsV(), 1);
-    auto g = c.command(cmd::GROUPREAD, {F::EncodeV(3)});
+    c.command(cmdCNTXGROUPINIT, {F::EncodeB(0), F::EncodeB(0)});
+    EXPECT_EQ(c.command(cmdGROUPREAD, {F::EncodeV(0)})->fields[0].AsV(), 1);
+    auto g = c.command(cmdGROUPREAD, {F::EncodeV(3)});
     EXPECT_EQ(g->fields[0].AsV(), 3);
     EXPECT_EQ(g->fields[1].AsS(), e.state().groups[2].name);
-    EXPECT_EQ(c.command(cmd::GROUPREAD, {F::EncodeV(0)})->fields[0].AsV(), 2);
-    auto u = c.command(cmd::MUREAD, {F::EncodeV(2)});
+    EXPECT_EQ(c.command(cmdGROUPREAD, {F::EncodeV(0)})->fields[0].AsV(), 2);
+    auto u = c.command(cmdMUREAD, {F::EncodeV(2)});
     EXPECT_EQ(u->fields[0].AsV(), 2);
     EXPECT_EQ(u->fields[2].AsS(), "kg");
 }

@@ -31,19 +31,19 @@ TEST(CommandFaults, HitEverySendOfTheKthCommandAndRestartForTheNextClient) {
         SCOPED_TRACE(client);
         sim.updateState([](RegisterState& s) { s.findPlu(1)->salesValue = 777; });
         SimClient c(sim.port());
-        ASSERT_TRUE(c.request(cmd::TIMEGET, {}, 1));
+        ASSERT_TRUE(c.request(cmdTIMEGET, {}, 1));
 
         // 2: run once, no send answered.
-        EXPECT_FALSE(c.request(cmd::PLUSTATCLEARALL, clearStats, 2, 0, 100));
+        EXPECT_FALSE(c.request(cmdPLUSTATCLEARALL, clearStats, 2, 0, 100));
         EXPECT_EQ(sim.state().findPlu(1)->salesValue, 0);
         sim.updateState([](RegisterState& s) { s.findPlu(1)->salesValue = 555; });
-        EXPECT_FALSE(c.request(cmd::PLUSTATCLEARALL, clearStats, 2, kFlagRepeated, 100));
-        EXPECT_FALSE(c.request(cmd::PLUSTATCLEARALL, clearStats, 2, kFlagRepeated, 100));
+        EXPECT_FALSE(c.request(cmdPLUSTATCLEARALL, clearStats, 2, kFlagRepeated, 100));
+        EXPECT_FALSE(c.request(cmdPLUSTATCLEARALL, clearStats, 2, kFlagRepeated, 100));
         EXPECT_EQ(sim.state().findPlu(1)->salesValue, 555);  // the repeats did not run it again
 
         // 3: every send answered with the transmission status, never run.
         for (int send = 0; send < 3; ++send) {
-            auto a = c.request(cmd::PLUDELALL, {F::EncodeB(0)}, 3);
+            auto a = c.request(cmdPLUDELALL, {F::EncodeB(0)}, 3);
             ASSERT_TRUE(a);
             EXPECT_EQ(frameCommand(*a), 0);
             EXPECT_EQ(fieldsOf(*a)[1].AsV(), 7);
@@ -51,16 +51,16 @@ TEST(CommandFaults, HitEverySendOfTheKthCommandAndRestartForTheNextClient) {
         EXPECT_FALSE(sim.state().goods.empty());
 
         // 4: refused with the execution code, not run.
-        auto r = c.request(cmd::PACKDELALL, {F::EncodeB(0)}, 4);
+        auto r = c.request(cmdPACKDELALL, {F::EncodeB(0)}, 4);
         ASSERT_TRUE(r);
         EXPECT_EQ(fieldsOf(*r)[1].AsV(), 0);
         EXPECT_EQ(fieldsOf(*r)[2].AsV(), 50);
         EXPECT_FALSE(sim.state().packages.empty());
 
         // 5: untouched.
-        auto t = c.request(cmd::TIMEGET, {}, 5);
+        auto t = c.request(cmdTIMEGET, {}, 5);
         ASSERT_TRUE(t);
-        EXPECT_EQ(frameCommand(*t), cmd::TIMEGET);
+        EXPECT_EQ(frameCommand(*t), cmdTIMEGET);
     }
     std::vector<std::uint32_t> commands;
     for (const auto& j : sim.journal().entries()) commands.push_back(j.command);

@@ -34,13 +34,13 @@ std::vector<int> readBuffer(RegisterEngine& e, std::uint32_t firstSequence, bool
     std::vector<int> got;
     complete = false;
     for (bool first = true;; first = false) {
-        auto a = c.command(cmd::SALERECGET, {F::EncodeB(first ? 0 : 1)});
+        auto a = c.command(cmdSALERECGET, {F::EncodeB(first ? 0 : 1)});
         if (!a) return got;  // the link gave up
         if (a->statusW() == code::kNoMoreReceipts) {
             complete = true;
             return got;
         }
-        if (a->code != cmd::SALERECGET) return got;  // refused
+        if (a->code != cmdSALERECGET) return got;  // refused
         got.push_back(static_cast<int>(a->fields[5].AsN64()));
     }
 }
@@ -91,16 +91,16 @@ TEST(ReceiptBuffer, ReadingBrokenAtAnyCommandResumesWhereTheRegisterStands) {
 TEST(ReceiptBuffer, TheSameReadingStartsOverWithoutLosingTheUnconfirmedRecord) {
     RegisterEngine e(bufferOfFive());
     EngineClient c(e);
-    EXPECT_EQ(c.command(cmd::SALERECGET, {F::EncodeB(0)})->fields[5].AsN64(), 1);
-    EXPECT_EQ(c.command(cmd::SALERECGET, {F::EncodeB(1)})->fields[5].AsN64(), 2);
+    EXPECT_EQ(c.command(cmdSALERECGET, {F::EncodeB(0)})->fields[5].AsN64(), 1);
+    EXPECT_EQ(c.command(cmdSALERECGET, {F::EncodeB(1)})->fields[5].AsN64(), 2);
     // B 0 again: record 2 was delivered, not confirmed.
-    EXPECT_EQ(c.command(cmd::SALERECGET, {F::EncodeB(0)})->fields[5].AsN64(), 2);
-    EXPECT_EQ(c.command(cmd::SALERECGET, {F::EncodeB(0)})->fields[1].AsV(), kRecords - 1);  // records left
+    EXPECT_EQ(c.command(cmdSALERECGET, {F::EncodeB(0)})->fields[5].AsN64(), 2);
+    EXPECT_EQ(c.command(cmdSALERECGET, {F::EncodeB(0)})->fields[1].AsV(), kRecords - 1);  // records left
     // A malformed request is refused and confirms nothing.
-    EXPECT_EQ(c.command(cmd::SALERECGET, {F::EncodeV(1)})->statusW(), code::kBadType);
-    EXPECT_EQ(c.command(cmd::SALERECGET, {})->statusW(), code::kMissingData);
+    EXPECT_EQ(c.command(cmdSALERECGET, {F::EncodeV(1)})->statusW(), code::kBadType);
+    EXPECT_EQ(c.command(cmdSALERECGET, {})->statusW(), code::kMissingData);
     EXPECT_EQ(e.state().receipts.size(), 4u);
-    EXPECT_EQ(c.command(cmd::SALERECGET, {F::EncodeB(1)})->fields[5].AsN64(), 3);
+    EXPECT_EQ(c.command(cmdSALERECGET, {F::EncodeB(1)})->fields[5].AsN64(), 3);
 }
 
 TEST(ReceiptBuffer, FillWarningFollowsTheRecordsHeld) {
@@ -108,14 +108,14 @@ TEST(ReceiptBuffer, FillWarningFollowsTheRecordsHeld) {
     e.state().receiptAlarmAt = 4;
     EngineClient c(e);
     std::vector<int> alarms;
-    for (auto a = c.command(cmd::SALERECGET, {F::EncodeB(0)}); a->code == cmd::SALERECGET;
-         a = c.command(cmd::SALERECGET, {F::EncodeB(1)}))
+    for (auto a = c.command(cmdSALERECGET, {F::EncodeB(0)}); a->code == cmdSALERECGET;
+         a = c.command(cmdSALERECGET, {F::EncodeB(1)}))
         alarms.push_back(a->fields[0].AsB());
     EXPECT_EQ(alarms, (std::vector<int>{1, 1, 0, 0, 0}));  // 5 and 4 records held, then fewer
 
     RegisterEngine always(bufferOfFive());
     always.state().receiptBufferAlarm = true;
-    EXPECT_EQ(EngineClient(always).command(cmd::SALERECGET, {F::EncodeB(0)})->fields[0].AsB(), 1);
+    EXPECT_EQ(EngineClient(always).command(cmdSALERECGET, {F::EncodeB(0)})->fields[0].AsB(), 1);
 }
 
 }  // namespace

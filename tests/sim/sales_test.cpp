@@ -33,11 +33,11 @@ struct Counters {
 Counters read(RegisterEngine& e) {
     EngineClient c(e, 500);
     Counters k;
-    auto p = c.command(cmd::PLUSTATREAD, {F::EncodeV(1), F::EncodeB(1)});
+    auto p = c.command(cmdPLUSTATREAD, {F::EncodeV(1), F::EncodeB(1)});
     k.pluValue = p->fields[1].AsN64(), k.pluQuantity = p->fields[2].AsN64(), k.pluStock = p->fields[3].AsN64();
-    auto o = c.command(cmd::PACKSTATREAD, {F::EncodeV(1), F::EncodeB(1)});
+    auto o = c.command(cmdPACKSTATREAD, {F::EncodeV(1), F::EncodeB(1)});
     k.packSold = o->fields[3].AsN64(), k.packReturned = o->fields[4].AsN64();
-    auto u = c.command(cmd::USERSTATREAD, {F::EncodeV(1), F::EncodeB(0)})->fields;
+    auto u = c.command(cmdUSERSTATREAD, {F::EncodeV(1), F::EncodeB(0)})->fields;
     k.discounts = u[1].AsN64(), k.markups = u[2].AsN64(), k.packagesSold = u[4].AsN64();
     k.packagesReturned = u[5].AsN64(), k.sales = u[8].AsN64(), k.receipts = u[9].AsL(), k.cancelled = u[10].AsL();
     k.cancelledValue = u[11].AsN64(), k.voided = u[12].AsL(), k.voidedValue = u[13].AsN64();
@@ -212,8 +212,8 @@ TEST(Sales, RecordsCarryNumbersTimesAndValuesAsTheImportReadsThem) {
         Sale().at(when).item(3, 1500, 420).discount(30).receiptDiscount(20, "99001234567891").payCurrency(3, 200));
     EngineClient c(e);
     std::vector<TComboDataSet> recs;
-    for (auto a = c.command(cmd::SALERECGET, {F::EncodeB(0)}); a && a->code == cmd::SALERECGET;
-         a = c.command(cmd::SALERECGET, {F::EncodeB(1)}))
+    for (auto a = c.command(cmdSALERECGET, {F::EncodeB(0)}); a && a->code == cmdSALERECGET;
+         a = c.command(cmdSALERECGET, {F::EncodeB(1)}))
         recs.push_back(a->fields);
     ASSERT_EQ(recs.size(), 6u);  // position, its discount, card discount, euro, change, closing
     const auto& pos = recs[0];
@@ -273,7 +273,7 @@ TEST(Sales, PayInsPayOutsOrdersAndTheDrawer) {
     EXPECT_EQ(s.receipts[1].type, 5);
     EXPECT_EQ(s.receipts[2].type, 32);
     EXPECT_EQ(s.receipts[3].type, 33);
-    auto u = EngineClient(e).command(cmd::USERSTATREAD, {F::EncodeV(1), F::EncodeB(0)})->fields;
+    auto u = EngineClient(e).command(cmdUSERSTATREAD, {F::EncodeV(1), F::EncodeB(0)})->fields;
     EXPECT_EQ(u[6].AsN64(), 10000 + 5000);
     EXPECT_EQ(u[7].AsN64(), 2000 + 1200);
     TComboData description, code;
@@ -327,22 +327,22 @@ TEST(Sales, DailyReportRecordsTheDaysTotalsAndRestartsThem) {
     sellReceipt(e.state(), Sale().item(4, 1000).item(1, 1000));
     const auto totals = e.state().dailyTotals;
     EngineClient c(e);
-    EXPECT_EQ(c.command(cmd::DBSTATUSGET)->fields[1].AsB(), 1);
+    EXPECT_EQ(c.command(cmdDBSTATUSGET)->fields[1].AsB(), 1);
     const std::vector<std::string> when = {F::EncodeB(7), F::EncodeB(5), F::EncodeV(2024), F::EncodeB(21),
                                            F::EncodeB(5)};
-    EXPECT_EQ(c.command(cmd::REPFSKDAILY, when)->code, cmd::REPFSKDAILY);
-    EXPECT_EQ(c.command(cmd::DBSTATUSGET)->fields[1].AsB(), 0);
+    EXPECT_EQ(c.command(cmdREPFSKDAILY, when)->code, cmdREPFSKDAILY);
+    EXPECT_EQ(c.command(cmdDBSTATUSGET)->fields[1].AsB(), 0);
     EXPECT_EQ(e.state().dailyTotals, (std::array<std::int64_t, 7>{}));
     // Sales counters stay: only the separate clearing zeroes them.
     EXPECT_EQ(e.state().findPlu(1)->salesValue, 1350 + 450);
 
     sellReceipt(e.state(), Sale().item(2, 1000));
-    EXPECT_EQ(c.command(cmd::DBSTATUSGET)->fields[1].AsB(), 1);
+    EXPECT_EQ(c.command(cmdDBSTATUSGET)->fields[1].AsB(), 1);
     runDailyReport(e.state(), {2024, 5, 8, 21, 0, 0});
 
     std::vector<TComboDataSet> reports;
-    for (auto a = c.command(cmd::SALERECGET, {F::EncodeB(0)}); a && a->code == cmd::SALERECGET;
-         a = c.command(cmd::SALERECGET, {F::EncodeB(1)}))
+    for (auto a = c.command(cmdSALERECGET, {F::EncodeB(0)}); a && a->code == cmdSALERECGET;
+         a = c.command(cmdSALERECGET, {F::EncodeB(1)}))
         if (a->fields[2].AsV() == 16) reports.push_back(a->fields);
     ASSERT_EQ(reports.size(), 2u);
     EXPECT_EQ(reports[0][3].AsB(), 7);
@@ -361,14 +361,14 @@ TEST(Sales, LogInStartsTheCashiersStatisticsAtTheClock) {
     logIn(e.state(), 2);
     sellReceipt(e.state(), Sale().item(1, 1000));
     EngineClient c(e);
-    EXPECT_EQ(c.command(cmd::CASHREGSTATUSGET)->fields[2].AsV(), 2);
-    auto u2 = c.command(cmd::USERSTATREAD, {F::EncodeV(2), F::EncodeB(0)})->fields;
+    EXPECT_EQ(c.command(cmdCASHREGSTATUSGET)->fields[2].AsV(), 2);
+    auto u2 = c.command(cmdUSERSTATREAD, {F::EncodeV(2), F::EncodeB(0)})->fields;
     EXPECT_EQ(u2[3].AsL(), secondsSince2000(e.state().clock));
     EXPECT_EQ(u2[9].AsL(), 1u);
     EXPECT_EQ(u2[16].AsB(), 1);
-    EXPECT_EQ(c.command(cmd::USERSTATREAD, {F::EncodeV(1), F::EncodeB(0)})->fields[9].AsL(), 0u);
+    EXPECT_EQ(c.command(cmdUSERSTATREAD, {F::EncodeV(1), F::EncodeB(0)})->fields[9].AsL(), 0u);
     logOut(e.state());
-    EXPECT_EQ(c.command(cmd::CASHREGSTATUSGET)->fields[2].AsV(), 0);
+    EXPECT_EQ(c.command(cmdCASHREGSTATUSGET)->fields[2].AsV(), 0);
 }
 
 TEST(StateFileSales, SalesLinesActAsTheCashierWould) {

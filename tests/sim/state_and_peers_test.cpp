@@ -133,7 +133,7 @@ TEST(ModemEmulator, AtDialogueDialDataAndHangUp) {
     EXPECT_EQ(modem.dialledNumber(), "0221234567");
 
     // Frames travel to the register and back.
-    line.put(stuff(buildFrame(0, 42, cmd::TIMEGET, {})));
+    line.put(stuff(buildFrame(0, 42, cmdTIMEGET, {})));
     FrameReceiver rx;
     std::optional<std::string> answer;
     std::uint8_t b = 0;

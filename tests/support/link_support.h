@@ -247,6 +247,9 @@ public:
     void send(const std::uint8_t* data, std::size_t len) override { f_->send(data, len); }
     using zt::Transport::send;
     bool receiveByte(std::uint8_t& out, std::uint32_t timeoutMs) override { return f_->receiveByte(out, timeoutMs); }
+    std::size_t receiveSome(std::uint8_t* out, std::size_t max, std::uint32_t timeoutMs) override {
+        return f_->receiveSome(out, max, timeoutMs);
+    }
     std::size_t available() override { return f_->available(); }
     void purgeInput() override { f_->purgeInput(); }
     void setRTS(bool on) override { f_->setRTS(on); }
