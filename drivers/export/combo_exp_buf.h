@@ -6,7 +6,7 @@
 #include <string>
 
 #include "drivers/export/exp_buf.h"
-#include "drivers/export/register_goods.h"
+#include "drivers/export/combo_tow.h"
 #include "tools/api.h"
 
 namespace zt {

@@ -1,6 +1,7 @@
 #pragma once
 // Records of the export file "kasa.exp": goods and packages, contractors,
-// assortment groups, cashiers and currencies. Texts are Windows-1250.
+// assortment groups, cashiers and currencies. Texts are Windows-1250. Their
+// lines are parsed in kasa_exp.cpp.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -136,18 +137,5 @@ public:
 private:
     std::string line_;
 };
-
-// Field parsing shared by the buffer and its records.
-namespace expfield {
-// A strict 32-bit integer; raises the platform's integer-conversion error.
-ZT_API std::int32_t Int(const std::string& s);
-// The longest leading decimal number ("." as the point); 0 when none; a value
-// beyond the decimal range rejects the file.
-ZT_API TxfTools Dec(std::string_view s);
-// "T"/"t" true, "F"/"f" false; anything else raises the given text.
-ZT_API bool Flag(const std::string& s, bool contractor);
-// The line split at every ";" (a final separator adds no field).
-ZT_API std::vector<std::string> Split(std::string_view line);
-}  // namespace expfield
 
 }  // namespace zt

@@ -8,6 +8,7 @@
 #include "drivers/combo/group_map.h"
 #include "drivers/export/card_file.h"
 #include "drivers/export/exp_buf.h"
+#include "drivers/export/kasa_exp.h"
 #include "link/combo_link.h"
 #include "platform/cp1250.h"
 #include "platform/exception.h"

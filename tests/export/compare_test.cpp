@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "drivers/export/combo_exp_buf.h"
-#include "drivers/export/register_goods.h"
+#include "drivers/export/combo_tow.h"
 #include "tests/platform/tempdir.h"
 
 using namespace zt;

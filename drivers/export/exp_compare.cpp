@@ -1,0 +1,148 @@
+// The comparison of the export buffer with the register's list: which
+// record has to be added, changed, repriced or deleted, and which entry of
+// the register the host no longer has.
+#include "drivers/export/exp_buf.h"
+
+#include <algorithm>
+
+#include "drivers/export/exp_throttle.h"
+#include "platform/text.h"
+
+namespace zt {
+
+void ZTExpBuf::DodInfo2TowRec(const std::string&, ZTTowRec&) {}
+
+void ZTExpBuf::ModifyPLUStatus(ZTTowRec& a, ZTTowRec&) {
+    if (a.status == stDod || a.status == stCen) a.status = stAkt;
+}
+
+bool ZTExpBuf::CheckIfDeletePLU(ZTTowRec&, ZTTowRec&) { return false; }
+
+int ZTExpBuf::znajdzDlaKasy(const std::string& key, int count, const ZTTowRec& b) {
+    const int p = findPos(key, count);
+    if (p < 0) return -1;
+    // The bisection lands on any of the equal keys; look at all of them.
+    const int m = std::min(count, static_cast<int>(index_.size()));
+    int lo = p, hi = p;
+    while (lo > 0 && FindCompare(lo - 1) == 0) --lo;
+    while (hi + 1 < m && FindCompare(hi + 1) == 0) ++hi;
+    const int first = index_[static_cast<std::size_t>(p)];
+    if (lo == hi) return first;
+    std::int32_t bNum = b.plu;
+    if (b.opakowanie && !TxTools::TryStrToInt(b.kod, bNum)) bNum = -1;
+    int sameNumber = -1, unmatched = -1;
+    for (int p = lo; p <= hi; ++p) {
+        const int r = index_[static_cast<std::size_t>(p)];
+        const Row& row = rows_[static_cast<std::size_t>(r)];
+        std::int32_t num = row.d.plu;
+        if (row.d.opakowanie) {
+            const std::string kod = row.teksty.substr(0, row.konce[0]);
+            if (!TxTools::TryStrToInt(kod, num)) num = -2;
+        }
+        if (row.d.opakowanie == b.opakowanie && num == bNum) {
+            if (!row.d.flag) return r;
+            if (sameNumber < 0) sameNumber = r;
+        }
+        if (!row.d.flag && unmatched < 0) unmatched = r;
+    }
+    if (sameNumber >= 0) return sameNumber;
+    // Every row with the key already stands for another register entry: this
+    // one is an extra the host does not have.
+    return unmatched;
+}
+
+// ---- comparison ----
+
+void ZTExpBuf::niedopasowane(int n) {
+    for (int i = 0; i < n; ++i) {
+        Row& r = rows_[static_cast<std::size_t>(i)];
+        if (r.d.flag) continue;
+        stTow s = r.d.status;
+        if (s == stAkt || s == stCen)
+            s = stDod;
+        else if (s == stUsu)
+            s = stBrak;
+        else
+            continue;
+        countIn(r.d, -1);
+        r.d.status = s;
+        countIn(r.d, 1);
+    }
+}
+
+void ZTExpBuf::AnalizujCancelBufor(bool stripMode) {
+    const int n = CountTow();
+    ResetFlags(false);
+    ZTTowRec a, b, probe;
+    for (const auto& e : inPlu_) {
+        std::string s = e.kod;
+        const std::size_t nz = s.find_first_not_of('0');
+        if (nz == std::string::npos) continue;  // empty or zeros only
+        const std::string t = s.substr(nz);
+        if (stripMode) s = t;
+        probe.Clear();
+        DodInfo2TowRec(e.dodinfo, probe);
+        const int r = znajdzDlaKasy(t, n, probe);
+        if (r < 0) {
+            a.Clear();
+            a.kod = s;
+            a.status = stUsu;
+            a.fd_from_ecr = true;
+            a.flag = true;
+            DodInfo2TowRec(e.dodinfo, a);
+            DodajRec(a);
+            continue;
+        }
+        CzytajRec(r, a);
+        b.Clear();
+        b.kod = a.kod;
+        DodInfo2TowRec(e.dodinfo, b);
+        ModifyPLUStatus(a, b);
+        a.flag = true;
+        ZapiszRec(r, a);
+    }
+    niedopasowane(n);
+    PrzeliczTowary();
+}
+
+void ZTExpBuf::ComparePLUSets(bool stripMode) {
+    const int n = CountTow();
+    ResetFlags(false);
+    ExpThrottle throttle;
+    int pos = 0;
+    ZTTowRec a, b;
+    for (const auto& e : inPlu_) {
+        ++pos;
+        if (throttle.due()) pozycja(pos);
+        std::string s = e.kod;
+        const std::size_t nz = s.find_first_not_of('0');
+        if (nz == std::string::npos) continue;
+        const std::string t = s.substr(nz);
+        b.Clear();
+        b.status = stUsu;
+        b.fd_from_ecr = true;
+        b.flag = true;
+        DodInfo2TowRec(e.dodinfo, b);
+        const int r = znajdzDlaKasy(t, n, b);
+        if (r < 0) {
+            DodajRec(b);
+            continue;
+        }
+        CzytajRec(r, a);
+        ModifyPLUStatus(a, b);
+        if (CheckIfDeletePLU(a, b)) {
+            b.status = stUsu;
+            DodajRec(b);
+        }
+        a.flag = true;
+        ZapiszRec(r, a);
+    }
+    for (int i = 0; i < n; ++i) {
+        ++pos;
+        if (throttle.due()) pozycja(pos);
+    }
+    niedopasowane(n);
+    PrzeliczTowary();
+}
+
+}  // namespace zt
