@@ -119,18 +119,21 @@ void Eksport(TZTComboAction& a) {
         const int rodzaj = a.ParametrInt("RodzajTransmisji");
         const bool formy = a.ParametrInt("ComboExpFPlatn") == 1;
         const bool weryfikacja = formy && FormyTylkoWeryfikowane(link.deviceFamily, link.workMode);
-        bool zweryfikowane = false;
+        bool zweryfikowane = false, karty = false;
         if (rodzaj == 3) {
             link.ThrowIfAborted();
             if (a.ParametrInt("ComboKasTowMax") == 1) {
-                // Whatever can fail without the register is checked before its
-                // goods base is emptied.
+                // Whatever can fail without the register is settled before its
+                // goods base is emptied: a failure after it would leave the
+                // register empty on every retry.
                 if (weryfikacja) {
                     VerifyPaymentForms(a);
                     zweryfikowane = true;
                 }
                 SprawdzStawki(a, *buf, p, true);
                 SprawdzJednostki(*buf);
+                WyslijKarty(a, *buf);
+                karty = true;
                 wyczysc(link, a);
                 poWyczyszczeniu(*buf);
             } else {
@@ -148,7 +151,7 @@ void Eksport(TZTComboAction& a) {
         a.PokazStatystykeTowarow(true, counts);
 
         const bool zmiany = doWyslania(*buf) != 0;
-        WyslijKarty(a, *buf);
+        if (!karty) WyslijKarty(a, *buf);
         if (zmiany) WyslijGrupy(a, *buf, map);
         if (zmiany) WyslijJednostki(a, *buf);
         WyslijKasjerow(a, *buf);

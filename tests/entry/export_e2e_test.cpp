@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
+#include <ostream>
 #include <set>
 
 #include "platform/cp1250.h"
@@ -19,7 +22,6 @@ using ztest::RegisterOnTcp;
 using namespace zt::sim;
 
 namespace {
-
 
 // A goods line: plu, koldod, barcode, name, price, VAT %, unit, group, status.
 std::string Plu(int plu, const std::string& kod, const std::string& name, int price, int vat, int unit, int group,
@@ -529,3 +531,107 @@ TEST_F(Export, ADeletionTheRegisterCanCarryOutIsSentOnce) {
     const auto w = wynik();
     EXPECT_NE(std::find(w.begin(), w.end(), "PLU;9;109;5900000000099;USU"), w.end());
 }
+
+// ---- "wynik.exp" lists exactly what stands on the register as exported ----
+// Each row: the register's goods, a "kasa.exp", the commands that change the
+// register and the result file expected, in the comparing mode unless the row
+// sets other parameters.
+
+namespace {
+
+// A goods line of the exact suite: VAT 23 %, unit 1, fixed price, group 10;
+// fields given by number replace or extend it.
+std::string Tow(int plu, const std::string& kod, const std::string& name, const std::string& price,
+                const std::string& status, const std::map<int, std::string>& fields = {}) {
+    std::vector<std::string> f = {"PLU",  std::to_string(plu), std::to_string(100 + plu), kod, name, price, price, price,
+                                  price, "23", "1", "F", "0", "F", "F", "F", "0", "0", "10", status};
+    for (const auto& [i, v] : fields) {
+        if (f.size() <= static_cast<std::size_t>(i)) f.resize(static_cast<std::size_t>(i) + 1);
+        f[static_cast<std::size_t>(i)] = v;
+    }
+    std::string s;
+    for (const auto& x : f) s += (s.empty() ? "" : ";") + x;
+    return s;
+}
+
+using Held = std::vector<PluRecord>;
+
+struct Exact {
+    const char* name;
+    Held held;                          // the register's goods before the export
+    std::vector<std::string> kasa;      // after the VAT, unit and group lines
+    std::vector<std::string> commands;  // GROUPINS and the goods commands
+    std::vector<std::string> wynik;
+    std::vector<std::string> errors = {};  // messages of kind 2, rejections included
+    std::map<std::string, std::string> params = {};
+    std::vector<PackageRecord> packages = {};
+    const char* eol = "\r\n";
+    bool noHeader = false;  // "kasa.exp" is the row's lines alone
+    std::function<void(RegisterState&)> tweak = {};
+};
+
+void PrintTo(const Exact& e, std::ostream* os) { *os << e.name; }
+
+const std::vector<std::string> kExactHeader = {"VAT;23", "VAT;8", "JM;1;0;szt.", "ASS;10;Pieczywo"};
+const std::string kGroup = "GROUPINS V:1 S:\"Pieczywo\" B:0 B:0";
+
+class ExportExact : public Export, public ::testing::WithParamInterface<Exact> {
+protected:
+    void run() {
+        const Exact& c = GetParam();
+        RegisterState s = defaultRegisterState();
+        s.goods = c.held;
+        s.packages = c.packages;
+        if (c.tweak) c.tweak(s);
+        sim.setState(s);
+        for (const auto& [k, v] : c.params) host.params[k] = v;
+        std::vector<std::string> lines = c.noHeader ? std::vector<std::string>{} : kExactHeader;
+        lines.insert(lines.end(), c.kasa.begin(), c.kasa.end());
+        {
+            std::ofstream f(dir / "kasa.exp", std::ios::binary);
+            for (const auto& l : lines) f << l << c.eol;
+        }
+        host.run(-2);
+    }
+    std::vector<std::string> sent() {
+        static const std::set<std::string> kinds = {"PLUDELALL", "PACKDELALL", "GROUPINS", "PLUINS",
+                                                    "PLUPRICEUPDATE", "PLUDEL", "PACKINS", "PACKDEL"};
+        std::vector<std::string> out;
+        for (const auto& e : sim.journal().entries())
+            if (kinds.count(e.name) && !e.repeated) out.push_back(e.name + " " + e.fields);
+        return out;
+    }
+};
+
+TEST_P(ExportExact, ListsWhatStandsOnTheRegister) {
+    run();
+    const Exact& c = GetParam();
+    EXPECT_EQ(sent(), c.commands) << journal();
+    EXPECT_EQ(host.lines(2), c.errors) << dump();
+    EXPECT_EQ(wynik(), c.wynik) << dump();
+}
+
+PluRecord Bread() { return Goods(1, "Chleb", "5900000000011", 350, 0, 1, 1); }
+const std::string kBread = "PLU;1;101;5900000000011;";
+
+const Exact kExact[] = {
+    {.name = "UnchangedGoodsNeedNoCommand",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD")},
+     .commands = {},
+     .wynik = {kBread + "DOD"}},
+    {.name = "ClearingFailsOnAMissingCardFolderBeforeTheRegisterIsEmptied",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD"),
+              "KON;7;Firma;F;Ulica;00-001;Miasto;123;NIP;KARTA1;20311231000000000;F;2.5;3;40"},
+     .commands = {},
+     .wynik = {},
+     .errors = {pl("Podczas wykonywania operacji 'eksport' wystąpił błąd:"),
+                "[2] /nonexistent/zt-skp\\wejscie\\0\\dcrd_in.tmp", "No such file or directory"},
+     .params = {{"ComboKasTowMax", "1"}, {"ComboSkpUse", "2"}, {"ComboSkpDane", "/nonexistent/zt-skp"}}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, ExportExact, ::testing::ValuesIn(kExact),
+                         [](const ::testing::TestParamInfo<Exact>& i) { return std::string(i.param.name); });
+
+}  // namespace
