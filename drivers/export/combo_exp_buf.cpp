@@ -33,12 +33,13 @@ void TZTComboExpBuf::ModifyPLUStatus(ZTTowRec& a, ZTTowRec& b) {
     const bool sameFixed = FlagaCenySztywnej(a) == FlagaCenySztywnej(b);
     bool same;
     if (!b.opakowanie) {
-        // Everything PLUINS programs besides the price.
+        // Everything PLUINS programs besides the price, each as it is sent.
         same = sameName && a.plu == b.plu && a.stawka_prec == b.stawka_prec && sameFixed && b.jedn >= 0 &&
                a.jedn == b.jedn && NrOpakowaniaTowaru(a) == TxTools::StrToIntDef(b.kod_opakowania, -1) &&
-               GrupaKasy(a.nr_asort) == b.nr_asort;
+               GrupaKasy(a.nr_asort) == b.nr_asort && a.precyzja == b.precyzja &&
+               FlagaRabatu(a, cfg_.flagaProduktu) == b.zezwol_rabat && b.nr_rabatu == 0 && b.min_stan == 0;
     } else {
-        same = sameName && sameFixed;
+        same = sameName && sameFixed && b.min_stan == 0;
     }
     if (!same) return;
     if (samePrice) {

@@ -67,11 +67,15 @@ void WpisDoRekordu(const std::string& wpis, const std::array<int, 10>& stawkiSlo
         rec.opakowanie = false;
         const int slot = Int(at(6));
         rec.stawka_prec = (slot >= 0 && slot < 10) ? stawkiSlotow[static_cast<std::size_t>(slot)] : -999;
+        if (!TryInt64(at(4), rec.min_stan)) rec.min_stan = -1;
         if (type == "TOW") {
             rec.kod_opakowania = at(8);
             rec.jedn = TxTools::StrToIntDef(at(9), -1);
+            rec.precyzja = TxTools::StrToIntDef(at(10), -1);
             rec.cena_otwarta = at(11) != "1";
+            rec.nr_rabatu = TxTools::StrToIntDef(at(12), -1);
             rec.nr_asort = TxTools::StrToIntDef(at(13), -1);
+            rec.zezwol_rabat = TxTools::StrToIntDef(at(14), -1);
         } else {
             // A set has no unit, group or package of its own: goods sent in
             // its place always differ from it.
@@ -84,6 +88,7 @@ void WpisDoRekordu(const std::string& wpis, const std::array<int, 10>& stawkiSlo
         rec.plu = 0;
         rec.nazwa = at(2);
         rec.cena = TxfTools::FromParts(Int64(at(4)), 0);
+        if (!TryInt64(at(5), rec.min_stan)) rec.min_stan = -1;
         rec.opakowanie = true;
         rec.cena_otwarta = at(6) != "1";
     }

@@ -50,6 +50,12 @@ struct ZT_API ZTTowDane {
     std::int32_t ile_w_kodzie = 0;
     TxfTools fd_dod_rabat_tow;
     std::int32_t ile_jedn = 0;
+    // Reported by the register for an entry of its list, so that every field
+    // programmed is compared: the discount-allowed flag (-1 unknown), the
+    // discount number and the minimum stock.
+    std::int32_t zezwol_rabat = -1;
+    std::int32_t nr_rabatu = 0;
+    std::int64_t min_stan = 0;
 };
 
 // One goods or package record.

@@ -94,6 +94,7 @@ void Eksport(TZTComboAction& a) {
 
     ZTComboUstawienia u;
     u.poziomCen = cfg.priceLevel;
+    u.flagaProduktu = cfg.productFlag;
     for (int i = 0; i < TZTStawkiKolejne::kSlots; ++i) u.stawkiSlotow[static_cast<std::size_t>(i)] = a.Stawki().Get(i);
     u.grupaKasy = [&p](int nrAsort) { return GrupaTowaru(p, nrAsort); };
 

@@ -158,7 +158,6 @@ void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int 
                                          {link.EncodeV(static_cast<std::uint16_t>(r.plu)), link.EncodeN(price)});
                     } else {
                         const int slot = a.NumerStawki(r.stawka_prec);
-                        const bool discount = p.flagaProduktu == 0 && r.fd_dod_rabat_tow.Mantissa() == 0;
                         link.SendCommand(
                             cmdPLUINS,
                             {link.EncodeV(static_cast<std::uint16_t>(r.plu)), link.EncodeS(name),
@@ -168,7 +167,7 @@ void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int 
                              link.EncodeB(static_cast<std::uint8_t>(GrupaTowaru(p, r.nr_asort))),
                              link.EncodeB(static_cast<std::uint8_t>(slot)),
                              link.EncodeB(static_cast<std::uint8_t>(r.precyzja)), link.EncodeB(fixed),
-                             link.EncodeB(discount ? 1 : 0), link.EncodeB(0), link.EncodeB(1), link.EncodeB(0)});
+                             link.EncodeB(static_cast<std::uint8_t>(FlagaRabatu(r, p.flagaProduktu))), link.EncodeB(0), link.EncodeB(1), link.EncodeB(0)});
                     }
                 }
             }

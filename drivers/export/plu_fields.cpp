@@ -33,4 +33,8 @@ int NrOpakowania(const ZTTowRec& rec) { return TxTools::StrToIntDef(rec.kod, 99)
 
 int FlagaCenySztywnej(const ZTTowRec& rec) { return rec.cena_otwarta ? 0 : 1; }
 
+int FlagaRabatu(const ZTTowRec& rec, int flagaProduktu) {
+    return flagaProduktu == 0 && rec.fd_dod_rabat_tow.Mantissa() == 0 ? 1 : 0;
+}
+
 }  // namespace zt

@@ -25,5 +25,8 @@ ZT_API int NrOpakowaniaTowaru(const ZTTowRec& rec);
 ZT_API int NrOpakowania(const ZTTowRec& rec);
 // 1 when the price is fixed (not an open price).
 ZT_API int FlagaCenySztywnej(const ZTTowRec& rec);
+// The discount-allowed flag: 1 when ComboProductFlag is 0 and the goods carry
+// no discount of their own.
+ZT_API int FlagaRabatu(const ZTTowRec& rec, int flagaProduktu);
 
 }  // namespace zt

@@ -554,6 +554,14 @@ std::string Tow(int plu, const std::string& kod, const std::string& name, const 
     return s;
 }
 
+// PLUINS of a Tow line as it stands (VAT slot 0, unit 1, group 1 unless given).
+std::string Ins(int plu, const std::string& name, const std::string& kod, int price, const std::string& tail = "",
+                int group = 1) {
+    return "PLUINS V:" + std::to_string(plu) + " S:\"" + name + "\" S:\"" + kod + "\" N:" + std::to_string(price) +
+           " N:0 B:0 B:1 B:0 B:" + std::to_string(group) + " B:0 " + (tail.empty() ? "B:0 B:1 B:1" : tail) +
+           " B:0 B:1 B:0";
+}
+
 using Held = std::vector<PluRecord>;
 
 struct Exact {
@@ -629,6 +637,17 @@ const Exact kExact[] = {
      .errors = {pl("Podczas wykonywania operacji 'eksport' wystąpił błąd:"),
                 "[2] /nonexistent/zt-skp\\wejscie\\0\\dcrd_in.tmp", "No such file or directory"},
      .params = {{"ComboKasTowMax", "1"}, {"ComboSkpUse", "2"}, {"ComboSkpDane", "/nonexistent/zt-skp"}}},
+    {.name = "AnotherQuantityFormatIsSent",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD", {{12, "3"}})},
+     .commands = {kGroup, Ins(1, "Chleb", "5900000000011", 350, "B:3 B:1 B:1")},
+     .wynik = {kBread + "DOD"}},
+    {.name = "ComboProductFlagTakesTheDiscountAway",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD")},
+     .commands = {kGroup, Ins(1, "Chleb", "5900000000011", 350, "B:0 B:1 B:0")},
+     .wynik = {kBread + "DOD"},
+     .params = {{"ComboProductFlag", "1"}}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, ExportExact, ::testing::ValuesIn(kExact),

@@ -39,8 +39,10 @@ ZTTowarKasy Held() {
     t.stawka = 0;
     t.cena = 250;
     t.jednostka = 1;
+    t.formatIlosci = 3;
     t.cenaSztywna = 1;
     t.grupa = 6;
+    t.zezwolRabat = 1;
     t.kodow = 1;
     return t;
 }
@@ -85,6 +87,10 @@ TEST(ComboCompare, StatusOfAnExportedRecord) {
         {"other group", {}, {Held([](auto& t) { t.grupa = 1; })}, stAkt, false},
         {"open price on the register", {}, {Held([](auto& t) { t.cenaSztywna = 0; })}, stAkt, false},
         {"other package", {}, {Held([](auto& t) { t.opakowanie = 3; })}, stAkt, false},
+        {"other quantity format", {}, {Held([](auto& t) { t.formatIlosci = 0; })}, stAkt, false},
+        {"no discount allowed", {}, {Held([](auto& t) { t.zezwolRabat = 0; })}, stAkt, false},
+        {"a discount number", {}, {Held([](auto& t) { t.rabat = 2; })}, stAkt, false},
+        {"a minimum stock", {}, {Held([](auto& t) { t.minStan = 5; })}, stAkt, false},
         {"a set in its place", {}, {Held([](auto& t) { t.rodzaj = ZTTowarKasy::Zestaw; })}, stAkt, false},
         {"USU held unchanged is still deleted", {{19, "USU"}}, {Held()}, stUsu, false},
         {"USU held repriced is still deleted", {{19, "USU"}}, {Held([](auto& t) { t.cena = 1; })}, stUsu, false},
@@ -257,6 +263,8 @@ TEST(ComboTowFile, HeaderThenEntriesWithoutLineBreakingTexts) {
         x.nazwa = "Ml;eko\r\n";
         x.kod = "59;01\r";
         x.minStan = 5000000000LL;
+        x.formatIlosci = 0;
+        x.zezwolRabat = 0;
     });
     p.Dodaj(WpisKasy(t));
     ZTTowarKasy s = Held([](auto& x) {
