@@ -28,7 +28,10 @@ void TZTComboExpBuf::ModifyPLUStatus(ZTTowRec& a, ZTTowRec& b) {
     // A deletion the register can carry out stays a deletion.
     if (a.status == stUsu) return;
     if (a.opakowanie != b.opakowanie) return;
-    const bool samePrice = PorownajKwoty(a.CenaAkt(cfg_.poziomCen), b.cena) == 0;
+    // The price as it is sent: a fraction of a grosz never reaches the register.
+    std::int64_t cena = 0;
+    const bool samePrice = CenaDlaKasy(a.CenaAkt(cfg_.poziomCen), cena) &&
+                           PorownajKwoty(TxfTools::FromParts(cena, 0), b.cena) == 0;
     const bool sameName = TxTools::Trim(NazwaDlaKasy(a.nazwa, cfg_.rodzina)) == b.nazwa;
     const bool sameFixed = FlagaCenySztywnej(a) == FlagaCenySztywnej(b);
     bool same;

@@ -20,16 +20,6 @@ namespace {
 constexpr std::int64_t kMinAmount = -500000000000LL;
 constexpr std::int64_t kMaxAmount = 499999999999LL;
 
-// Whole grosze, the fraction cut off; false beyond 64 bits.
-bool grosze(const TxfTools& v, std::int64_t& out) {
-    std::int64_t m = v.Mantissa();
-    for (int k = v.Scale(); k > 0; --k) m /= 10;
-    for (int k = v.Scale(); k < 0; ++k)
-        if (__builtin_mul_overflow(m, 10, &m)) return false;
-    out = m;
-    return true;
-}
-
 bool takes(int pass, const ZTTowRec& r) {
     switch (pass) {
         case 0: return r.status == stUsu && !r.opakowanie;
@@ -77,7 +67,7 @@ std::string NiePasujeDoKasy(const ZTPrzebiegTowarow& p, const ZTTowRec& r, int p
     }
     if (pass < 2) return {};
     std::int64_t price = 0;
-    if (!grosze(r.CenaAkt(p.poziomCen), price) || price < kMinAmount || price > kMaxAmount) {
+    if (!CenaDlaKasy(r.CenaAkt(p.poziomCen), price) || price < kMinAmount || price > kMaxAmount) {
         const std::string def = pl("cena %s poza zakresem kasy");
         return format(formatTemplate(trc("TZTComboSendPluRZakresCena", def), def).c_str(),
                       r.CenaAkt(p.poziomCen).ToString().c_str());
@@ -145,7 +135,7 @@ void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int 
                                                   link.EncodeB(0), link.EncodeB(0)});
                 } else {
                     std::int64_t price = 0;
-                    grosze(r.CenaAkt(p.poziomCen), price);
+                    CenaDlaKasy(r.CenaAkt(p.poziomCen), price);
                     const std::string name = NazwaDlaKasy(r.nazwa, p.rodzina);
                     const std::uint8_t fixed = static_cast<std::uint8_t>(FlagaCenySztywnej(r));
                     if (pass == 3) {

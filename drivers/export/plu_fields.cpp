@@ -37,4 +37,13 @@ int FlagaRabatu(const ZTTowRec& rec, int flagaProduktu) {
     return flagaProduktu == 0 && rec.fd_dod_rabat_tow.Mantissa() == 0 ? 1 : 0;
 }
 
+bool CenaDlaKasy(const TxfTools& v, std::int64_t& out) {
+    std::int64_t m = v.Mantissa();
+    for (int k = v.Scale(); k > 0; --k) m /= 10;
+    for (int k = v.Scale(); k < 0; ++k)
+        if (__builtin_mul_overflow(m, 10, &m)) return false;
+    out = m;
+    return true;
+}
+
 }  // namespace zt

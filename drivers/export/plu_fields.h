@@ -1,6 +1,7 @@
 #pragma once
 // What PLUINS and PACKINS program for an export record, written once so that
 // the programming and the comparison with the register's list agree.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -8,6 +9,7 @@
 
 namespace zt {
 
+class TxfTools;
 struct ZTTowRec;
 
 // The name limited to what the register keeps: 40 characters from family 8
@@ -28,5 +30,7 @@ ZT_API int FlagaCenySztywnej(const ZTTowRec& rec);
 // The discount-allowed flag: 1 when ComboProductFlag is 0 and the goods carry
 // no discount of their own.
 ZT_API int FlagaRabatu(const ZTTowRec& rec, int flagaProduktu);
+// The price in whole grosze, the fraction cut off; false beyond 64 bits.
+ZT_API bool CenaDlaKasy(const TxfTools& cena, std::int64_t& grosze);
 
 }  // namespace zt

@@ -648,6 +648,11 @@ const Exact kExact[] = {
      .commands = {kGroup, Ins(1, "Chleb", "5900000000011", 350, "B:0 B:1 B:0")},
      .wynik = {kBread + "DOD"},
      .params = {{"ComboProductFlag", "1"}}},
+    {.name = "APriceWithAFractionOfAGroszIsComparedAsSent",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350.9", "CEN")},
+     .commands = {},
+     .wynik = {kBread + "CEN"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, ExportExact, ::testing::ValuesIn(kExact),

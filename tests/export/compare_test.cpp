@@ -77,6 +77,7 @@ TEST(ComboCompare, StatusOfAnExportedRecord) {
     const std::vector<Case> cases = {
         {"unchanged DOD: nothing to send, transferred", {}, {Held()}, stBrak, true},
         {"repriced", {}, {Held([](auto& t) { t.cena = 199; })}, stCen, false},
+        {"a fraction of a grosz is not sent", {{5, "250.9"}}, {Held()}, stBrak, true},
         {"renamed", {}, {Held([](auto& t) { t.nazwa = "Mleko 2%"; })}, stAkt, false},
         {"other rate", {}, {Held([](auto& t) { t.stawka = 1; })}, stAkt, false},
         {"other unit (AKT changing only the unit)",
