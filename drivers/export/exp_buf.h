@@ -177,7 +177,7 @@ private:
     // The register row's match among the indexed rows (ties: the row with the
     // register's number, then one not yet matched), or -1.
     int znajdzDlaKasy(const std::string& key, int count, const ZTTowRec& fromRegister);
-    // Rows below n the register does not hold: added, or nothing to delete.
+    // Rows below n the register does not hold: added, or deleted already.
     void niedopasowane(int n);
     // Position in the index of a row with the key, or -1.
     int findPos(const std::string& kod, int count);

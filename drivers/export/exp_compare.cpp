@@ -58,12 +58,15 @@ void ZTExpBuf::niedopasowane(int n) {
         Row& r = rows_[static_cast<std::size_t>(i)];
         if (r.d.flag) continue;
         stTow s = r.d.status;
-        if (s == stAkt || s == stCen)
+        if (s == stAkt || s == stCen) {
             s = stDod;
-        else if (s == stUsu)
+        } else if (s == stUsu) {
+            // The register is as the host asked: the deletion is done.
             s = stBrak;
-        else
+            r.d.tr_ok = true;
+        } else {
             continue;
+        }
         countIn(r.d, -1);
         r.d.status = s;
         countIn(r.d, 1);

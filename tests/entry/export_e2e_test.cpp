@@ -193,7 +193,8 @@ TEST_F(Export, ComparingModeSendsOnlyTheChanges) {
     EXPECT_EQ(wynik(), (std::vector<std::string>{"PLU;1;101;5900000000011;DOD", "PLU;2;102;5900000000028;AKT",
                                                  "PLU;3;103;00123;DOD", "PLU;4;104;5900000000042;AKT",
                                                  "PLU;5;105;5900000000059;DOD", "PLU;6;106;5900000000066;AKT",
-                                                 "PLU;1001;1101;1;DOD", "PLU;1002;1102;2;DOD"}));
+                                                 "PLU;7;107;5900000000073;USU", "PLU;1001;1101;1;DOD",
+                                                 "PLU;1002;1102;2;DOD"}));
     EXPECT_EQ(host.storeExport, 1);
     // The register's list as it was read.
     const std::string tow = file("combo.tow");
@@ -218,7 +219,7 @@ TEST_F(Export, ComparingModeSendsOnlyTheChanges) {
     EXPECT_EQ(host.run(-5), 0);
     EXPECT_TRUE(host.lines(2).empty()) << dump();
     EXPECT_EQ(changes(), std::vector<std::string>{}) << journal();
-    EXPECT_EQ(wynik().size(), 8u);
+    EXPECT_EQ(wynik().size(), 9u);
 }
 
 TEST_F(Export, ClearingModeProgramsEverythingAfresh) {
@@ -269,7 +270,7 @@ TEST_F(Export, ARejectedRecordIsListedAndTheExportGoesOn) {
               st.end())
         << dump();
     const auto w = wynik();
-    EXPECT_EQ(w.size(), 7u);
+    EXPECT_EQ(w.size(), 8u);
     for (const auto& l : w) EXPECT_EQ(l.find("PLU;5;"), std::string::npos);
     EXPECT_EQ(goods().count(5), 0u);
     EXPECT_EQ(goods().at(6).unit, 3);  // the records after it were sent
@@ -475,12 +476,12 @@ TEST_F(Export, TheHostsStopEndsTheExportWithAResult) {
     ASSERT_FALSE(host.lines(2).empty()) << dump();
     EXPECT_EQ(host.lines(2).back(), pl("Operacja przerwana przez użytkownika"));
     EXPECT_EQ(host.storeExport, 1);
-    // Whatever is listed stands on the register as exported.
+    // Whatever is listed stands on the register as exported (a deletion: is gone).
     const auto g = goods();
     for (const auto& l : wynik()) {
         const int plu = std::stoi(l.substr(4));
         if (plu < 1000) {
-            EXPECT_EQ(g.count(plu), 1u) << l;
+            EXPECT_EQ(g.count(plu), l.ends_with(";USU") ? 0u : 1u) << l;
         }
     }
 }
@@ -490,7 +491,7 @@ TEST_F(Export, OverTheSerialLine) {
     write(kExport);
     EXPECT_EQ(host.run(-2), 0);
     EXPECT_TRUE(host.lines(2).empty()) << dump();
-    EXPECT_EQ(wynik().size(), 8u);
+    EXPECT_EQ(wynik().size(), 9u);
     EXPECT_EQ(goods().at(4).name, "Piwo jasne");
 }
 
@@ -516,7 +517,7 @@ TEST_F(Export, CashiersOnANonFiscalRegisterAndOneThatFails) {
     for (const auto& m : host.messages) shown |= m.text.find("[W945]") != std::string::npos;
     EXPECT_TRUE(shown) << dump();
     EXPECT_EQ(sim.state().findCashier(6) != nullptr, true);
-    EXPECT_EQ(wynik().size(), 8u);  // the goods went on
+    EXPECT_EQ(wynik().size(), 9u);  // the goods went on
 }
 
 TEST_F(Export, ADeletionTheRegisterCanCarryOutIsSentOnce) {
@@ -653,6 +654,11 @@ const Exact kExact[] = {
      .kasa = {Tow(1, "5900000000011", "Chleb", "350.9", "CEN")},
      .commands = {},
      .wynik = {kBread + "CEN"}},
+    {.name = "DeletingGoodsTheRegisterLacksIsDone",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD"), Tow(7, "5900000000073", "Wycofany", "100", "USU")},
+     .commands = {},
+     .wynik = {kBread + "DOD", "PLU;7;107;5900000000073;USU"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, ExportExact, ::testing::ValuesIn(kExact),

@@ -95,7 +95,7 @@ TEST(ComboCompare, StatusOfAnExportedRecord) {
         {"a set in its place", {}, {Held([](auto& t) { t.rodzaj = ZTTowarKasy::Zestaw; })}, stAkt, false},
         {"USU held unchanged is still deleted", {{19, "USU"}}, {Held()}, stUsu, false},
         {"USU held repriced is still deleted", {{19, "USU"}}, {Held([](auto& t) { t.cena = 1; })}, stUsu, false},
-        {"USU not held: nothing to delete", {{19, "USU"}}, {}, stBrak, false},
+        {"USU not held: deleted already", {{19, "USU"}}, {}, stBrak, true},
         {"AKT not held is added", {{19, "AKT"}}, {}, stDod, false},
         {"CEN not held is added", {{19, "CEN"}}, {}, stDod, false},
         {"zero-padded export barcode matches", {{3, "0005901234123457"}}, {Held()}, stBrak, true},
@@ -247,8 +247,8 @@ TEST(ExpResultFile, ListsTransferredRecordsAsReadAndIsWrittenWhole) {
     std::ifstream in(out, std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
-    EXPECT_EQ(ss.str(), "PLU;10;1001;5901234123457;DOD\r\nPLU;11;1002;0042;AKT\r\n");
-    EXPECT_EQ(b.LiczbaWierszyWyniku(), 2);
+    EXPECT_EQ(ss.str(), "PLU;10;1001;5901234123457;DOD\r\nPLU;11;1002;0042;AKT\r\nPLU;12;1003;43;USU\r\n");
+    EXPECT_EQ(b.LiczbaWierszyWyniku(), 3);
     EXPECT_FALSE(std::filesystem::is_symlink(out));
     EXPECT_FALSE(std::filesystem::exists(out + ".tmp"));
     std::ifstream v(victim);
