@@ -80,6 +80,9 @@ std::string NiePasujeDoKasy(const ZTPrzebiegTowarow& p, const ZTTowRec& r, int p
         return zakres("TZTComboSendPluRZakresJedn", "jednostka miary %lld poza zakresem kasy (0-255)", r.jedn);
     if (r.precyzja < 0 || r.precyzja > 255)
         return zakres("TZTComboSendPluRZakresPrec", "precyzja %lld poza zakresem kasy (0-255)", r.precyzja);
+    if (NrOpakowaniaTowaru(r) < 0)
+        return zakres("TZTComboSendPluRZakresOpaTow", "numer opakowania towaru %lld poza zakresem kasy (0-65)",
+                      NrOpakowaniaTowaru(r));
     const long long group = GrupaTowaru(p, r.nr_asort);
     if (group > 255)
         return zakres("TZTComboSendPluRZakresGrupa", "grupa towarowa %lld poza zakresem kasy (1-255)", group);

@@ -41,6 +41,7 @@ TEST(GoodsFit, NumbersOutsideTheirFieldsAreNamed) {
         {[](ZTTowRec& r) { r.jedn = 256; }, 0, ""},                    // a deletion sends the PLU alone
         {[](ZTTowRec& r) { r.jedn = 256, r.status = stCen; }, 2, ""},  // a price change the PLU and its price
         {[](ZTTowRec& r) { r.precyzja = -1; }, 2, "precyzja -1 poza zakresem kasy (0-255)"},
+        {[](ZTTowRec& r) { r.kod_opakowania = "-5"; }, 2, "numer opakowania towaru -5 poza zakresem kasy (0-65)"},
         {[](ZTTowRec& r) { r.nr_asort = 20; }, 2, "grupa towarowa 301 poza zakresem kasy (1-255)"},
         {[](ZTTowRec& r) { r.cena = TxfTools::FromParts(500000000000LL, 0); }, 2,
          "cena 500000000000 poza zakresem kasy"},
