@@ -1,6 +1,7 @@
 #include "drivers/export/goods_pass.h"
 
 #include <cstdint>
+#include <unordered_set>
 
 #include "action/module.h"
 #include "drivers/combo/combo_action.h"
@@ -29,6 +30,9 @@ bool takes(int pass, const ZTTowRec& r) {
         default: return false;
     }
 }
+
+// The register number a record is programmed under.
+long long numer(const ZTTowRec& r) { return r.opakowanie ? NrOpakowania(r) : r.plu; }
 
 std::string zakres(const char* key, const char* utf8, long long v) {
     const std::string def = pl(utf8);
@@ -120,6 +124,16 @@ void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int 
     TComboLink& link = a.Link();
     int sent = 0;
     ZTTowRec r;
+    // Numbers programmed in this pass, and those the register already holds as
+    // exported: a later record landing on one would overwrite it.
+    std::unordered_set<long long> zajete;
+    if (pass >= 2) {
+        for (int i = 0; i < count; ++i) {
+            if (buf.CzytajStatus(i) != stBrak || !buf.TrOk(i)) continue;
+            buf.CzytajRec(i, r);
+            if (r.org_status != stUsu && !r.fd_from_ecr && r.opakowanie == (pass == 3)) zajete.insert(numer(r));
+        }
+    }
     try {
         for (int i = 0; i < count; ++i) {
             link.ThrowIfAborted();
@@ -128,7 +142,10 @@ void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int 
             if (!takes(pass, r)) continue;
             if (p.pokazRekordy) a.Komunikat(kInfo, format(text.record, r.kod.c_str(), r.nazwa.c_str()));
 
-            const std::string misfit = NiePasujeDoKasy(p, r, pass);
+            std::string misfit = NiePasujeDoKasy(p, r, pass);
+            if (misfit.empty() && pass >= 2 && zajete.count(numer(r)))
+                misfit =
+                    zakres("TZTComboSendPluRZajety", "numer %lld zajęty przez inny rekord tego eksportu", numer(r));
             if (misfit.empty()) {
                 if (pass == 0) {
                     link.SendCommand(
@@ -152,15 +169,15 @@ void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int 
                     } else {
                         const int slot = a.NumerStawki(r.stawka_prec);
                         link.SendCommand(
-                            cmdPLUINS,
-                            {link.EncodeV(static_cast<std::uint16_t>(r.plu)), link.EncodeS(name),
-                             link.EncodeS(KodDlaKasy(r.kod, p.rodzina)), link.EncodeN(price), link.EncodeN(0),
-                             link.EncodeB(static_cast<std::uint8_t>(NrOpakowaniaTowaru(r))),
-                             link.EncodeB(static_cast<std::uint8_t>(r.jedn)), link.EncodeB(0),
-                             link.EncodeB(static_cast<std::uint8_t>(GrupaTowaru(p, r.nr_asort))),
-                             link.EncodeB(static_cast<std::uint8_t>(slot)),
-                             link.EncodeB(static_cast<std::uint8_t>(r.precyzja)), link.EncodeB(fixed),
-                             link.EncodeB(static_cast<std::uint8_t>(FlagaRabatu(r, p.flagaProduktu))), link.EncodeB(0), link.EncodeB(1), link.EncodeB(0)});
+                            cmdPLUINS, {link.EncodeV(static_cast<std::uint16_t>(r.plu)), link.EncodeS(name),
+                                        link.EncodeS(KodDlaKasy(r.kod, p.rodzina)), link.EncodeN(price),
+                                        link.EncodeN(0), link.EncodeB(static_cast<std::uint8_t>(NrOpakowaniaTowaru(r))),
+                                        link.EncodeB(static_cast<std::uint8_t>(r.jedn)), link.EncodeB(0),
+                                        link.EncodeB(static_cast<std::uint8_t>(GrupaTowaru(p, r.nr_asort))),
+                                        link.EncodeB(static_cast<std::uint8_t>(slot)),
+                                        link.EncodeB(static_cast<std::uint8_t>(r.precyzja)), link.EncodeB(fixed),
+                                        link.EncodeB(static_cast<std::uint8_t>(FlagaRabatu(r, p.flagaProduktu))),
+                                        link.EncodeB(0), link.EncodeB(1), link.EncodeB(0)});
                     }
                 }
             }
@@ -173,6 +190,7 @@ void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int 
                 why = link.FormatErrorT(link.statusT);
             if (why.empty()) {
                 buf.SetTrOk(i, true);
+                if (pass >= 2) zajete.insert(numer(r));
                 continue;
             }
             std::string name = TLTools::StrMax(r.nazwa, 16, false);

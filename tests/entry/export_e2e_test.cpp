@@ -554,6 +554,9 @@ std::string Tow(int plu, const std::string& kod, const std::string& name, const 
     for (const auto& x : f) s += (s.empty() ? "" : ";") + x;
     return s;
 }
+std::string Opa(int plu, const std::string& kod, const std::string& name, const std::string& status) {
+    return Tow(plu, kod, name, "50", status, {{14, "T"}});
+}
 
 // PLUINS of a Tow line as it stands (VAT slot 0, unit 1, group 1 unless given).
 std::string Ins(int plu, const std::string& name, const std::string& kod, int price, const std::string& tail = "",
@@ -561,6 +564,9 @@ std::string Ins(int plu, const std::string& name, const std::string& kod, int pr
     return "PLUINS V:" + std::to_string(plu) + " S:\"" + name + "\" S:\"" + kod + "\" N:" + std::to_string(price) +
            " N:0 B:0 B:1 B:0 B:" + std::to_string(group) + " B:0 " + (tail.empty() ? "B:0 B:1 B:1" : tail) +
            " B:0 B:1 B:0";
+}
+std::string PackIns(int number, const std::string& name, const std::string& kod) {
+    return "PACKINS V:" + std::to_string(number) + " S:\"" + name + "\" S:\"" + kod + "\" N:50 N:0 B:1 B:1 B:0";
 }
 
 using Held = std::vector<PluRecord>;
@@ -583,6 +589,12 @@ void PrintTo(const Exact& e, std::ostream* os) { *os << e.name; }
 
 const std::vector<std::string> kExactHeader = {"VAT;23", "VAT;8", "JM;1;0;szt.", "ASS;10;Pieczywo"};
 const std::string kGroup = "GROUPINS V:1 S:\"Pieczywo\" B:0 B:0";
+
+PackageRecord Pack(int number, const std::string& name, const std::string& barcode) {
+    PackageRecord p;
+    p.number = static_cast<std::uint16_t>(number), p.name = name, p.barcode = barcode, p.price = 50;
+    return p;
+}
 
 class ExportExact : public Export, public ::testing::WithParamInterface<Exact> {
 protected:
@@ -672,6 +684,24 @@ const Exact kExact[] = {
      .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD", {{16, "70"}})},
      .commands = {kGroup, Ins(1, "Chleb", "5900000000011", 350)},
      .wynik = {kBread + "DOD"}},
+    {.name = "TwoPackagesOnNumber99KeepTheFirst",
+     .held = {},
+     .kasa = {Opa(1001, "ABC", "Skrzynka", "DOD"), Opa(1002, "XYZ", "Kosz", "DOD")},
+     .commands = {kGroup, PackIns(99, "Skrzynka", "ABC")},
+     .wynik = {"PLU;1001;1101;ABC;DOD"},
+     .errors = {pl("...XYZ Kosz            : numer 99 zajęty przez inny rekord tego eksportu")}},
+    {.name = "TwoGoodsOnOnePluKeepTheFirst",
+     .held = {},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD"), Tow(1, "5900000000028", "Sok", "250", "DOD")},
+     .commands = {kGroup, Ins(1, "Chleb", "5900000000011", 350)},
+     .wynik = {kBread + "DOD"},
+     .errors = {pl("...5900000000028 Sok             : numer 1 zajęty przez inny rekord tego eksportu")}},
+    {.name = "APackageThatIsNoNumberIsDeletedAs99",
+     .held = {},
+     .kasa = {Opa(1001, "ABC", "Skrzynka", "USU")},
+     .commands = {kGroup, "PACKDEL V:99 B:0 B:0"},
+     .wynik = {"PLU;1001;1101;ABC;USU"},
+     .packages = {Pack(99, "Skrzynka", "ABC")}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, ExportExact, ::testing::ValuesIn(kExact),
