@@ -26,29 +26,37 @@ int ZTExpBuf::znajdzDlaKasy(const std::string& key, int count, const ZTTowRec& b
     int lo = p, hi = p;
     while (lo > 0 && FindCompare(lo - 1) == 0) --lo;
     while (hi + 1 < m && FindCompare(hi + 1) == 0) ++hi;
-    const int first = index_[static_cast<std::size_t>(p)];
-    if (lo == hi) return first;
     std::int32_t bNum = b.plu;
     if (b.opakowanie && !TxTools::TryStrToInt(b.kod, bNum)) bNum = -1;
-    int sameNumber = -1, unmatched = -1;
+    if (!b.opakowanie && bNum == 0) {
+        // An entry without a number (a buffer that reads none from it) goes
+        // by its key alone: the first row not yet matched.
+        for (int q = lo; q <= hi; ++q) {
+            const int r = index_[static_cast<std::size_t>(q)];
+            if (lo == hi || !rows_[static_cast<std::size_t>(r)].d.flag) return r;
+        }
+        return -1;
+    }
+    int sameNumber = -1;
     for (int p = lo; p <= hi; ++p) {
         const int r = index_[static_cast<std::size_t>(p)];
         const Row& row = rows_[static_cast<std::size_t>(r)];
         std::int32_t num = row.d.plu;
         if (row.d.opakowanie) {
+            // A package goes out under its kod as a number, 99 when it is none.
             const std::string kod = row.teksty.substr(0, row.konce[0]);
-            if (!TxTools::TryStrToInt(kod, num)) num = -2;
+            if (!TxTools::TryStrToInt(kod, num)) num = 99;
         }
         if (row.d.opakowanie == b.opakowanie && num == bNum) {
             if (!row.d.flag) return r;
             if (sameNumber < 0) sameNumber = r;
         }
-        if (!row.d.flag && unmatched < 0) unmatched = r;
     }
-    if (sameNumber >= 0) return sameNumber;
-    // Every row with the key already stands for another register entry: this
-    // one is an extra the host does not have.
-    return unmatched;
+    // No row with the key has the entry's number: the entry is stale (the
+    // goods were renumbered, or it is an extra the host does not have). Left
+    // in place it would keep its barcode and the rows could never be
+    // programmed, so it becomes a deletion.
+    return sameNumber;
 }
 
 // ---- comparison ----

@@ -702,6 +702,11 @@ const Exact kExact[] = {
      .commands = {kGroup, "PACKDEL V:99 B:0 B:0"},
      .wynik = {"PLU;1001;1101;ABC;USU"},
      .packages = {Pack(99, "Skrzynka", "ABC")}},
+    {.name = "RenumberedGoodsReplaceTheStaleEntry",
+     .held = {Goods(5, "Chleb", "5900000000011", 350, 0, 1, 1)},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD")},
+     .commands = {kGroup, "PLUDEL V:5 B:0 B:0", Ins(1, "Chleb", "5900000000011", 350)},
+     .wynik = {kBread + "DOD"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, ExportExact, ::testing::ValuesIn(kExact),
