@@ -35,16 +35,6 @@ private:
     TZTComboAction& a_;
 };
 
-std::vector<int> grupyBufora(const ZTExpBuf& buf) {
-    std::vector<int> groups;
-    ZTAsort g;
-    for (int i = 0; i < buf.CountAsort(); ++i) {
-        buf.CzytajAsort(i, g);
-        groups.push_back(g.numer);
-    }
-    return groups;
-}
-
 int doWyslania(const ZTExpBuf& buf) {
     return buf.LiczbaStatus(stDod) + buf.LiczbaStatus(stAkt) + buf.LiczbaStatus(stCen) + buf.LiczbaStatus(stUsu);
 }
@@ -96,7 +86,8 @@ void Eksport(TZTComboAction& a) {
     u.poziomCen = cfg.priceLevel;
     u.flagaProduktu = cfg.productFlag;
     for (int i = 0; i < TZTStawkiKolejne::kSlots; ++i) u.stawkiSlotow[static_cast<std::size_t>(i)] = a.Stawki().Get(i);
-    u.grupaKasy = [&p](int nrAsort) { return GrupaTowaru(p, nrAsort); };
+    // Goods whose group gets no slot are never equal to a register entry.
+    u.grupaKasy = [&p](int nrAsort) { return GrupaBezMiejsca(p, nrAsort).empty() ? GrupaTowaru(p, nrAsort) : -1; };
 
     PostepAkcji postep(a);
     auto buf = std::make_unique<TZTComboExpBuf>(u, &postep);
@@ -104,7 +95,8 @@ void Eksport(TZTComboAction& a) {
     buf->ReadFromFile(a.PlikEksportu(), false, -1);
     // The slots the groups will have once the group step ran: the comparison
     // judges the goods' group numbers by them.
-    if (!p.jednaGrupa) map.Update(grupyBufora(*buf));
+    p.grupy = GrupyBufora(*buf, true);
+    if (!p.jednaGrupa) map.Update(GrupyBufora(*buf, false), kGroupMapMaxSlot);
 
     TComboLink& link = a.Link();
     auto wynik = [&] {

@@ -1,5 +1,6 @@
 #include "drivers/export/export_steps.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -62,6 +63,18 @@ void WyslijKarty(TZTComboAction& a, const ZTExpBuf& buf) {
     });
 }
 
+std::vector<int> GrupyBufora(const ZTExpBuf& buf, bool withNegative) {
+    std::vector<int> groups;
+    groups.reserve(static_cast<std::size_t>(buf.CountAsort()));
+    ZTAsort g;
+    for (int i = 0; i < buf.CountAsort(); ++i) {
+        buf.CzytajAsort(i, g);
+        if (withNegative || g.numer >= 0) groups.push_back(g.numer);
+    }
+    std::sort(groups.begin(), groups.end());
+    return groups;
+}
+
 void WyslijGrupy(TZTComboAction& a, const ZTExpBuf& buf, GroupMap& map) {
     TComboLink& link = a.Link();
     const std::uint8_t o = flag(a.Config().groupOverwrite);
@@ -73,20 +86,16 @@ void WyslijGrupy(TZTComboAction& a, const ZTExpBuf& buf, GroupMap& map) {
         return;
     }
     krok(a, T("TZTComboSendAssoMsgAdd_00001", "Programowanie grup towarowych"), 3, [&] {
-        std::vector<int> groups;
-        groups.reserve(static_cast<std::size_t>(buf.CountAsort()));
-        ZTAsort g;
-        for (int i = 0; i < buf.CountAsort(); ++i) {
-            buf.CzytajAsort(i, g);
-            groups.push_back(g.numer);
-        }
-        map.Update(groups);
+        // Only pairs the register can use are kept: the map always fits its
+        // pieces, and goods of a group left without a slot are rejected.
+        map.Update(GrupyBufora(buf, false), kGroupMapMaxSlot);
         StoreGroupMap(GroupMapStorageOf(a), map);
+        ZTAsort g;
         for (int i = 0; i < buf.CountAsort(); ++i) {
             link.ThrowIfAborted();
             buf.CzytajAsort(i, g);
             const auto slot = map.SlotOf(g.numer);
-            if (!slot || *slot > 100) continue;
+            if (!slot || *slot > kGroupMapMaxSlot) continue;
             a.PostepPozycja(*slot + 1);
             const std::string name = limit(g.nazwa, 24).substr(0, 20);
             link.SendCommand(cmdGROUPINS, {link.EncodeV(static_cast<std::uint16_t>(*slot + 1)), link.EncodeS(name),

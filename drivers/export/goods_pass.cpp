@@ -1,5 +1,6 @@
 #include "drivers/export/goods_pass.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <unordered_set>
 
@@ -60,6 +61,15 @@ int GrupaTowaru(const ZTPrzebiegTowarow& p, int nrAsort) {
     return *slot + 1;
 }
 
+std::string GrupaBezMiejsca(const ZTPrzebiegTowarow& p, int nrAsort) {
+    if (p.jednaGrupa || !p.mapa || !std::binary_search(p.grupy.begin(), p.grupy.end(), nrAsort)) return {};
+    if (nrAsort < 0) return zakres("TZTComboSendPluRGrupaUjemna", "ujemny numer grupy towarowej %lld", nrAsort);
+    if (!p.mapa->SlotOf(nrAsort))
+        return zakres("TZTComboSendPluRGrupaBezMiejsca", "grupa towarowa %lld bez miejsca na kasie (najwyżej 101 grup)",
+                      nrAsort);
+    return {};
+}
+
 std::string NiePasujeDoKasy(const ZTPrzebiegTowarow& p, const ZTTowRec& r, int pass) {
     if (pass == 0 || pass == 2) {
         if (r.plu < 1 || r.plu > 65535)
@@ -87,6 +97,7 @@ std::string NiePasujeDoKasy(const ZTPrzebiegTowarow& p, const ZTTowRec& r, int p
     if (NrOpakowaniaTowaru(r) < 0)
         return zakres("TZTComboSendPluRZakresOpaTow", "numer opakowania towaru %lld poza zakresem kasy (0-65)",
                       NrOpakowaniaTowaru(r));
+    if (std::string why = GrupaBezMiejsca(p, r.nr_asort); !why.empty()) return why;
     const long long group = GrupaTowaru(p, r.nr_asort);
     if (group > 255)
         return zakres("TZTComboSendPluRZakresGrupa", "grupa towarowa %lld poza zakresem kasy (1-255)", group);

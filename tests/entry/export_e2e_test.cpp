@@ -635,6 +635,27 @@ TEST_P(ExportExact, ListsWhatStandsOnTheRegister) {
 PluRecord Bread() { return Goods(1, "Chleb", "5900000000011", 350, 0, 1, 1); }
 const std::string kBread = "PLU;1;101;5900000000011;";
 
+// The groups 1001 .. 1000 + n after the header's group 10, and the GROUPINS
+// of those that get a register slot (up to 100).
+std::vector<std::string> ManyGroups(int n) {
+    std::vector<std::string> out;
+    for (int g = 1001; g <= 1000 + n; ++g) out.push_back("ASS;" + std::to_string(g) + ";G" + std::to_string(g));
+    return out;
+}
+std::vector<std::string> ManyGroupsSent(int n, std::vector<std::string> then) {
+    std::vector<std::string> out = {kGroup};
+    for (int g = 1001; g <= 1000 + n && g <= 1100; ++g)
+        out.push_back("GROUPINS V:" + std::to_string(g - 999) + " S:\"G" + std::to_string(g) + "\" B:0 B:0");
+    out.insert(out.end(), then.begin(), then.end());
+    return out;
+}
+std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+const std::string kSok = "PLU;2;102;5900000000028;";
+
 const Exact kExact[] = {
     {.name = "UnchangedGoodsNeedNoCommand",
      .held = {Bread()},
@@ -707,6 +728,29 @@ const Exact kExact[] = {
      .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD")},
      .commands = {kGroup, "PLUDEL V:5 B:0 B:0", Ins(1, "Chleb", "5900000000011", 350)},
      .wynik = {kBread + "DOD"}},
+    {.name = "ManyGroupsFitTheMapAndGoodsWithoutASlotAreRejected",
+     .held = {},
+     .kasa = Concat(ManyGroups(180), {Tow(1, "5900000000011", "Chleb", "350", "DOD", {{18, "1100"}}),
+                                      Tow(2, "5900000000028", "Sok", "250", "DOD", {{18, "1101"}})}),
+     .commands = ManyGroupsSent(180, {Ins(1, "Chleb", "5900000000011", 350, "", 101)}),
+     .wynik = {kBread + "DOD"},
+     .errors = {pl("...5900000000028 Sok             : grupa towarowa 1101 bez miejsca na kasie (najwyżej 101 grup)")},
+     .tweak = [](RegisterState& s) { s.databases.groups = 255; }},
+    {.name = "ANegativeGroupIsRejectedWithItsGoods",
+     .held = {},
+     .kasa = {"ASS;-5;Ujemna", Tow(1, "5900000000011", "Chleb", "350", "DOD", {{18, "-5"}}),
+              Tow(2, "5900000000028", "Sok", "250", "DOD")},
+     .commands = {kGroup, Ins(2, "Sok", "5900000000028", 250)},
+     .wynik = {kSok + "DOD"},
+     .errors = {"...5900000000011 Chleb           : ujemny numer grupy towarowej -5"}},
+    {.name = "ComboOneAsortOnlyProgramsTheMainGroup",
+     .held = {},
+     .kasa = {"ASS;20;Nabial", Tow(1, "5900000000011", "Chleb", "350", "DOD"),
+              Tow(2, "5900000000028", "Sok", "250", "DOD", {{18, "20"}})},
+     .commands = {pl("GROUPINS V:1 S:\"Grupa główna\" B:0 B:0"), Ins(1, "Chleb", "5900000000011", 350),
+                  Ins(2, "Sok", "5900000000028", 250)},
+     .wynik = {kBread + "DOD", kSok + "DOD"},
+     .params = {{"ComboOneAsortOnly", "1"}}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, ExportExact, ::testing::ValuesIn(kExact),
