@@ -35,6 +35,14 @@ private:
     TZTComboAction& a_;
 };
 
+// Not one line of a kind the export knows: a truncated or foreign file, never
+// an order to empty the register.
+bool bezRekordow(const ZTExpBuf& buf) {
+    return buf.CountTow() == 0 && buf.CountKontrahents() == 0 && buf.CountAsort() == 0 && buf.Stawki().empty() &&
+           buf.Jednostki().empty() && buf.CountKasjer() == 0 && buf.CountWaluty() == 0 &&
+           buf.KursEuro().Mantissa() == 0;
+}
+
 int doWyslania(const ZTExpBuf& buf) {
     return buf.LiczbaStatus(stDod) + buf.LiczbaStatus(stAkt) + buf.LiczbaStatus(stCen) + buf.LiczbaStatus(stUsu);
 }
@@ -93,6 +101,9 @@ void Eksport(TZTComboAction& a) {
     auto buf = std::make_unique<TZTComboExpBuf>(u, &postep);
     a.UstawLogowanieOdrzuconych(true);
     buf->ReadFromFile(a.PlikEksportu(), false, -1);
+    if (bezRekordow(*buf))
+        throw Exception(
+            T("TZTComboEksportPustyPlik", "Plik eksportu nie zawiera żadnego rekordu. Kasa nie została zmieniona."));
     // The slots the groups will have once the group step ran: the comparison
     // judges the goods' group numbers by them.
     p.grupy = GrupyBufora(*buf, true);

@@ -2,6 +2,7 @@
 // record kind's fields parsed here and nowhere else.
 #include "drivers/export/kasa_exp.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "action/module.h"
@@ -125,6 +126,20 @@ std::string DirOf(const std::string& path) {
 
 int RowCount(std::size_t n) { return n > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(n); }
 
+// The lines as read end at LF (CR LF too); one that still holds a CR was
+// written with CR line ends, which count the same.
+void PodzielPrzyCR(std::vector<std::string>& lines) {
+    if (std::none_of(lines.begin(), lines.end(), [](const std::string& l) { return l.find('\r') != l.npos; })) return;
+    std::vector<std::string> out;
+    out.reserve(lines.size());
+    for (const auto& l : lines) {
+        std::size_t b = 0;
+        for (std::size_t e; (e = l.find('\r', b)) != l.npos; b = e + 1) out.push_back(l.substr(b, e - b));
+        out.push_back(l.substr(b));
+    }
+    lines.swap(out);
+}
+
 }  // namespace
 
 // ---- the buffer ----
@@ -136,6 +151,7 @@ void ZTExpBuf::ReadFromFile(const std::string& path, bool sortNow, int archivePa
         std::vector<std::string> lines;
         lines.reserve(10000);
         TMFile::ReadStringsFromFile(path, lines);
+        PodzielPrzyCR(lines);
         tryb(0);
         pokaz(expTekst(ExpTekst::AnalizaListy), 3, RowCount(lines.size()));
         CzytajLinie(lines);

@@ -190,11 +190,10 @@ TEST_F(Export, ComparingModeSendsOnlyTheChanges) {
     ASSERT_EQ(sim.state().packages.size(), 2u);
     EXPECT_EQ(sim.state().packages[1].name, "Skrzynka");
 
-    EXPECT_EQ(wynik(), (std::vector<std::string>{"PLU;1;101;5900000000011;DOD", "PLU;2;102;5900000000028;AKT",
-                                                 "PLU;3;103;00123;DOD", "PLU;4;104;5900000000042;AKT",
-                                                 "PLU;5;105;5900000000059;DOD", "PLU;6;106;5900000000066;AKT",
-                                                 "PLU;7;107;5900000000073;USU", "PLU;1001;1101;1;DOD",
-                                                 "PLU;1002;1102;2;DOD"}));
+    EXPECT_EQ(wynik(), (std::vector<std::string>{
+                           "PLU;1;101;5900000000011;DOD", "PLU;2;102;5900000000028;AKT", "PLU;3;103;00123;DOD",
+                           "PLU;4;104;5900000000042;AKT", "PLU;5;105;5900000000059;DOD", "PLU;6;106;5900000000066;AKT",
+                           "PLU;7;107;5900000000073;USU", "PLU;1001;1101;1;DOD", "PLU;1002;1102;2;DOD"}));
     EXPECT_EQ(host.storeExport, 1);
     // The register's list as it was read.
     const std::string tow = file("combo.tow");
@@ -544,8 +543,14 @@ namespace {
 // fields given by number replace or extend it.
 std::string Tow(int plu, const std::string& kod, const std::string& name, const std::string& price,
                 const std::string& status, const std::map<int, std::string>& fields = {}) {
-    std::vector<std::string> f = {"PLU",  std::to_string(plu), std::to_string(100 + plu), kod, name, price, price, price,
-                                  price, "23", "1", "F", "0", "F", "F", "F", "0", "0", "10", status};
+    const std::string p = price + ";";
+    const std::string line = "PLU;" + std::to_string(plu) + ";" + std::to_string(100 + plu) + ";" + kod + ";" + name +
+                             ";" + p + p + p + p + "23;1;F;0;F;F;F;0;0;10;" + status;
+    std::vector<std::string> f;
+    for (std::size_t b = 0, e; b <= line.size(); b = e + 1) {
+        e = std::min(line.find(';', b), line.size());
+        f.push_back(line.substr(b, e - b));
+    }
     for (const auto& [i, v] : fields) {
         if (f.size() <= static_cast<std::size_t>(i)) f.resize(static_cast<std::size_t>(i) + 1);
         f[static_cast<std::size_t>(i)] = v;
@@ -583,6 +588,7 @@ struct Exact {
     const char* eol = "\r\n";
     bool noHeader = false;  // "kasa.exp" is the row's lines alone
     std::function<void(RegisterState&)> tweak = {};
+    std::vector<std::string> shown = {};  // among the messages and status lines
 };
 
 void PrintTo(const Exact& e, std::ostream* os) { *os << e.name; }
@@ -615,8 +621,8 @@ protected:
         host.run(-2);
     }
     std::vector<std::string> sent() {
-        static const std::set<std::string> kinds = {"PLUDELALL", "PACKDELALL", "GROUPINS", "PLUINS",
-                                                    "PLUPRICEUPDATE", "PLUDEL", "PACKINS", "PACKDEL"};
+        static const std::set<std::string> kinds = {"PLUDELALL",      "PACKDELALL", "GROUPINS", "PLUINS",
+                                                    "PLUPRICEUPDATE", "PLUDEL",     "PACKINS",  "PACKDEL"};
         std::vector<std::string> out;
         for (const auto& e : sim.journal().entries())
             if (kinds.count(e.name) && !e.repeated) out.push_back(e.name + " " + e.fields);
@@ -630,6 +636,7 @@ TEST_P(ExportExact, ListsWhatStandsOnTheRegister) {
     EXPECT_EQ(sent(), c.commands) << journal();
     EXPECT_EQ(host.lines(2), c.errors) << dump();
     EXPECT_EQ(wynik(), c.wynik) << dump();
+    for (const auto& s : c.shown) EXPECT_TRUE(has(s)) << s << dump();
 }
 
 PluRecord Bread() { return Goods(1, "Chleb", "5900000000011", 350, 0, 1, 1); }
@@ -751,6 +758,35 @@ const Exact kExact[] = {
                   Ins(2, "Sok", "5900000000028", 250)},
      .wynik = {kBread + "DOD", kSok + "DOD"},
      .params = {{"ComboOneAsortOnly", "1"}}},
+    {.name = "CrLineEnds",
+     .held = {},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD")},
+     .commands = {kGroup, Ins(1, "Chleb", "5900000000011", 350)},
+     .wynik = {kBread + "DOD"},
+     .eol = "\r"},
+    {.name = "LfLineEnds",
+     .held = {},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD")},
+     .commands = {kGroup, Ins(1, "Chleb", "5900000000011", 350)},
+     .wynik = {kBread + "DOD"},
+     .eol = "\n"},
+    {.name = "AFileWithoutRecordsNeverClearsTheRegister",
+     .held = {Bread()},
+     .kasa = {"# nic", ""},
+     .commands = {},
+     .wynik = {},
+     .errors = {pl("Podczas wykonywania operacji 'eksport' wystąpił błąd:"),
+                pl("Plik eksportu nie zawiera żadnego rekordu. Kasa nie została zmieniona.")},
+     .params = {{"ComboKasTowMax", "1"}},
+     .noHeader = true},
+    {.name = "AFileWithoutRecordsNeverEmptiesTheRegister",
+     .held = {Bread()},
+     .kasa = {"# nic", ""},
+     .commands = {},
+     .wynik = {},
+     .errors = {pl("Podczas wykonywania operacji 'eksport' wystąpił błąd:"),
+                pl("Plik eksportu nie zawiera żadnego rekordu. Kasa nie została zmieniona.")},
+     .noHeader = true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, ExportExact, ::testing::ValuesIn(kExact),
