@@ -120,12 +120,13 @@ void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int 
     if (pass < 0 || pass > 3) return;
     const PassText& text = kPasses[pass];
     const int count = buf.CountTow();
+    ZTTowRec r;
+    // The records of this pass alone, so that the percentage ends at 100.
     int todo = 0;
     for (int i = 0; i < count; ++i) {
-        const stTow s = buf.CzytajStatus(i);
-        if (s == stBrak) continue;
-        // At most this many: goods and packages share the table.
-        if (pass < 2 ? s == stUsu : s < stUsu) ++todo;
+        if (buf.CzytajStatus(i) == stBrak) continue;
+        buf.CzytajRec(i, r);
+        if (takes(pass, r)) ++todo;
     }
     a.Postep(trc(text.key, pl(text.label)), 3, todo > 0 ? todo : 1);
     if (a.Config().transport == TransportKind::File) {
@@ -134,7 +135,6 @@ void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int 
     }
     TComboLink& link = a.Link();
     int sent = 0;
-    ZTTowRec r;
     // Numbers programmed in this pass, and those the register already holds as
     // exported: a later record landing on one would overwrite it.
     std::unordered_set<long long> zajete;

@@ -758,6 +758,17 @@ const Exact kExact[] = {
                   Ins(2, "Sok", "5900000000028", 250)},
      .wynik = {kBread + "DOD", kSok + "DOD"},
      .params = {{"ComboOneAsortOnly", "1"}}},
+    {.name = "GoodsPassesEndAt100PercentAndShowEachRecord",
+     .held = {},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD"), Opa(1001, "5", "Skrzynka", "DOD")},
+     .commands = {kGroup, PackIns(5, "Skrzynka", "5"), Ins(1, "Chleb", "5900000000011", 350)},
+     .wynik = {kBread + "DOD", "PLU;1001;1101;5;DOD"},
+     .params = {{"ComboProgressTow", "1"}},
+     .shown = {pl("Programowanie towarów...:\x01"
+                  "100 %"),
+               pl("Programowanie opakowań...:\x01"
+                  "100 %"),
+               "PRG_TOW Kod: 5900000000011, Nazwa: Chleb", "PRG_OPA Kod: 5, Nazwa: Skrzynka"}},
     {.name = "CrLineEnds",
      .held = {},
      .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD")},
