@@ -22,7 +22,8 @@ namespace {
 
 std::string T(const char* key, const char* utf8) { return trc(key, pl(utf8)); }
 
-std::string limit(std::string_view s, int n) { return TLTools::StrMax(s, n, false); }
+// Cut to n characters; a NUL would end the protocol's text field early.
+std::string limit(std::string_view s, int n) { return TLTools::StrMax(TxTools::DelChars(s, '\0'), n, false); }
 
 std::uint8_t flag(bool v) { return v ? 1 : 0; }
 

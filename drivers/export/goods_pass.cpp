@@ -21,6 +21,8 @@ namespace {
 // What a 12-digit BCD field carries (TComboFraming::EncodeN).
 constexpr std::int64_t kMinAmount = -500000000000LL;
 constexpr std::int64_t kMaxAmount = 499999999999LL;
+// A barcode this long still leaves a PLUINS frame room for its other fields.
+constexpr long long kMaxKod = 60000;
 
 bool takes(int pass, const ZTTowRec& r) {
     switch (pass) {
@@ -34,6 +36,8 @@ bool takes(int pass, const ZTTowRec& r) {
 
 // The register number a record is programmed under.
 long long numer(const ZTTowRec& r) { return r.opakowanie ? NrOpakowania(r) : r.plu; }
+
+std::string T(const char* key, const char* utf8) { return trc(key, pl(utf8)); }
 
 std::string zakres(const char* key, const char* utf8, long long v) {
     const std::string def = pl(utf8);
@@ -80,6 +84,12 @@ std::string NiePasujeDoKasy(const ZTPrzebiegTowarow& p, const ZTTowRec& r, int p
             return zakres("TZTComboSendPluRZakresOpa", "numer opakowania %lld poza zakresem kasy (1-65535)", n);
     }
     if (pass < 2) return {};
+    // The barcode travels as it is: one that would break its text field or
+    // the frame is rejected, never cut into another goods' code.
+    const std::string kod = r.opakowanie ? r.kod : KodDlaKasy(r.kod, p.rodzina);
+    if (kod.find('\0') != std::string::npos) return T("TZTComboSendPluRKodNul", "kod kreskowy zawiera znak NUL");
+    if (static_cast<long long>(kod.size()) > kMaxKod)
+        return zakres("TZTComboSendPluRKodDlugi", "kod kreskowy dłuższy niż %lld znaków", kMaxKod);
     std::int64_t price = 0;
     if (!CenaDlaKasy(r.CenaAkt(p.poziomCen), price) || price < kMinAmount || price > kMaxAmount) {
         const std::string def = pl("cena %s poza zakresem kasy");

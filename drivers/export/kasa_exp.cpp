@@ -20,6 +20,11 @@ namespace zt {
 
 namespace expfield {
 
+namespace {
+// Significant digits a decimal value keeps.
+constexpr std::size_t kDecimalDigits = 18;
+}  // namespace
+
 std::int32_t Int(const std::string& s) {
     std::int32_t v;
     if (!TxTools::TryStrToInt(s, v)) throw EMException(0, "'" + s + "' is not a valid integer value", "");
@@ -40,7 +45,12 @@ TxfTools Dec(std::string_view s) {
         while (j < s.size() && s[j] >= '0' && s[j] <= '9') ++j;
         if (j > i + 1) {
             any = true;
-            end = j;
+            // Decimals past what 64 bits hold are cut, never rounded into
+            // the whole part (9.999... stays below 10).
+            const std::size_t whole = i - digits0;
+            const std::size_t room = whole < kDecimalDigits ? kDecimalDigits - whole : 0;
+            end = std::min(j, i + 1 + room);
+            if (room == 0) end = i;
         } else if (any) {
             end = i;  // "12." reads as 12
         }

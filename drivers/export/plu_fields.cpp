@@ -8,7 +8,8 @@ namespace zt {
 
 std::string NazwaDlaKasy(std::string_view nazwa, int rodzina) {
     const int limit = rodzina >= 8 ? 40 : (rodzina == 1 || rodzina == 3) ? 16 : 24;
-    return TLTools::StrMax(nazwa, limit, false);
+    // A NUL would end the protocol's text field early and shift the rest.
+    return TLTools::StrMax(TxTools::DelChars(nazwa, '\0'), limit, false);
 }
 
 std::string KodDlaKasy(std::string_view kod, int rodzina) {

@@ -13,7 +13,7 @@ class TxfTools;
 struct ZTTowRec;
 
 // The name limited to what the register keeps: 40 characters from family 8
-// on, 16 for families 1 and 3, else 24.
+// on, 16 for families 1 and 3, else 24; NUL characters dropped.
 ZT_API std::string NazwaDlaKasy(std::string_view nazwa, int rodzina);
 // The barcode as sent: every "?" removed; on family 5 also its first two
 // characters and then its leading zeros.

@@ -47,6 +47,8 @@ TEST(GoodsFit, NumbersOutsideTheirFieldsAreNamed) {
          "cena 500000000000 poza zakresem kasy"},
         {[](ZTTowRec& r) { r.cena = TxfTools::FromParts(4999999999999LL, 1); }, 2, ""},  // cut to 499999999999
         {[](ZTTowRec& r) { r.ile_w_kodzie = 0; }, 2, "mnożnik ilości w kodzie 0 nie jest dodatni"},
+        {[](ZTTowRec& r) { r.kod = std::string(60001, '7'); }, 2, "kod kreskowy dłuższy niż 60000 znaków"},
+        {[](ZTTowRec& r) { r.kod = std::string(60001, '7'); }, 0, ""},  // a deletion sends the number alone
         {[](ZTTowRec& r) { r.opakowanie = true, r.kod = "70000"; }, 3,
          "numer opakowania 70000 poza zakresem kasy (1-65535)"},
         {[](ZTTowRec& r) { r.opakowanie = true, r.kod = "KRAT"; }, 1, ""},  // package 99
