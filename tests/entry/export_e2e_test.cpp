@@ -580,7 +580,7 @@ struct Exact {
     const char* name;
     Held held;                          // the register's goods before the export
     std::vector<std::string> kasa;      // after the VAT, unit and group lines
-    std::vector<std::string> commands;  // GROUPINS and the goods commands
+    std::vector<std::string> commands;  // GROUPINS, USERINS and the goods commands
     std::vector<std::string> wynik;
     std::vector<std::string> errors = {};  // messages of kind 2, rejections included
     std::map<std::string, std::string> params = {};
@@ -621,7 +621,7 @@ protected:
         host.run(-2);
     }
     std::vector<std::string> sent() {
-        static const std::set<std::string> kinds = {"PLUDELALL",      "PACKDELALL", "GROUPINS", "PLUINS",
+        static const std::set<std::string> kinds = {"PLUDELALL",      "PACKDELALL", "GROUPINS", "USERINS", "PLUINS",
                                                     "PLUPRICEUPDATE", "PLUDEL",     "PACKINS",  "PACKDEL"};
         std::vector<std::string> out;
         for (const auto& e : sim.journal().entries())
@@ -766,6 +766,20 @@ const Exact kExact[] = {
      .commands = {kGroup, Ins(2, "Sok", "5900000000028", 250)},
      .wynik = {kBread + "DOD", kSok + "DOD"},
      .errors = {"...59000 Maslo           : kod kreskowy zawiera znak NUL"}},
+    {.name = "NothingToSendStillHandlesCashiers",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD"), "OPER;4;Nowak Jan;0;NOW;1000000004"},
+     .commands = {"USERINS V:4 S:\"Nowak Jan\" S:\"NOW\" S:\"1000000004\" S:\"\" V:65534 B:255 B:6 B:1 B:1"},
+     .wynik = {kBread + "DOD"},
+     .params = {{"ComboExpCashier", "1"}},
+     .tweak = [](RegisterState& s) { s.workMode = 0; }},
+    {.name = "NoCardFileIsTouchedWithNothingToWrite",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD"),
+              "KON;7;Firma;F;Ulica;00-001;Miasto;123;NIP;KARTA1;20311231000000000;T;2.5;3;40"},
+     .commands = {},
+     .wynik = {kBread + "DOD"},
+     .params = {{"ComboSkpUse", "1"}, {"ComboSkpDane", "/nonexistent/zt-skp"}}},
     {.name = "GoodsPassesEndAt100PercentAndShowEachRecord",
      .held = {},
      .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD"), Opa(1001, "5", "Skrzynka", "DOD")},
