@@ -53,7 +53,11 @@ std::string GroupMap::ToText() const {
     return out;
 }
 
-void GroupMap::Update(const std::vector<int>& currentGroups) {
+void GroupMap::Update(const std::vector<int>& currentGroups) { update(currentGroups, INT_MAX, false); }
+
+void GroupMap::Update(const std::vector<int>& currentGroups, int maxSlot) { update(currentGroups, maxSlot, true); }
+
+void GroupMap::update(const std::vector<int>& currentGroups, int maxSlot, bool bounded) {
     std::vector<int> current(currentGroups);
     std::sort(current.begin(), current.end());
     current.erase(std::unique(current.begin(), current.end()), current.end());
@@ -69,7 +73,7 @@ void GroupMap::Update(const std::vector<int>& currentGroups) {
         // A group listed twice, or two groups on one slot, would put goods into
         // another group's slot: only the first pair of each stays.
         const bool firstOfGroup = seenGroups.insert(p.first).second;
-        if (firstOfGroup && std::binary_search(current.begin(), current.end(), p.first) &&
+        if (firstOfGroup && p.second <= maxSlot && std::binary_search(current.begin(), current.end(), p.first) &&
             usedSlots.insert(p.second).second)
             kept.push_back(p);
     }
@@ -96,11 +100,17 @@ void GroupMap::Update(const std::vector<int>& currentGroups) {
         int slot;
         if (const auto free = nextFreeSlot()) {
             slot = *free;
-        } else {
-            if (highest >= INT_MAX)
-                throw Exception(tr("TZTComboSendAssoExceptio", pl("Brak wolnego numeru grupy towarowej na kasie")));
+        } else if (highest < maxSlot) {
             slot = static_cast<int>(++highest);
+        } else if (!bounded) {
+            throw Exception(tr("TZTComboSendAssoExceptio", pl("Brak wolnego numeru grupy towarowej na kasie")));
+        } else {
+            // Past the highest slot ever used: any slot still free, else none.
+            slot = 0;
+            while (slot <= maxSlot && usedSlots.count(slot)) ++slot;
+            if (slot > maxSlot) continue;
         }
+        usedSlots.insert(slot);
         kept.emplace_back(g, slot);
     }
     std::stable_sort(kept.begin(), kept.end(), [](const Pair& a, const Pair& b) { return a.second < b.second; });

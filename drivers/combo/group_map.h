@@ -30,11 +30,16 @@ public:
     // and gives each new group the lowest free slot, or one above every slot
     // used so far when none is free. Pairs end sorted by slot.
     void Update(const std::vector<int>& currentGroups);
+    // The same within slots 0..maxSlot: pairs above it go, and a group that
+    // finds no slot left stays out of the map.
+    void Update(const std::vector<int>& currentGroups, int maxSlot);
 
     std::optional<int> SlotOf(int group) const;
     const std::vector<Pair>& Pairs() const noexcept { return pairs_; }
 
 private:
+    void update(const std::vector<int>& currentGroups, int maxSlot, bool bounded);
+
     std::vector<Pair> pairs_;
 };
 
@@ -46,6 +51,9 @@ struct GroupMapStorage {
 };
 
 inline constexpr std::string_view kGroupMapParameter = "ComboAsort";
+// The register's group table takes slots 0..100 (group numbers 1..101); a map
+// kept within them always fits its pieces.
+inline constexpr int kGroupMapMaxSlot = 100;
 // Written in as many pieces as are read, so that nothing stored is lost.
 inline constexpr int kGroupMapPieces = 7;
 inline constexpr std::size_t kGroupMapPieceSize = 250;

@@ -3,7 +3,7 @@
 #include "action/module.h"
 #include "drivers/combo/combo_action.h"
 #include "drivers/export/combo_exp_buf.h"
-#include "drivers/export/register_goods.h"
+#include "drivers/export/combo_tow.h"
 #include "link/combo_link.h"
 #include "platform/cp1250.h"
 #include "platform/exception.h"

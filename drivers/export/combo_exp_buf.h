@@ -6,7 +6,7 @@
 #include <string>
 
 #include "drivers/export/exp_buf.h"
-#include "drivers/export/register_goods.h"
+#include "drivers/export/combo_tow.h"
 #include "tools/api.h"
 
 namespace zt {
@@ -15,6 +15,7 @@ namespace zt {
 struct ZT_API ZTComboUstawienia {
     int poziomCen = 0;  // PoziomCen: the price the register gets
     int rodzina = 0;    // deviceFamily: name length and barcode form
+    int flagaProduktu = 0;  // ComboProductFlag: the discount flag sent
     // Rate (hundredths of a percent) held by each VAT slot; -999 for none.
     std::array<int, 10> stawkiSlotow{-999, -999, -999, -999, -999, -999, -999, -999, -999, -999};
     // The group number PLUINS sends for a host group (ComboOneAsortOnly and

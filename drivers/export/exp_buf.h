@@ -174,10 +174,11 @@ private:
     Row& row(int i);
     const Row& row(int i) const;
     void countIn(const ZTTowDane& d, int delta);
-    // The register row's match among the indexed rows (ties: the row with the
-    // register's number, then one not yet matched), or -1.
+    // The register row's match among the indexed rows: one with the key and
+    // the register's number (a row not yet matched first), or -1. An entry
+    // without a number takes the first row with the key not yet matched.
     int znajdzDlaKasy(const std::string& key, int count, const ZTTowRec& fromRegister);
-    // Rows below n the register does not hold: added, or nothing to delete.
+    // Rows below n the register does not hold: added, or deleted already.
     void niedopasowane(int n);
     // Position in the index of a row with the key, or -1.
     int findPos(const std::string& kod, int count);

@@ -1,6 +1,7 @@
 #pragma once
 // Records of the export file "kasa.exp": goods and packages, contractors,
-// assortment groups, cashiers and currencies. Texts are Windows-1250.
+// assortment groups, cashiers and currencies. Texts are Windows-1250. Their
+// lines are parsed in kasa_exp.cpp.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -49,6 +50,12 @@ struct ZT_API ZTTowDane {
     std::int32_t ile_w_kodzie = 0;
     TxfTools fd_dod_rabat_tow;
     std::int32_t ile_jedn = 0;
+    // Reported by the register for an entry of its list, so that every field
+    // programmed is compared: the discount-allowed flag (-1 unknown), the
+    // discount number and the minimum stock.
+    std::int32_t zezwol_rabat = -1;
+    std::int32_t nr_rabatu = 0;
+    std::int64_t min_stan = 0;
 };
 
 // One goods or package record.
@@ -136,18 +143,5 @@ public:
 private:
     std::string line_;
 };
-
-// Field parsing shared by the buffer and its records.
-namespace expfield {
-// A strict 32-bit integer; raises the platform's integer-conversion error.
-ZT_API std::int32_t Int(const std::string& s);
-// The longest leading decimal number ("." as the point); 0 when none; a value
-// beyond the decimal range rejects the file.
-ZT_API TxfTools Dec(std::string_view s);
-// "T"/"t" true, "F"/"f" false; anything else raises the given text.
-ZT_API bool Flag(const std::string& s, bool contractor);
-// The line split at every ";" (a final separator adds no field).
-ZT_API std::vector<std::string> Split(std::string_view line);
-}  // namespace expfield
 
 }  // namespace zt

@@ -35,14 +35,12 @@ private:
     TZTComboAction& a_;
 };
 
-std::vector<int> grupyBufora(const ZTExpBuf& buf) {
-    std::vector<int> groups;
-    ZTAsort g;
-    for (int i = 0; i < buf.CountAsort(); ++i) {
-        buf.CzytajAsort(i, g);
-        groups.push_back(g.numer);
-    }
-    return groups;
+// Not one line of a kind the export knows: a truncated or foreign file, never
+// an order to empty the register.
+bool bezRekordow(const ZTExpBuf& buf) {
+    return buf.CountTow() == 0 && buf.CountKontrahents() == 0 && buf.CountAsort() == 0 && buf.Stawki().empty() &&
+           buf.Jednostki().empty() && buf.CountKasjer() == 0 && buf.CountWaluty() == 0 &&
+           buf.KursEuro().Mantissa() == 0;
 }
 
 int doWyslania(const ZTExpBuf& buf) {
@@ -94,16 +92,22 @@ void Eksport(TZTComboAction& a) {
 
     ZTComboUstawienia u;
     u.poziomCen = cfg.priceLevel;
+    u.flagaProduktu = cfg.productFlag;
     for (int i = 0; i < TZTStawkiKolejne::kSlots; ++i) u.stawkiSlotow[static_cast<std::size_t>(i)] = a.Stawki().Get(i);
-    u.grupaKasy = [&p](int nrAsort) { return GrupaTowaru(p, nrAsort); };
+    // Goods whose group gets no slot are never equal to a register entry.
+    u.grupaKasy = [&p](int nrAsort) { return GrupaBezMiejsca(p, nrAsort).empty() ? GrupaTowaru(p, nrAsort) : -1; };
 
     PostepAkcji postep(a);
     auto buf = std::make_unique<TZTComboExpBuf>(u, &postep);
     a.UstawLogowanieOdrzuconych(true);
     buf->ReadFromFile(a.PlikEksportu(), false, -1);
+    if (bezRekordow(*buf))
+        throw Exception(
+            T("TZTComboEksportPustyPlik", "Plik eksportu nie zawiera żadnego rekordu. Kasa nie została zmieniona."));
     // The slots the groups will have once the group step ran: the comparison
     // judges the goods' group numbers by them.
-    if (!p.jednaGrupa) map.Update(grupyBufora(*buf));
+    p.grupy = GrupyBufora(*buf, true);
+    if (!p.jednaGrupa) map.Update(GrupyBufora(*buf, false), kGroupMapMaxSlot);
 
     TComboLink& link = a.Link();
     auto wynik = [&] {
@@ -119,18 +123,21 @@ void Eksport(TZTComboAction& a) {
         const int rodzaj = a.ParametrInt("RodzajTransmisji");
         const bool formy = a.ParametrInt("ComboExpFPlatn") == 1;
         const bool weryfikacja = formy && FormyTylkoWeryfikowane(link.deviceFamily, link.workMode);
-        bool zweryfikowane = false;
+        bool zweryfikowane = false, karty = false;
         if (rodzaj == 3) {
             link.ThrowIfAborted();
             if (a.ParametrInt("ComboKasTowMax") == 1) {
-                // Whatever can fail without the register is checked before its
-                // goods base is emptied.
+                // Whatever can fail without the register is settled before its
+                // goods base is emptied: a failure after it would leave the
+                // register empty on every retry.
                 if (weryfikacja) {
                     VerifyPaymentForms(a);
                     zweryfikowane = true;
                 }
                 SprawdzStawki(a, *buf, p, true);
                 SprawdzJednostki(*buf);
+                WyslijKarty(a, *buf);
+                karty = true;
                 wyczysc(link, a);
                 poWyczyszczeniu(*buf);
             } else {
@@ -148,7 +155,7 @@ void Eksport(TZTComboAction& a) {
         a.PokazStatystykeTowarow(true, counts);
 
         const bool zmiany = doWyslania(*buf) != 0;
-        WyslijKarty(a, *buf);
+        if (!karty) WyslijKarty(a, *buf);
         if (zmiany) WyslijGrupy(a, *buf, map);
         if (zmiany) WyslijJednostki(a, *buf);
         WyslijKasjerow(a, *buf);

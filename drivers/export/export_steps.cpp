@@ -1,5 +1,6 @@
 #include "drivers/export/export_steps.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "drivers/combo/group_map.h"
 #include "drivers/export/card_file.h"
 #include "drivers/export/exp_buf.h"
+#include "drivers/export/kasa_exp.h"
 #include "link/combo_link.h"
 #include "platform/cp1250.h"
 #include "platform/exception.h"
@@ -20,7 +22,8 @@ namespace {
 
 std::string T(const char* key, const char* utf8) { return trc(key, pl(utf8)); }
 
-std::string limit(std::string_view s, int n) { return TLTools::StrMax(s, n, false); }
+// Cut to n characters; a NUL would end the protocol's text field early.
+std::string limit(std::string_view s, int n) { return TLTools::StrMax(TxTools::DelChars(s, '\0'), n, false); }
 
 std::uint8_t flag(bool v) { return v ? 1 : 0; }
 
@@ -61,6 +64,18 @@ void WyslijKarty(TZTComboAction& a, const ZTExpBuf& buf) {
     });
 }
 
+std::vector<int> GrupyBufora(const ZTExpBuf& buf, bool withNegative) {
+    std::vector<int> groups;
+    groups.reserve(static_cast<std::size_t>(buf.CountAsort()));
+    ZTAsort g;
+    for (int i = 0; i < buf.CountAsort(); ++i) {
+        buf.CzytajAsort(i, g);
+        if (withNegative || g.numer >= 0) groups.push_back(g.numer);
+    }
+    std::sort(groups.begin(), groups.end());
+    return groups;
+}
+
 void WyslijGrupy(TZTComboAction& a, const ZTExpBuf& buf, GroupMap& map) {
     TComboLink& link = a.Link();
     const std::uint8_t o = flag(a.Config().groupOverwrite);
@@ -72,20 +87,16 @@ void WyslijGrupy(TZTComboAction& a, const ZTExpBuf& buf, GroupMap& map) {
         return;
     }
     krok(a, T("TZTComboSendAssoMsgAdd_00001", "Programowanie grup towarowych"), 3, [&] {
-        std::vector<int> groups;
-        groups.reserve(static_cast<std::size_t>(buf.CountAsort()));
-        ZTAsort g;
-        for (int i = 0; i < buf.CountAsort(); ++i) {
-            buf.CzytajAsort(i, g);
-            groups.push_back(g.numer);
-        }
-        map.Update(groups);
+        // Only pairs the register can use are kept: the map always fits its
+        // pieces, and goods of a group left without a slot are rejected.
+        map.Update(GrupyBufora(buf, false), kGroupMapMaxSlot);
         StoreGroupMap(GroupMapStorageOf(a), map);
+        ZTAsort g;
         for (int i = 0; i < buf.CountAsort(); ++i) {
             link.ThrowIfAborted();
             buf.CzytajAsort(i, g);
             const auto slot = map.SlotOf(g.numer);
-            if (!slot || *slot > 100) continue;
+            if (!slot || *slot > kGroupMapMaxSlot) continue;
             a.PostepPozycja(*slot + 1);
             const std::string name = limit(g.nazwa, 24).substr(0, 20);
             link.SendCommand(cmdGROUPINS, {link.EncodeV(static_cast<std::uint16_t>(*slot + 1)), link.EncodeS(name),

@@ -3,6 +3,8 @@
 // cards for the card server, goods groups with the group map, units of
 // measure, cashiers, payment forms with the euro rate. Each opens and closes
 // its own status line.
+#include <vector>
+
 namespace zt {
 
 class GroupMap;
@@ -12,8 +14,11 @@ class ZTExpBuf;
 // The card server's input file from the configured patterns and the buffer's
 // contractors; nothing with ComboSkpUse 0.
 void WyslijKarty(TZTComboAction& action, const ZTExpBuf& buf);
+// The buffer's "ASS" group numbers, sorted; negative ones only with
+// withNegative (they never get a slot).
+std::vector<int> GrupyBufora(const ZTExpBuf& buf, bool withNegative);
 // Updates the map with the buffer's groups, stores it, then sends the groups
-// that have a slot up to 100 (or only the main group with ComboOneAsortOnly).
+// that have a slot (or only the main group with ComboOneAsortOnly).
 void WyslijGrupy(TZTComboAction& action, const ZTExpBuf& buf, GroupMap& map);
 // Every unit's id as MUINS sends it; fails naming the first malformed one.
 void SprawdzJednostki(const ZTExpBuf& buf);

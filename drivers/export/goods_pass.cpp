@@ -1,6 +1,8 @@
 #include "drivers/export/goods_pass.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <unordered_set>
 
 #include "action/module.h"
 #include "drivers/combo/combo_action.h"
@@ -19,16 +21,8 @@ namespace {
 // What a 12-digit BCD field carries (TComboFraming::EncodeN).
 constexpr std::int64_t kMinAmount = -500000000000LL;
 constexpr std::int64_t kMaxAmount = 499999999999LL;
-
-// Whole grosze, the fraction cut off; false beyond 64 bits.
-bool grosze(const TxfTools& v, std::int64_t& out) {
-    std::int64_t m = v.Mantissa();
-    for (int k = v.Scale(); k > 0; --k) m /= 10;
-    for (int k = v.Scale(); k < 0; ++k)
-        if (__builtin_mul_overflow(m, 10, &m)) return false;
-    out = m;
-    return true;
-}
+// A barcode this long still leaves a PLUINS frame room for its other fields.
+constexpr long long kMaxKod = 60000;
 
 bool takes(int pass, const ZTTowRec& r) {
     switch (pass) {
@@ -39,6 +33,11 @@ bool takes(int pass, const ZTTowRec& r) {
         default: return false;
     }
 }
+
+// The register number a record is programmed under.
+long long numer(const ZTTowRec& r) { return r.opakowanie ? NrOpakowania(r) : r.plu; }
+
+std::string T(const char* key, const char* utf8) { return trc(key, pl(utf8)); }
 
 std::string zakres(const char* key, const char* utf8, long long v) {
     const std::string def = pl(utf8);
@@ -66,6 +65,15 @@ int GrupaTowaru(const ZTPrzebiegTowarow& p, int nrAsort) {
     return *slot + 1;
 }
 
+std::string GrupaBezMiejsca(const ZTPrzebiegTowarow& p, int nrAsort) {
+    if (p.jednaGrupa || !p.mapa || !std::binary_search(p.grupy.begin(), p.grupy.end(), nrAsort)) return {};
+    if (nrAsort < 0) return zakres("TZTComboSendPluRGrupaUjemna", "ujemny numer grupy towarowej %lld", nrAsort);
+    if (!p.mapa->SlotOf(nrAsort))
+        return zakres("TZTComboSendPluRGrupaBezMiejsca", "grupa towarowa %lld bez miejsca na kasie (najwyżej 101 grup)",
+                      nrAsort);
+    return {};
+}
+
 std::string NiePasujeDoKasy(const ZTPrzebiegTowarow& p, const ZTTowRec& r, int pass) {
     if (pass == 0 || pass == 2) {
         if (r.plu < 1 || r.plu > 65535)
@@ -76,8 +84,14 @@ std::string NiePasujeDoKasy(const ZTPrzebiegTowarow& p, const ZTTowRec& r, int p
             return zakres("TZTComboSendPluRZakresOpa", "numer opakowania %lld poza zakresem kasy (1-65535)", n);
     }
     if (pass < 2) return {};
+    // The barcode travels as it is: one that would break its text field or
+    // the frame is rejected, never cut into another goods' code.
+    const std::string kod = r.opakowanie ? r.kod : KodDlaKasy(r.kod, p.rodzina);
+    if (kod.find('\0') != std::string::npos) return T("TZTComboSendPluRKodNul", "kod kreskowy zawiera znak NUL");
+    if (static_cast<long long>(kod.size()) > kMaxKod)
+        return zakres("TZTComboSendPluRKodDlugi", "kod kreskowy dłuższy niż %lld znaków", kMaxKod);
     std::int64_t price = 0;
-    if (!grosze(r.CenaAkt(p.poziomCen), price) || price < kMinAmount || price > kMaxAmount) {
+    if (!CenaDlaKasy(r.CenaAkt(p.poziomCen), price) || price < kMinAmount || price > kMaxAmount) {
         const std::string def = pl("cena %s poza zakresem kasy");
         return format(formatTemplate(trc("TZTComboSendPluRZakresCena", def), def).c_str(),
                       r.CenaAkt(p.poziomCen).ToString().c_str());
@@ -90,6 +104,10 @@ std::string NiePasujeDoKasy(const ZTPrzebiegTowarow& p, const ZTTowRec& r, int p
         return zakres("TZTComboSendPluRZakresJedn", "jednostka miary %lld poza zakresem kasy (0-255)", r.jedn);
     if (r.precyzja < 0 || r.precyzja > 255)
         return zakres("TZTComboSendPluRZakresPrec", "precyzja %lld poza zakresem kasy (0-255)", r.precyzja);
+    if (NrOpakowaniaTowaru(r) < 0)
+        return zakres("TZTComboSendPluRZakresOpaTow", "numer opakowania towaru %lld poza zakresem kasy (0-65)",
+                      NrOpakowaniaTowaru(r));
+    if (std::string why = GrupaBezMiejsca(p, r.nr_asort); !why.empty()) return why;
     const long long group = GrupaTowaru(p, r.nr_asort);
     if (group > 255)
         return zakres("TZTComboSendPluRZakresGrupa", "grupa towarowa %lld poza zakresem kasy (1-255)", group);
@@ -112,12 +130,13 @@ void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int 
     if (pass < 0 || pass > 3) return;
     const PassText& text = kPasses[pass];
     const int count = buf.CountTow();
+    ZTTowRec r;
+    // The records of this pass alone, so that the percentage ends at 100.
     int todo = 0;
     for (int i = 0; i < count; ++i) {
-        const stTow s = buf.CzytajStatus(i);
-        if (s == stBrak) continue;
-        // At most this many: goods and packages share the table.
-        if (pass < 2 ? s == stUsu : s < stUsu) ++todo;
+        if (buf.CzytajStatus(i) == stBrak) continue;
+        buf.CzytajRec(i, r);
+        if (takes(pass, r)) ++todo;
     }
     a.Postep(trc(text.key, pl(text.label)), 3, todo > 0 ? todo : 1);
     if (a.Config().transport == TransportKind::File) {
@@ -126,7 +145,16 @@ void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int 
     }
     TComboLink& link = a.Link();
     int sent = 0;
-    ZTTowRec r;
+    // Numbers programmed in this pass, and those the register already holds as
+    // exported: a later record landing on one would overwrite it.
+    std::unordered_set<long long> zajete;
+    if (pass >= 2) {
+        for (int i = 0; i < count; ++i) {
+            if (buf.CzytajStatus(i) != stBrak || !buf.TrOk(i)) continue;
+            buf.CzytajRec(i, r);
+            if (r.org_status != stUsu && !r.fd_from_ecr && r.opakowanie == (pass == 3)) zajete.insert(numer(r));
+        }
+    }
     try {
         for (int i = 0; i < count; ++i) {
             link.ThrowIfAborted();
@@ -135,7 +163,10 @@ void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int 
             if (!takes(pass, r)) continue;
             if (p.pokazRekordy) a.Komunikat(kInfo, format(text.record, r.kod.c_str(), r.nazwa.c_str()));
 
-            const std::string misfit = NiePasujeDoKasy(p, r, pass);
+            std::string misfit = NiePasujeDoKasy(p, r, pass);
+            if (misfit.empty() && pass >= 2 && zajete.count(numer(r)))
+                misfit =
+                    zakres("TZTComboSendPluRZajety", "numer %lld zajęty przez inny rekord tego eksportu", numer(r));
             if (misfit.empty()) {
                 if (pass == 0) {
                     link.SendCommand(
@@ -145,7 +176,7 @@ void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int 
                                                   link.EncodeB(0), link.EncodeB(0)});
                 } else {
                     std::int64_t price = 0;
-                    grosze(r.CenaAkt(p.poziomCen), price);
+                    CenaDlaKasy(r.CenaAkt(p.poziomCen), price);
                     const std::string name = NazwaDlaKasy(r.nazwa, p.rodzina);
                     const std::uint8_t fixed = static_cast<std::uint8_t>(FlagaCenySztywnej(r));
                     if (pass == 3) {
@@ -158,17 +189,16 @@ void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int 
                                          {link.EncodeV(static_cast<std::uint16_t>(r.plu)), link.EncodeN(price)});
                     } else {
                         const int slot = a.NumerStawki(r.stawka_prec);
-                        const bool discount = p.flagaProduktu == 0 && r.fd_dod_rabat_tow.Mantissa() == 0;
                         link.SendCommand(
-                            cmdPLUINS,
-                            {link.EncodeV(static_cast<std::uint16_t>(r.plu)), link.EncodeS(name),
-                             link.EncodeS(KodDlaKasy(r.kod, p.rodzina)), link.EncodeN(price), link.EncodeN(0),
-                             link.EncodeB(static_cast<std::uint8_t>(NrOpakowaniaTowaru(r))),
-                             link.EncodeB(static_cast<std::uint8_t>(r.jedn)), link.EncodeB(0),
-                             link.EncodeB(static_cast<std::uint8_t>(GrupaTowaru(p, r.nr_asort))),
-                             link.EncodeB(static_cast<std::uint8_t>(slot)),
-                             link.EncodeB(static_cast<std::uint8_t>(r.precyzja)), link.EncodeB(fixed),
-                             link.EncodeB(discount ? 1 : 0), link.EncodeB(0), link.EncodeB(1), link.EncodeB(0)});
+                            cmdPLUINS, {link.EncodeV(static_cast<std::uint16_t>(r.plu)), link.EncodeS(name),
+                                        link.EncodeS(KodDlaKasy(r.kod, p.rodzina)), link.EncodeN(price),
+                                        link.EncodeN(0), link.EncodeB(static_cast<std::uint8_t>(NrOpakowaniaTowaru(r))),
+                                        link.EncodeB(static_cast<std::uint8_t>(r.jedn)), link.EncodeB(0),
+                                        link.EncodeB(static_cast<std::uint8_t>(GrupaTowaru(p, r.nr_asort))),
+                                        link.EncodeB(static_cast<std::uint8_t>(slot)),
+                                        link.EncodeB(static_cast<std::uint8_t>(r.precyzja)), link.EncodeB(fixed),
+                                        link.EncodeB(static_cast<std::uint8_t>(FlagaRabatu(r, p.flagaProduktu))),
+                                        link.EncodeB(0), link.EncodeB(1), link.EncodeB(0)});
                     }
                 }
             }
@@ -181,6 +211,7 @@ void SendPluR(TZTComboAction& a, ZTExpBuf& buf, const ZTPrzebiegTowarow& p, int 
                 why = link.FormatErrorT(link.statusT);
             if (why.empty()) {
                 buf.SetTrOk(i, true);
+                if (pass >= 2) zajete.insert(numer(r));
                 continue;
             }
             std::string name = TLTools::StrMax(r.nazwa, 16, false);

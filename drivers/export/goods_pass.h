@@ -3,6 +3,7 @@
 // programmed, goods programmed, one command per record, each booked as
 // transferred or rejected.
 #include <string>
+#include <vector>
 
 namespace zt {
 
@@ -19,10 +20,14 @@ struct ZTPrzebiegTowarow {
     int flagaProduktu = 0;      // ComboProductFlag
     bool pokazRekordy = false;  // ComboProgressTow
     const GroupMap* mapa = nullptr;
+    std::vector<int> grupy;  // the "ASS" group numbers, sorted
 };
 
 // The group number PLUINS sends for a host group.
 int GrupaTowaru(const ZTPrzebiegTowarow& p, int nrAsort);
+// Why goods of an "ASS" group cannot be programmed into it (a negative number,
+// or no register slot left for it), or empty.
+std::string GrupaBezMiejsca(const ZTPrzebiegTowarow& p, int nrAsort);
 
 // Why the record cannot be sent as it stands (a number outside its protocol
 // field), or empty. pass as for SendPluR.

@@ -8,7 +8,8 @@ namespace zt {
 
 std::string NazwaDlaKasy(std::string_view nazwa, int rodzina) {
     const int limit = rodzina >= 8 ? 40 : (rodzina == 1 || rodzina == 3) ? 16 : 24;
-    return TLTools::StrMax(nazwa, limit, false);
+    // A NUL would end the protocol's text field early and shift the rest.
+    return TLTools::StrMax(TxTools::DelChars(nazwa, '\0'), limit, false);
 }
 
 std::string KodDlaKasy(std::string_view kod, int rodzina) {
@@ -32,5 +33,18 @@ int NrOpakowaniaTowaru(const ZTTowRec& rec) {
 int NrOpakowania(const ZTTowRec& rec) { return TxTools::StrToIntDef(rec.kod, 99); }
 
 int FlagaCenySztywnej(const ZTTowRec& rec) { return rec.cena_otwarta ? 0 : 1; }
+
+int FlagaRabatu(const ZTTowRec& rec, int flagaProduktu) {
+    return flagaProduktu == 0 && rec.fd_dod_rabat_tow.Mantissa() == 0 ? 1 : 0;
+}
+
+bool CenaDlaKasy(const TxfTools& v, std::int64_t& out) {
+    std::int64_t m = v.Mantissa();
+    for (int k = v.Scale(); k > 0; --k) m /= 10;
+    for (int k = v.Scale(); k < 0; ++k)
+        if (__builtin_mul_overflow(m, 10, &m)) return false;
+    out = m;
+    return true;
+}
 
 }  // namespace zt

@@ -14,7 +14,7 @@
 #include "drivers/export/combo_exp_buf.h"
 #include "drivers/export/goods_pass.h"
 #include "drivers/export/plu_fields.h"
-#include "drivers/export/register_goods.h"
+#include "drivers/export/combo_tow.h"
 
 using namespace zt;
 

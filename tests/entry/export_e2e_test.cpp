@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
+#include <ostream>
 #include <set>
 
 #include "platform/cp1250.h"
@@ -19,7 +22,6 @@ using ztest::RegisterOnTcp;
 using namespace zt::sim;
 
 namespace {
-
 
 // A goods line: plu, koldod, barcode, name, price, VAT %, unit, group, status.
 std::string Plu(int plu, const std::string& kod, const std::string& name, int price, int vat, int unit, int group,
@@ -188,10 +190,10 @@ TEST_F(Export, ComparingModeSendsOnlyTheChanges) {
     ASSERT_EQ(sim.state().packages.size(), 2u);
     EXPECT_EQ(sim.state().packages[1].name, "Skrzynka");
 
-    EXPECT_EQ(wynik(), (std::vector<std::string>{"PLU;1;101;5900000000011;DOD", "PLU;2;102;5900000000028;AKT",
-                                                 "PLU;3;103;00123;DOD", "PLU;4;104;5900000000042;AKT",
-                                                 "PLU;5;105;5900000000059;DOD", "PLU;6;106;5900000000066;AKT",
-                                                 "PLU;1001;1101;1;DOD", "PLU;1002;1102;2;DOD"}));
+    EXPECT_EQ(wynik(), (std::vector<std::string>{
+                           "PLU;1;101;5900000000011;DOD", "PLU;2;102;5900000000028;AKT", "PLU;3;103;00123;DOD",
+                           "PLU;4;104;5900000000042;AKT", "PLU;5;105;5900000000059;DOD", "PLU;6;106;5900000000066;AKT",
+                           "PLU;7;107;5900000000073;USU", "PLU;1001;1101;1;DOD", "PLU;1002;1102;2;DOD"}));
     EXPECT_EQ(host.storeExport, 1);
     // The register's list as it was read.
     const std::string tow = file("combo.tow");
@@ -216,7 +218,7 @@ TEST_F(Export, ComparingModeSendsOnlyTheChanges) {
     EXPECT_EQ(host.run(-5), 0);
     EXPECT_TRUE(host.lines(2).empty()) << dump();
     EXPECT_EQ(changes(), std::vector<std::string>{}) << journal();
-    EXPECT_EQ(wynik().size(), 8u);
+    EXPECT_EQ(wynik().size(), 9u);
 }
 
 TEST_F(Export, ClearingModeProgramsEverythingAfresh) {
@@ -267,7 +269,7 @@ TEST_F(Export, ARejectedRecordIsListedAndTheExportGoesOn) {
               st.end())
         << dump();
     const auto w = wynik();
-    EXPECT_EQ(w.size(), 7u);
+    EXPECT_EQ(w.size(), 8u);
     for (const auto& l : w) EXPECT_EQ(l.find("PLU;5;"), std::string::npos);
     EXPECT_EQ(goods().count(5), 0u);
     EXPECT_EQ(goods().at(6).unit, 3);  // the records after it were sent
@@ -473,12 +475,12 @@ TEST_F(Export, TheHostsStopEndsTheExportWithAResult) {
     ASSERT_FALSE(host.lines(2).empty()) << dump();
     EXPECT_EQ(host.lines(2).back(), pl("Operacja przerwana przez użytkownika"));
     EXPECT_EQ(host.storeExport, 1);
-    // Whatever is listed stands on the register as exported.
+    // Whatever is listed stands on the register as exported (a deletion: is gone).
     const auto g = goods();
     for (const auto& l : wynik()) {
         const int plu = std::stoi(l.substr(4));
         if (plu < 1000) {
-            EXPECT_EQ(g.count(plu), 1u) << l;
+            EXPECT_EQ(g.count(plu), l.ends_with(";USU") ? 0u : 1u) << l;
         }
     }
 }
@@ -488,7 +490,7 @@ TEST_F(Export, OverTheSerialLine) {
     write(kExport);
     EXPECT_EQ(host.run(-2), 0);
     EXPECT_TRUE(host.lines(2).empty()) << dump();
-    EXPECT_EQ(wynik().size(), 8u);
+    EXPECT_EQ(wynik().size(), 9u);
     EXPECT_EQ(goods().at(4).name, "Piwo jasne");
 }
 
@@ -514,7 +516,7 @@ TEST_F(Export, CashiersOnANonFiscalRegisterAndOneThatFails) {
     for (const auto& m : host.messages) shown |= m.text.find("[W945]") != std::string::npos;
     EXPECT_TRUE(shown) << dump();
     EXPECT_EQ(sim.state().findCashier(6) != nullptr, true);
-    EXPECT_EQ(wynik().size(), 8u);  // the goods went on
+    EXPECT_EQ(wynik().size(), 9u);  // the goods went on
 }
 
 TEST_F(Export, ADeletionTheRegisterCanCarryOutIsSentOnce) {
@@ -529,3 +531,298 @@ TEST_F(Export, ADeletionTheRegisterCanCarryOutIsSentOnce) {
     const auto w = wynik();
     EXPECT_NE(std::find(w.begin(), w.end(), "PLU;9;109;5900000000099;USU"), w.end());
 }
+
+// ---- "wynik.exp" lists exactly what stands on the register as exported ----
+// Each row: the register's goods, a "kasa.exp", the commands that change the
+// register and the result file expected, in the comparing mode unless the row
+// sets other parameters.
+
+namespace {
+
+// A goods line of the exact suite: VAT 23 %, unit 1, fixed price, group 10;
+// fields given by number replace or extend it.
+std::string Tow(int plu, const std::string& kod, const std::string& name, const std::string& price,
+                const std::string& status, const std::map<int, std::string>& fields = {}) {
+    const std::string p = price + ";";
+    const std::string line = "PLU;" + std::to_string(plu) + ";" + std::to_string(100 + plu) + ";" + kod + ";" + name +
+                             ";" + p + p + p + p + "23;1;F;0;F;F;F;0;0;10;" + status;
+    std::vector<std::string> f;
+    for (std::size_t b = 0, e; b <= line.size(); b = e + 1) {
+        e = std::min(line.find(';', b), line.size());
+        f.push_back(line.substr(b, e - b));
+    }
+    for (const auto& [i, v] : fields) {
+        if (f.size() <= static_cast<std::size_t>(i)) f.resize(static_cast<std::size_t>(i) + 1);
+        f[static_cast<std::size_t>(i)] = v;
+    }
+    std::string s;
+    for (const auto& x : f) s += (s.empty() ? "" : ";") + x;
+    return s;
+}
+std::string Opa(int plu, const std::string& kod, const std::string& name, const std::string& status) {
+    return Tow(plu, kod, name, "50", status, {{14, "T"}});
+}
+
+// PLUINS of a Tow line as it stands (VAT slot 0, unit 1, group 1 unless given).
+std::string Ins(int plu, const std::string& name, const std::string& kod, int price, const std::string& tail = "",
+                int group = 1) {
+    return "PLUINS V:" + std::to_string(plu) + " S:\"" + name + "\" S:\"" + kod + "\" N:" + std::to_string(price) +
+           " N:0 B:0 B:1 B:0 B:" + std::to_string(group) + " B:0 " + (tail.empty() ? "B:0 B:1 B:1" : tail) +
+           " B:0 B:1 B:0";
+}
+std::string PackIns(int number, const std::string& name, const std::string& kod) {
+    return "PACKINS V:" + std::to_string(number) + " S:\"" + name + "\" S:\"" + kod + "\" N:50 N:0 B:1 B:1 B:0";
+}
+
+using Held = std::vector<PluRecord>;
+
+struct Exact {
+    const char* name;
+    Held held;                          // the register's goods before the export
+    std::vector<std::string> kasa;      // after the VAT, unit and group lines
+    std::vector<std::string> commands;  // GROUPINS, USERINS and the goods commands
+    std::vector<std::string> wynik;
+    std::vector<std::string> errors = {};  // messages of kind 2, rejections included
+    std::map<std::string, std::string> params = {};
+    std::vector<PackageRecord> packages = {};
+    const char* eol = "\r\n";
+    bool noHeader = false;  // "kasa.exp" is the row's lines alone
+    std::function<void(RegisterState&)> tweak = {};
+    std::vector<std::string> shown = {};  // among the messages and status lines
+};
+
+void PrintTo(const Exact& e, std::ostream* os) { *os << e.name; }
+
+const std::vector<std::string> kExactHeader = {"VAT;23", "VAT;8", "JM;1;0;szt.", "ASS;10;Pieczywo"};
+const std::string kGroup = "GROUPINS V:1 S:\"Pieczywo\" B:0 B:0";
+
+PackageRecord Pack(int number, const std::string& name, const std::string& barcode) {
+    PackageRecord p;
+    p.number = static_cast<std::uint16_t>(number), p.name = name, p.barcode = barcode, p.price = 50;
+    return p;
+}
+
+class ExportExact : public Export, public ::testing::WithParamInterface<Exact> {
+protected:
+    void run() {
+        const Exact& c = GetParam();
+        RegisterState s = defaultRegisterState();
+        s.goods = c.held;
+        s.packages = c.packages;
+        if (c.tweak) c.tweak(s);
+        sim.setState(s);
+        for (const auto& [k, v] : c.params) host.params[k] = v;
+        std::vector<std::string> lines = c.noHeader ? std::vector<std::string>{} : kExactHeader;
+        lines.insert(lines.end(), c.kasa.begin(), c.kasa.end());
+        {
+            std::ofstream f(dir / "kasa.exp", std::ios::binary);
+            for (const auto& l : lines) f << l << c.eol;
+        }
+        host.run(-2);
+    }
+    std::vector<std::string> sent() {
+        static const std::set<std::string> kinds = {"PLUDELALL",      "PACKDELALL", "GROUPINS", "USERINS", "PLUINS",
+                                                    "PLUPRICEUPDATE", "PLUDEL",     "PACKINS",  "PACKDEL"};
+        std::vector<std::string> out;
+        for (const auto& e : sim.journal().entries())
+            if (kinds.count(e.name) && !e.repeated) out.push_back(e.name + " " + e.fields);
+        return out;
+    }
+};
+
+TEST_P(ExportExact, ListsWhatStandsOnTheRegister) {
+    run();
+    const Exact& c = GetParam();
+    EXPECT_EQ(sent(), c.commands) << journal();
+    EXPECT_EQ(host.lines(2), c.errors) << dump();
+    EXPECT_EQ(wynik(), c.wynik) << dump();
+    for (const auto& s : c.shown) EXPECT_TRUE(has(s)) << s << dump();
+}
+
+PluRecord Bread() { return Goods(1, "Chleb", "5900000000011", 350, 0, 1, 1); }
+const std::string kBread = "PLU;1;101;5900000000011;";
+
+// The groups 1001 .. 1000 + n after the header's group 10, and the GROUPINS
+// of those that get a register slot (up to 100).
+std::vector<std::string> ManyGroups(int n) {
+    std::vector<std::string> out;
+    for (int g = 1001; g <= 1000 + n; ++g) out.push_back("ASS;" + std::to_string(g) + ";G" + std::to_string(g));
+    return out;
+}
+std::vector<std::string> ManyGroupsSent(int n, std::vector<std::string> then) {
+    std::vector<std::string> out = {kGroup};
+    for (int g = 1001; g <= 1000 + n && g <= 1100; ++g)
+        out.push_back("GROUPINS V:" + std::to_string(g - 999) + " S:\"G" + std::to_string(g) + "\" B:0 B:0");
+    out.insert(out.end(), then.begin(), then.end());
+    return out;
+}
+std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+const std::string kSok = "PLU;2;102;5900000000028;";
+
+const Exact kExact[] = {
+    {.name = "UnchangedGoodsNeedNoCommand",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD")},
+     .commands = {},
+     .wynik = {kBread + "DOD"}},
+    {.name = "ClearingFailsOnAMissingCardFolderBeforeTheRegisterIsEmptied",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD"),
+              "KON;7;Firma;F;Ulica;00-001;Miasto;123;NIP;KARTA1;20311231000000000;F;2.5;3;40"},
+     .commands = {},
+     .wynik = {},
+     .errors = {pl("Podczas wykonywania operacji 'eksport' wystąpił błąd:"),
+                "[2] /nonexistent/zt-skp\\wejscie\\0\\dcrd_in.tmp", "No such file or directory"},
+     .params = {{"ComboKasTowMax", "1"}, {"ComboSkpUse", "2"}, {"ComboSkpDane", "/nonexistent/zt-skp"}}},
+    {.name = "AnotherQuantityFormatIsSent",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD", {{12, "3"}})},
+     .commands = {kGroup, Ins(1, "Chleb", "5900000000011", 350, "B:3 B:1 B:1")},
+     .wynik = {kBread + "DOD"}},
+    {.name = "ComboProductFlagTakesTheDiscountAway",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD")},
+     .commands = {kGroup, Ins(1, "Chleb", "5900000000011", 350, "B:0 B:1 B:0")},
+     .wynik = {kBread + "DOD"},
+     .params = {{"ComboProductFlag", "1"}}},
+    {.name = "APriceWithAFractionOfAGroszIsComparedAsSent",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350.9", "CEN")},
+     .commands = {},
+     .wynik = {kBread + "CEN"}},
+    {.name = "DeletingGoodsTheRegisterLacksIsDone",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD"), Tow(7, "5900000000073", "Wycofany", "100", "USU")},
+     .commands = {},
+     .wynik = {kBread + "DOD", "PLU;7;107;5900000000073;USU"}},
+    {.name = "NegativePackageNumbersAreRejected",
+     .held = {},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD", {{16, "-5"}}),
+              Tow(2, "5900000000028", "Sok", "250", "DOD", {{16, "-1"}})},
+     .commands = {kGroup},
+     .wynik = {},
+     .errors = {"...5900000000011 Chleb           : numer opakowania towaru -5 poza zakresem kasy (0-65)",
+                "...5900000000028 Sok             : numer opakowania towaru -1 poza zakresem kasy (0-65)"}},
+    {.name = "PackageNumbersAbove65AreSentAsNone",
+     .held = {},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD", {{16, "70"}})},
+     .commands = {kGroup, Ins(1, "Chleb", "5900000000011", 350)},
+     .wynik = {kBread + "DOD"}},
+    {.name = "TwoPackagesOnNumber99KeepTheFirst",
+     .held = {},
+     .kasa = {Opa(1001, "ABC", "Skrzynka", "DOD"), Opa(1002, "XYZ", "Kosz", "DOD")},
+     .commands = {kGroup, PackIns(99, "Skrzynka", "ABC")},
+     .wynik = {"PLU;1001;1101;ABC;DOD"},
+     .errors = {pl("...XYZ Kosz            : numer 99 zajęty przez inny rekord tego eksportu")}},
+    {.name = "TwoGoodsOnOnePluKeepTheFirst",
+     .held = {},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD"), Tow(1, "5900000000028", "Sok", "250", "DOD")},
+     .commands = {kGroup, Ins(1, "Chleb", "5900000000011", 350)},
+     .wynik = {kBread + "DOD"},
+     .errors = {pl("...5900000000028 Sok             : numer 1 zajęty przez inny rekord tego eksportu")}},
+    {.name = "APackageThatIsNoNumberIsDeletedAs99",
+     .held = {},
+     .kasa = {Opa(1001, "ABC", "Skrzynka", "USU")},
+     .commands = {kGroup, "PACKDEL V:99 B:0 B:0"},
+     .wynik = {"PLU;1001;1101;ABC;USU"},
+     .packages = {Pack(99, "Skrzynka", "ABC")}},
+    {.name = "RenumberedGoodsReplaceTheStaleEntry",
+     .held = {Goods(5, "Chleb", "5900000000011", 350, 0, 1, 1)},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD")},
+     .commands = {kGroup, "PLUDEL V:5 B:0 B:0", Ins(1, "Chleb", "5900000000011", 350)},
+     .wynik = {kBread + "DOD"}},
+    {.name = "ManyGroupsFitTheMapAndGoodsWithoutASlotAreRejected",
+     .held = {},
+     .kasa = Concat(ManyGroups(180), {Tow(1, "5900000000011", "Chleb", "350", "DOD", {{18, "1100"}}),
+                                      Tow(2, "5900000000028", "Sok", "250", "DOD", {{18, "1101"}})}),
+     .commands = ManyGroupsSent(180, {Ins(1, "Chleb", "5900000000011", 350, "", 101)}),
+     .wynik = {kBread + "DOD"},
+     .errors = {pl("...5900000000028 Sok             : grupa towarowa 1101 bez miejsca na kasie (najwyżej 101 grup)")},
+     .tweak = [](RegisterState& s) { s.databases.groups = 255; }},
+    {.name = "ANegativeGroupIsRejectedWithItsGoods",
+     .held = {},
+     .kasa = {"ASS;-5;Ujemna", Tow(1, "5900000000011", "Chleb", "350", "DOD", {{18, "-5"}}),
+              Tow(2, "5900000000028", "Sok", "250", "DOD")},
+     .commands = {kGroup, Ins(2, "Sok", "5900000000028", 250)},
+     .wynik = {kSok + "DOD"},
+     .errors = {"...5900000000011 Chleb           : ujemny numer grupy towarowej -5"}},
+    {.name = "ComboOneAsortOnlyProgramsTheMainGroup",
+     .held = {},
+     .kasa = {"ASS;20;Nabial", Tow(1, "5900000000011", "Chleb", "350", "DOD"),
+              Tow(2, "5900000000028", "Sok", "250", "DOD", {{18, "20"}})},
+     .commands = {pl("GROUPINS V:1 S:\"Grupa główna\" B:0 B:0"), Ins(1, "Chleb", "5900000000011", 350),
+                  Ins(2, "Sok", "5900000000028", 250)},
+     .wynik = {kBread + "DOD", kSok + "DOD"},
+     .params = {{"ComboOneAsortOnly", "1"}}},
+    {.name = "TextsThatCannotTravelAreCleanedOrRejected",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350." + std::string(30, '9'), "DOD"),
+              Tow(2, "5900000000028", std::string("S\0ok", 4), "250", "DOD"),
+              Tow(3, std::string("59000\0", 6) + "00035", "Maslo", "500", "DOD")},
+     .commands = {kGroup, Ins(2, "Sok", "5900000000028", 250)},
+     .wynik = {kBread + "DOD", kSok + "DOD"},
+     .errors = {"...59000 Maslo           : kod kreskowy zawiera znak NUL"}},
+    {.name = "NothingToSendStillHandlesCashiers",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD"), "OPER;4;Nowak Jan;0;NOW;1000000004"},
+     .commands = {"USERINS V:4 S:\"Nowak Jan\" S:\"NOW\" S:\"1000000004\" S:\"\" V:65534 B:255 B:6 B:1 B:1"},
+     .wynik = {kBread + "DOD"},
+     .params = {{"ComboExpCashier", "1"}},
+     .tweak = [](RegisterState& s) { s.workMode = 0; }},
+    {.name = "NoCardFileIsTouchedWithNothingToWrite",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD"),
+              "KON;7;Firma;F;Ulica;00-001;Miasto;123;NIP;KARTA1;20311231000000000;T;2.5;3;40"},
+     .commands = {},
+     .wynik = {kBread + "DOD"},
+     .params = {{"ComboSkpUse", "1"}, {"ComboSkpDane", "/nonexistent/zt-skp"}}},
+    {.name = "GoodsPassesEndAt100PercentAndShowEachRecord",
+     .held = {},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD"), Opa(1001, "5", "Skrzynka", "DOD")},
+     .commands = {kGroup, PackIns(5, "Skrzynka", "5"), Ins(1, "Chleb", "5900000000011", 350)},
+     .wynik = {kBread + "DOD", "PLU;1001;1101;5;DOD"},
+     .params = {{"ComboProgressTow", "1"}},
+     .shown = {pl("Programowanie towarów...:\x01"
+                  "100 %"),
+               pl("Programowanie opakowań...:\x01"
+                  "100 %"),
+               "PRG_TOW Kod: 5900000000011, Nazwa: Chleb", "PRG_OPA Kod: 5, Nazwa: Skrzynka"}},
+    {.name = "CrLineEnds",
+     .held = {},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD")},
+     .commands = {kGroup, Ins(1, "Chleb", "5900000000011", 350)},
+     .wynik = {kBread + "DOD"},
+     .eol = "\r"},
+    {.name = "LfLineEnds",
+     .held = {},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD")},
+     .commands = {kGroup, Ins(1, "Chleb", "5900000000011", 350)},
+     .wynik = {kBread + "DOD"},
+     .eol = "\n"},
+    {.name = "AFileWithoutRecordsNeverClearsTheRegister",
+     .held = {Bread()},
+     .kasa = {"# nic", ""},
+     .commands = {},
+     .wynik = {},
+     .errors = {pl("Podczas wykonywania operacji 'eksport' wystąpił błąd:"),
+                pl("Plik eksportu nie zawiera żadnego rekordu. Kasa nie została zmieniona.")},
+     .params = {{"ComboKasTowMax", "1"}},
+     .noHeader = true},
+    {.name = "AFileWithoutRecordsNeverEmptiesTheRegister",
+     .held = {Bread()},
+     .kasa = {"# nic", ""},
+     .commands = {},
+     .wynik = {},
+     .errors = {pl("Podczas wykonywania operacji 'eksport' wystąpił błąd:"),
+                pl("Plik eksportu nie zawiera żadnego rekordu. Kasa nie została zmieniona.")},
+     .noHeader = true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, ExportExact, ::testing::ValuesIn(kExact),
+                         [](const ::testing::TestParamInfo<Exact>& i) { return std::string(i.param.name); });
+
+}  // namespace

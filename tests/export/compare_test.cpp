@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "drivers/export/combo_exp_buf.h"
-#include "drivers/export/register_goods.h"
+#include "drivers/export/combo_tow.h"
 #include "tests/platform/tempdir.h"
 
 using namespace zt;
@@ -39,8 +39,10 @@ ZTTowarKasy Held() {
     t.stawka = 0;
     t.cena = 250;
     t.jednostka = 1;
+    t.formatIlosci = 3;
     t.cenaSztywna = 1;
     t.grupa = 6;
+    t.zezwolRabat = 1;
     t.kodow = 1;
     return t;
 }
@@ -75,6 +77,7 @@ TEST(ComboCompare, StatusOfAnExportedRecord) {
     const std::vector<Case> cases = {
         {"unchanged DOD: nothing to send, transferred", {}, {Held()}, stBrak, true},
         {"repriced", {}, {Held([](auto& t) { t.cena = 199; })}, stCen, false},
+        {"a fraction of a grosz is not sent", {{5, "250.9"}}, {Held()}, stBrak, true},
         {"renamed", {}, {Held([](auto& t) { t.nazwa = "Mleko 2%"; })}, stAkt, false},
         {"other rate", {}, {Held([](auto& t) { t.stawka = 1; })}, stAkt, false},
         {"other unit (AKT changing only the unit)",
@@ -85,10 +88,14 @@ TEST(ComboCompare, StatusOfAnExportedRecord) {
         {"other group", {}, {Held([](auto& t) { t.grupa = 1; })}, stAkt, false},
         {"open price on the register", {}, {Held([](auto& t) { t.cenaSztywna = 0; })}, stAkt, false},
         {"other package", {}, {Held([](auto& t) { t.opakowanie = 3; })}, stAkt, false},
+        {"other quantity format", {}, {Held([](auto& t) { t.formatIlosci = 0; })}, stAkt, false},
+        {"no discount allowed", {}, {Held([](auto& t) { t.zezwolRabat = 0; })}, stAkt, false},
+        {"a discount number", {}, {Held([](auto& t) { t.rabat = 2; })}, stAkt, false},
+        {"a minimum stock", {}, {Held([](auto& t) { t.minStan = 5; })}, stAkt, false},
         {"a set in its place", {}, {Held([](auto& t) { t.rodzaj = ZTTowarKasy::Zestaw; })}, stAkt, false},
         {"USU held unchanged is still deleted", {{19, "USU"}}, {Held()}, stUsu, false},
         {"USU held repriced is still deleted", {{19, "USU"}}, {Held([](auto& t) { t.cena = 1; })}, stUsu, false},
-        {"USU not held: nothing to delete", {{19, "USU"}}, {}, stBrak, false},
+        {"USU not held: deleted already", {{19, "USU"}}, {}, stBrak, true},
         {"AKT not held is added", {{19, "AKT"}}, {}, stDod, false},
         {"CEN not held is added", {{19, "CEN"}}, {}, stDod, false},
         {"zero-padded export barcode matches", {{3, "0005901234123457"}}, {Held()}, stBrak, true},
@@ -169,12 +176,16 @@ TEST(ComboCompare, EqualKeysTakeTheRowWithTheRegistersNumber) {
     b.AnalizujCancelBufor(false);
     EXPECT_EQ(b.CzytajStatus(1), stBrak);  // PLU 12
     EXPECT_EQ(b.CzytajStatus(2), stBrak);  // PLU 13
-    EXPECT_EQ(b.CzytajStatus(0), stAkt);   // PLU 11 took register PLU 40's place: other number, sent in full
-    ASSERT_EQ(b.CountTow(), 4);
+    EXPECT_EQ(b.CzytajStatus(0), stDod);   // PLU 11 is not on the register
+    // PLU 40 and 41 hold the barcode under numbers no row has: deleted, so
+    // that PLU 11 can take it.
+    ASSERT_EQ(b.CountTow(), 5);
     ZTTowRec r;
-    b.CzytajRec(3, r);
-    EXPECT_EQ(r.plu, 41);
-    EXPECT_EQ(r.status, stUsu);
+    for (int i : {3, 4}) {
+        b.CzytajRec(i, r);
+        EXPECT_EQ(r.plu, 37 + i);
+        EXPECT_EQ(r.status, stUsu);
+    }
 }
 
 TEST(ComboCompare, Family5BarcodeAndPackages) {
@@ -240,8 +251,8 @@ TEST(ExpResultFile, ListsTransferredRecordsAsReadAndIsWrittenWhole) {
     std::ifstream in(out, std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
-    EXPECT_EQ(ss.str(), "PLU;10;1001;5901234123457;DOD\r\nPLU;11;1002;0042;AKT\r\n");
-    EXPECT_EQ(b.LiczbaWierszyWyniku(), 2);
+    EXPECT_EQ(ss.str(), "PLU;10;1001;5901234123457;DOD\r\nPLU;11;1002;0042;AKT\r\nPLU;12;1003;43;USU\r\n");
+    EXPECT_EQ(b.LiczbaWierszyWyniku(), 3);
     EXPECT_FALSE(std::filesystem::is_symlink(out));
     EXPECT_FALSE(std::filesystem::exists(out + ".tmp"));
     std::ifstream v(victim);
@@ -257,6 +268,8 @@ TEST(ComboTowFile, HeaderThenEntriesWithoutLineBreakingTexts) {
         x.nazwa = "Ml;eko\r\n";
         x.kod = "59;01\r";
         x.minStan = 5000000000LL;
+        x.formatIlosci = 0;
+        x.zezwolRabat = 0;
     });
     p.Dodaj(WpisKasy(t));
     ZTTowarKasy s = Held([](auto& x) {

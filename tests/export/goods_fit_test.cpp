@@ -41,11 +41,14 @@ TEST(GoodsFit, NumbersOutsideTheirFieldsAreNamed) {
         {[](ZTTowRec& r) { r.jedn = 256; }, 0, ""},                    // a deletion sends the PLU alone
         {[](ZTTowRec& r) { r.jedn = 256, r.status = stCen; }, 2, ""},  // a price change the PLU and its price
         {[](ZTTowRec& r) { r.precyzja = -1; }, 2, "precyzja -1 poza zakresem kasy (0-255)"},
+        {[](ZTTowRec& r) { r.kod_opakowania = "-5"; }, 2, "numer opakowania towaru -5 poza zakresem kasy (0-65)"},
         {[](ZTTowRec& r) { r.nr_asort = 20; }, 2, "grupa towarowa 301 poza zakresem kasy (1-255)"},
         {[](ZTTowRec& r) { r.cena = TxfTools::FromParts(500000000000LL, 0); }, 2,
          "cena 500000000000 poza zakresem kasy"},
         {[](ZTTowRec& r) { r.cena = TxfTools::FromParts(4999999999999LL, 1); }, 2, ""},  // cut to 499999999999
         {[](ZTTowRec& r) { r.ile_w_kodzie = 0; }, 2, "mnożnik ilości w kodzie 0 nie jest dodatni"},
+        {[](ZTTowRec& r) { r.kod = std::string(60001, '7'); }, 2, "kod kreskowy dłuższy niż 60000 znaków"},
+        {[](ZTTowRec& r) { r.kod = std::string(60001, '7'); }, 0, ""},  // a deletion sends the number alone
         {[](ZTTowRec& r) { r.opakowanie = true, r.kod = "70000"; }, 3,
          "numer opakowania 70000 poza zakresem kasy (1-65535)"},
         {[](ZTTowRec& r) { r.opakowanie = true, r.kod = "KRAT"; }, 1, ""},  // package 99

@@ -35,6 +35,23 @@ TEST(GroupMap, Update) {
     }
 }
 
+TEST(GroupMap, UpdateWithinTheRegistersSlots) {
+    struct Case {
+        UpdateCase update;
+        int maxSlot;
+    };
+    const Case cases[] = {
+        {{"10=0\r\n20=150", {10, 20}, "10=0\r\n20=1"}, 100},  // a slot above the limit is given up
+        {{"1=0\r\n2=100", {1, 3}, "1=0\r\n3=1"}, 100},        // past the highest one used: any free slot
+        {{"1=0\n2=1", {1, 2, 3}, "1=0\r\n2=1"}, 1},           // none left: the group stays out
+    };
+    for (const auto& [c, maxSlot] : cases) {
+        GroupMap m = GroupMap::FromText(c.stored);
+        m.Update(c.current, maxSlot);
+        EXPECT_EQ(m.ToText(), c.after) << c.stored;
+    }
+}
+
 TEST(GroupMap, UpdateFailsWhenNoSlotNumberIsLeft) {
     // The removed pair held the highest slot number there is.
     GroupMap m = GroupMap::FromText("1=0\r\n2=2147483647");

@@ -1,7 +1,9 @@
 #pragma once
 // The register's goods list as the comparison consumes it: one record per
 // PLU or package the register reports (filled from the PLUREAD/PACKREAD
-// answers), its entry text for the buffer and the snapshot file "combo.tow".
+// answers), its entry text for the buffer and the snapshot file "combo.tow",
+// and the entry read back into an export record.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,6 +11,8 @@
 #include "tools/api.h"
 
 namespace zt {
+
+struct ZTTowRec;
 
 // What the register reports for one goods, set of goods or package.
 struct ZT_API ZTTowarKasy {
@@ -36,6 +40,9 @@ struct ZT_API ZTTowarKasy {
 ZT_API std::string WpisKasy(const ZTTowarKasy& t);
 // The key the entry is searched by: its barcode field, trimmed.
 ZT_API std::string KluczWpisu(const std::string& wpis);
+// The fields of an entry into rec (the rest of rec stays); the VAT slot
+// becomes the rate the slot holds (-999 for none).
+ZT_API void WpisDoRekordu(const std::string& wpis, const std::array<int, 10>& stawkiSlotow, ZTTowRec& rec);
 
 // The snapshot of the register's list: a fixed header, then one entry line
 // (CR LF) per entry in reading order.
