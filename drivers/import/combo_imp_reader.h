@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "drivers/import/combo_imp_lines.h"
 #include "drivers/import/imp_buf_list.h"
 
 namespace zt {
@@ -29,8 +30,6 @@ public:
 
     // "Analiza pliku combo.imp..." as the host's translation has it.
     static std::string ProgressText();
-    // A line every reader of the file skips: blank, or a '#' or '-' comment.
-    static bool IsIgnored(std::string_view line);
 
 protected:
     // A counting progress line opens (text of ProgressText()).
@@ -46,11 +45,5 @@ protected:
 private:
     bool skipState_ = false;
 };
-
-// Fields of a ';'-separated line, empty ones kept; views into the line.
-std::vector<std::string_view> SplitFields(std::string_view line);
-// A decimal integer field (blanks around allowed); raises the conversion
-// failure "'x' is not a valid integer value" for anything else.
-std::int64_t FieldInt(const std::vector<std::string_view>& fields, std::size_t i);
 
 }  // namespace zt

@@ -3,9 +3,7 @@
 #include <cstdint>
 
 #include "action/module.h"
-#include "drivers/import/combo_imp_reader.h"
 #include "drivers/import/imp_archive.h"
-#include "drivers/import/receipt_booking.h"
 #include "platform/exception.h"
 #include "platform/fs.h"
 #include "platform/text.h"
@@ -16,32 +14,7 @@ namespace {
 
 constexpr char kComboName[] = "combo.imp";
 
-std::string_view trimmed(std::string_view s) {
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
-std::string_view withoutLineEnd(std::string_view line) {
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
-    return line;
-}
-
-bool isReceiptLine(std::string_view line) { return trimmed(line.substr(0, line.find(';'))).substr(0, 2) == "P_"; }
-
-// Every line of the text, the last one also without its line end.
-std::vector<std::string_view> allLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t lf = text.find('\n', start);
-        const std::size_t end = lf == std::string_view::npos ? text.size() : lf + 1;
-        lines.push_back(text.substr(start, end - start));
-        start = end;
-    }
-    return lines;
-}
+bool isReceiptLine(std::string_view line) { return IsReceiptKind(LineKind(line)); }
 
 // Names the "receipt.tmp" a merged "combo.imp" took in.
 std::string mergedComment(std::string_view receiptTmp) {
@@ -54,8 +27,8 @@ std::string mergedComment(std::string_view receiptTmp) {
 }
 
 bool holdsLine(std::string_view text, std::string_view line) {
-    for (const std::string_view l : allLines(text))
-        if (withoutLineEnd(l) == line) return true;
+    for (const std::string_view l : AllLines(text))
+        if (WithoutLineEnd(l) == line) return true;
     return false;
 }
 
@@ -66,10 +39,10 @@ struct ReceiptTmp {
 
 ReceiptTmp parseReceiptTmp(std::string_view text) {
     ReceiptTmp r;
-    for (const std::string_view raw : allLines(text)) {
-        const std::string_view line = withoutLineEnd(raw);
-        if (ZTComboImpReader::IsIgnored(line)) continue;
-        if (trimmed(line) == kReceiptTmpMarker)
+    for (const std::string_view raw : AllLines(text)) {
+        const std::string_view line = WithoutLineEnd(raw);
+        if (IsIgnoredLine(line)) continue;
+        if (TrimmedField(line) == kReceiptTmpMarker)
             r.repeated = true;
         else
             r.lines.push_back(std::string(line) + "\r\n");
@@ -90,8 +63,8 @@ void noteNextReceiptTmp(const std::string& dir, bool repeated) {
 
 bool ForNextReading(std::string_view combo, bool* repeated) {
     bool found = false, rep = false;
-    for (const std::string_view l : allLines(combo)) {
-        const std::string_view line = withoutLineEnd(l);
+    for (const std::string_view l : AllLines(combo)) {
+        const std::string_view line = WithoutLineEnd(l);
         if (line == kNextRepeatedComment)
             found = rep = true;
         else if (line == kNextComment)
@@ -115,8 +88,8 @@ void ZTUnfinishedReceipt::Begin() {
 }
 
 void ZTUnfinishedReceipt::Note(std::string_view line) {
-    const std::string_view bare = withoutLineEnd(line);
-    const std::string_view kind = trimmed(bare.substr(0, bare.find(';')));
+    const std::string_view bare = WithoutLineEnd(line);
+    const std::string_view kind = LineKind(bare);
     if (kind == "P_TRN" || kind == "P_ANU")
         lines_.clear();
     else if (IsReceiptBodyLine(bare))
@@ -126,8 +99,8 @@ void ZTUnfinishedReceipt::Note(std::string_view line) {
 void WriteReceiptTmp(const std::string& dir, const std::vector<std::string>& lines, bool repeated) {
     std::string text;
     for (const std::string& l : lines) {
-        const std::string_view bare = withoutLineEnd(l);
-        if (ZTComboImpReader::IsIgnored(bare)) continue;
+        const std::string_view bare = WithoutLineEnd(l);
+        if (IsIgnoredLine(bare)) continue;
         text.append(bare);
         text += "\r\n";
     }
@@ -148,7 +121,7 @@ void ZTUnfinishedReceipt::Save(const std::string& dir, bool repeated, const TMLg
             // whole of it, as combo.imp holds it at its end.
             ZTUnfinishedReceipt tail;
             const std::string combo = readFileWhole(dir + kComboName);
-            for (const std::string_view l : allLines(combo))
+            for (const std::string_view l : AllLines(combo))
                 if (!l.empty() && l.back() == '\n') tail.Note(l);
             lines = std::move(tail.lines_);
         } else if (fileExists(pendingPath)) {
@@ -186,7 +159,7 @@ bool MergedComboText(std::string_view combo, std::string_view receiptTmp, std::s
     out += mergedComment(receiptTmp);
     out += "\r\n";
     bool inserted = false;
-    for (const std::string_view line : allLines(combo)) {
+    for (const std::string_view line : AllLines(combo)) {
         // A last line without its line end is no record yet.
         if (!inserted && line.back() == '\n' && isReceiptLine(line)) {
             inserted = true;
