@@ -125,17 +125,20 @@ std::string_view WithoutLineEnd(std::string_view line) {
     return line;
 }
 
+std::size_t LineEndAt(std::string_view text, std::size_t from, std::size_t* next) {
+    const std::size_t end = text.find_first_of("\r\n", from);
+    if (end == std::string_view::npos) return end;
+    *next = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+    return end;
+}
+
+bool HasLineEnd(std::string_view line) { return !line.empty() && (line.back() == '\n' || line.back() == '\r'); }
+
 std::vector<std::string_view> CompleteLines(std::string_view text) {
     std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t lf = text.find('\n', start);
-        if (lf == std::string_view::npos) break;
-        std::string_view line = text.substr(start, lf - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        start = lf + 1;
-    }
+    std::size_t start = 0, next = 0;
+    for (std::size_t end; (end = LineEndAt(text, start, &next)) != std::string_view::npos; start = next)
+        lines.push_back(text.substr(start, end - start));
     return lines;
 }
 
@@ -143,10 +146,10 @@ std::vector<std::string_view> AllLines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < text.size()) {
-        const std::size_t lf = text.find('\n', start);
-        const std::size_t end = lf == std::string_view::npos ? text.size() : lf + 1;
-        lines.push_back(text.substr(start, end - start));
-        start = end;
+        std::size_t next = text.size();
+        LineEndAt(text, start, &next);
+        lines.push_back(text.substr(start, next - start));
+        start = next;
     }
     return lines;
 }

@@ -33,6 +33,11 @@ bool IsReceiptKind(std::string_view kind);
 bool IsIgnoredLine(std::string_view line);
 // A line without the CR and LF bytes at its end.
 std::string_view WithoutLineEnd(std::string_view line);
+// A line ends with CR LF, LF or CR alike: other programs write the file too.
+// Where the line end that follows from is (npos when none), and in next
+// where the line after it starts.
+std::size_t LineEndAt(std::string_view text, std::size_t from, std::size_t* next);
+bool HasLineEnd(std::string_view line);
 // The lines of a text that have their line end, without it; what follows the
 // last line end was cut short by a killed writer.
 std::vector<std::string_view> CompleteLines(std::string_view text);

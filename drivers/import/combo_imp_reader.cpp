@@ -27,10 +27,11 @@ std::string ZTComboImpReader::ProgressText() {
 
 void ZTComboImpReader::Read(const std::string& path, ZTImpBufList& list, TdtTools dataImportu) {
     const std::string text = readFileWhole(path);
-    ReadText(text, list, dataImportu);
+    ReadText(text, list, dataImportu, path);
 }
 
-void ZTComboImpReader::ReadText(std::string_view text, ZTImpBufList& list, TdtTools dataImportu) {
+void ZTComboImpReader::ReadText(std::string_view text, ZTImpBufList& list, TdtTools dataImportu,
+                                std::string_view fileName) {
     OnStart(ProgressText());
     try {
         const bool fromReceipts = list.Settings().salesFromReceipts;
@@ -135,7 +136,12 @@ void ZTComboImpReader::ReadText(std::string_view text, ZTImpBufList& list, TdtTo
             const std::string_view line = lines[i];
             if (IsIgnoredLine(line)) continue;
             OnRecord();
-            readLine(i, line);
+            // A line that cannot be read is named, so it can be found and mended.
+            try {
+                readLine(i, line);
+            } catch (const std::exception& e) {
+                throw Exception(std::string(fileName) + ", wiersz " + std::to_string(i + 1) + ": " + e.what());
+            }
         }
         OnReceiptLine(std::string_view(), list.Current());
     } catch (...) {

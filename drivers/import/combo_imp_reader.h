@@ -18,10 +18,12 @@ public:
 
     // Reads the file (or text) into the list. dataImportu is the date the
     // buffers of lines without a receipt date get. A numeric field that is no
-    // decimal integer ends the reading with the conversion failure. A last
-    // line without its line end is a record cut short and is not read.
+    // decimal integer ends the reading with the conversion failure, named by
+    // the file and the line's number. A last line without its line end is a
+    // record cut short and is not read.
     void Read(const std::string& path, ZTImpBufList& list, TdtTools dataImportu);
-    void ReadText(std::string_view text, ZTImpBufList& list, TdtTools dataImportu);
+    void ReadText(std::string_view text, ZTImpBufList& list, TdtTools dataImportu,
+                  std::string_view fileName = "combo.imp");
 
     // The lines that are the register's state when read rather than records
     // it let go (goods and package counters, cash state) are skipped: a

@@ -277,9 +277,10 @@ void ZTReceiptImpReader::Read(const std::string& path, ZTImpBufList& list, TdtTo
     ZTComboImpReader::Read(path, list, dataImportu);
 }
 
-void ZTReceiptImpReader::ReadText(std::string_view text, ZTImpBufList& list, TdtTools dataImportu) {
+void ZTReceiptImpReader::ReadText(std::string_view text, ZTImpBufList& list, TdtTools dataImportu,
+                                  std::string_view fileName) {
     reader_.Reset();
-    ZTComboImpReader::ReadText(text, list, dataImportu);
+    ZTComboImpReader::ReadText(text, list, dataImportu, fileName);
 }
 
 }  // namespace zt

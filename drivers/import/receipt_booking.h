@@ -80,7 +80,8 @@ public:
     explicit ZTReceiptImpReader(ZTReceiptReaderSettings settings = {}) : reader_(std::move(settings)) {}
 
     void Read(const std::string& path, ZTImpBufList& list, TdtTools dataImportu);
-    void ReadText(std::string_view text, ZTImpBufList& list, TdtTools dataImportu);
+    void ReadText(std::string_view text, ZTImpBufList& list, TdtTools dataImportu,
+                  std::string_view fileName = "combo.imp");
 
     ZTReceiptReader& Receipts() { return reader_; }
     const ZTReceiptReader& Receipts() const { return reader_; }

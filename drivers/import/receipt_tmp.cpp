@@ -37,15 +37,21 @@ struct ReceiptTmp {
     bool repeated = false;
 };
 
+// Only lines of an open receipt are ever kept: anything else would be booked
+// as a sale, so it stops the merge, named by its line.
 ReceiptTmp parseReceiptTmp(std::string_view text) {
     ReceiptTmp r;
-    for (const std::string_view raw : AllLines(text)) {
-        const std::string_view line = WithoutLineEnd(raw);
+    const std::vector<std::string_view> lines = AllLines(text);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = WithoutLineEnd(lines[i]);
         if (IsIgnoredLine(line)) continue;
         if (TrimmedField(line) == kReceiptTmpMarker)
             r.repeated = true;
-        else
+        else if (IsReceiptBodyLine(line))
             r.lines.push_back(std::string(line) + "\r\n");
+        else
+            throw Exception(std::string(kReceiptTmpName) + ", wiersz " + std::to_string(i + 1) +
+                            ": to nie jest wiersz paragonu: '" + std::string(line) + "'");
     }
     return r;
 }
@@ -122,7 +128,7 @@ void ZTUnfinishedReceipt::Save(const std::string& dir, bool repeated, const TMLg
             ZTUnfinishedReceipt tail;
             const std::string combo = readFileWhole(dir + kComboName);
             for (const std::string_view l : AllLines(combo))
-                if (!l.empty() && l.back() == '\n') tail.Note(l);
+                if (HasLineEnd(l)) tail.Note(l);
             lines = std::move(tail.lines_);
         } else if (fileExists(pendingPath)) {
             ReceiptTmp pending = parseReceiptTmp(readFileWhole(pendingPath));
@@ -161,7 +167,7 @@ bool MergedComboText(std::string_view combo, std::string_view receiptTmp, std::s
     bool inserted = false;
     for (const std::string_view line : AllLines(combo)) {
         // A last line without its line end is no record yet.
-        if (!inserted && line.back() == '\n' && isReceiptLine(line)) {
+        if (!inserted && HasLineEnd(line) && isReceiptLine(line)) {
             inserted = true;
             for (const std::string& k : kept.lines) out += k;
             if (kept.repeated) continue;

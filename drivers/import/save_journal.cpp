@@ -16,7 +16,7 @@ std::string dayOf(const TdtTools& d) { return d.ToString(TdtTools::kCompact).sub
 ZTSaveJournal::ZTSaveJournal(std::string path, std::string_view text) : path_(std::move(path)) {
     // A last line cut short by a killed writer would take the first comment
     // as its end and become a record: it goes before anything is appended.
-    if (const std::size_t end = text.rfind('\n') + 1; end != text.size()) {
+    if (const std::size_t end = text.find_last_of("\r\n") + 1; end != text.size()) {
         text = text.substr(0, end);
         writeFileWhole(path_, text, path_ + ".new");
     }
