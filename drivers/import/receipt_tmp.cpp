@@ -4,6 +4,7 @@
 
 #include "action/module.h"
 #include "drivers/import/imp_archive.h"
+#include "drivers/import/own_file.h"
 #include "platform/exception.h"
 #include "platform/fs.h"
 #include "platform/text.h"
@@ -139,8 +140,7 @@ void ZTUnfinishedReceipt::Save(const std::string& dir, bool repeated, const TMLg
     }
     // Broken off between two receipts: nothing waits for the next reading.
     if (lines.empty() && !repeated) {
-        if (fileExists(pendingPath) && !deleteFile(pendingPath) && fileExists(pendingPath))
-            throw Exception("Cannot delete " + pendingPath + ": " + osErrorText(lastOsError()));
+        if (fileExists(pendingPath)) RemoveOwnFile(pendingPath);
         return;
     }
     noteNextReceiptTmp(dir, repeated);
@@ -189,8 +189,7 @@ MergeResult MergeReceiptTmp(const std::string& dir, const TMLgExtTools* t) {
         writeFileWhole(comboPath, merged, dir + "combo.new");
     }
     ArchiveReceiptTmp(dir, t);
-    if (!deleteFile(tmpPath) && fileExists(tmpPath))
-        throw Exception("Cannot delete " + tmpPath + ": " + osErrorText(lastOsError()));
+    RemoveOwnFile(tmpPath);
     return MergeResult::kMerged;
 }
 
