@@ -2,6 +2,7 @@
 
 #include "action/module.h"
 #include "drivers/combo/combo_action.h"
+#include "drivers/import/combo_imp_lines.h"
 #include "drivers/import/import_run.h"
 #include "drivers/import/receipt_records.h"
 #include "link/combo_link.h"
@@ -43,16 +44,16 @@ void ReadCashState(TZTComboAction& a, const ImportRun& run) {
         a.Postep(T("TZTComboReadCashMsgAdd", " - odczyt stanu kasy ..."), 5);
         a.Postep(T("TZTComboReadCashMsgAdd_00001", " -   status kasy..."), 5);
         link.SendCommand(cmdCASHREGSTATUSGET, {});
-        const std::uint16_t cashier = link.answer[2].AsV();
-        std::string line = "KAS;" + std::to_string(cashier);
+        KasLine::Values kas;
+        kas.cashier = link.answer[2].AsV();
         std::string forms;
-        if (cashier != 0) {
+        if (kas.cashier != 0) {
             a.Postep(T("TZTComboReadCashMsgAdd_00002", "-   czas bieżący z kasy..."), 5);
             link.SendCommand(cmdDATEGET, {});
             const int day = link.answer[0].AsB(), month = link.answer[1].AsB(), year = link.answer[2].AsV();
             link.SendCommand(cmdTIMEGET, {});
-            const std::string now = format("%04d%02d%02d%02d%02d%02d000", year, month, day, link.answer[0].AsB(),
-                                           link.answer[1].AsB(), link.answer[2].AsB());
+            kas.now = format("%04d%02d%02d%02d%02d%02d000", year, month, day, link.answer[0].AsB(),
+                             link.answer[1].AsB(), link.answer[2].AsB());
 
             a.Postep(T("TZTComboReadCashMsgAdd_00003", " -   aktualny kurs euro..."), 5);
             link.SendCommand(cmdPAYFORMREAD, {link.EncodeV(3)});
@@ -61,17 +62,25 @@ void ReadCashState(TZTComboAction& a, const ImportRun& run) {
             if (link.answer.Count() == 6 && link.answer[2].AsB() == 1) euroRate = link.answer[5].AsN64();
 
             a.Postep(T("TZTComboReadCashMsgAdd_00004", " -   nazwisko zalogowanego kasjera..."), 5);
-            link.SendCommand(cmdUSERREAD, {link.EncodeV(cashier)});
-            line += ";" + FieldText(link.answer[1].AsS());
+            link.SendCommand(cmdUSERREAD, {link.EncodeV(static_cast<std::uint16_t>(kas.cashier))});
+            kas.name = link.answer[1].AsS();
 
             a.Postep(T("TZTComboReadCashMsgAdd_00005", " -   statystyki zalogowanego kasjera..."), 5);
-            link.SendCommand(cmdUSERSTATREAD, {link.EncodeV(cashier), link.EncodeB(0)});
+            link.SendCommand(cmdUSERSTATREAD, {link.EncodeV(static_cast<std::uint16_t>(kas.cashier)), link.EncodeB(0)});
             const TComboDataSet& s = link.answer;
-            auto N = [&s](std::size_t i) { return ";" + std::to_string(s[i].AsN64()); };
-            auto L = [&s](std::size_t i) { return ";" + std::to_string(s[i].AsL()); };
-            line += N(1) + N(2) + ";" + LoginTimeText(s[3].AsL()) + ";" + now;
-            for (std::size_t i = 4; i <= 8; ++i) line += N(i);
-            line += L(9) + L(10) + N(11) + L(12) + N(13);
+            kas.discounts = s[1].AsN64();
+            kas.surcharges = s[2].AsN64();
+            kas.loginTime = LoginTimeText(s[3].AsL());
+            kas.packagesSold = s[4].AsN64();
+            kas.packagesReturned = s[5].AsN64();
+            kas.payIn = s[6].AsN64();
+            kas.payOut = s[7].AsN64();
+            kas.sales = s[8].AsN64();
+            kas.receipts = s[9].AsL();
+            kas.cancelled = s[10].AsL();
+            kas.cancelledValue = s[11].AsN64();
+            kas.voids = s[12].AsL();
+            kas.voidsValue = s[13].AsN64();
 
             const int count = s[16].AsB();
             for (int i = 0; i < count; ++i) {
@@ -79,11 +88,10 @@ void ReadCashState(TZTComboAction& a, const ImportRun& run) {
                 const int type = s[at].AsV();
                 if (type < 1 || type > 6) continue;
                 const std::int64_t rate = type == 3 ? euroRate : kNoEuroRate;
-                forms += "KPL;" + std::to_string(type) + ";" + formName(type) + ";" +
-                         std::to_string(s[at + 1].AsN64()) + ";" + std::to_string(rate) + "\r\n";
+                forms += KplLine::Format(type, formName(type), s[at + 1].AsN64(), rate);
             }
         }
-        run.Append(line + "\r\n" + forms);
+        run.Append(KasLine::Format(kas) + forms);
         a.PostepTryb(0);
     } catch (...) {
         a.PostepTryb(1);

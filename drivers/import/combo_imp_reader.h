@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "drivers/import/combo_imp_lines.h"
 #include "drivers/import/imp_buf_list.h"
 
 namespace zt {
@@ -17,10 +18,12 @@ public:
 
     // Reads the file (or text) into the list. dataImportu is the date the
     // buffers of lines without a receipt date get. A numeric field that is no
-    // decimal integer ends the reading with the conversion failure. A last
-    // line without its line end is a record cut short and is not read.
+    // decimal integer ends the reading with the conversion failure, named by
+    // the file and the line's number. A last line without its line end is a
+    // record cut short and is not read.
     void Read(const std::string& path, ZTImpBufList& list, TdtTools dataImportu);
-    void ReadText(std::string_view text, ZTImpBufList& list, TdtTools dataImportu);
+    void ReadText(std::string_view text, ZTImpBufList& list, TdtTools dataImportu,
+                  std::string_view fileName = "combo.imp");
 
     // The lines that are the register's state when read rather than records
     // it let go (goods and package counters, cash state) are skipped: a
@@ -29,8 +32,6 @@ public:
 
     // "Analiza pliku combo.imp..." as the host's translation has it.
     static std::string ProgressText();
-    // A line every reader of the file skips: blank, or a '#' or '-' comment.
-    static bool IsIgnored(std::string_view line);
 
 protected:
     // A counting progress line opens (text of ProgressText()).
@@ -46,11 +47,5 @@ protected:
 private:
     bool skipState_ = false;
 };
-
-// Fields of a ';'-separated line, empty ones kept; views into the line.
-std::vector<std::string_view> SplitFields(std::string_view line);
-// A decimal integer field (blanks around allowed); raises the conversion
-// failure "'x' is not a valid integer value" for anything else.
-std::int64_t FieldInt(const std::vector<std::string_view>& fields, std::size_t i);
 
 }  // namespace zt

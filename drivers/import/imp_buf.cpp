@@ -290,46 +290,6 @@ void ZTImpBuf::Kas_AddWaluta(std::string_view name, long double balance, long do
     waluty_.push_back({std::string(name), rate, amount, balance});
 }
 
-void ZTImpBuf::MakeStanKasyStr() {
-    std::string s = format("KAS_NUMER;%d\r\n", kasNumer_);
-    if (kasNumer_ != 0) {
-        const auto i32 = [&s](const char* label, const Item<std::int32_t>& v) {
-            if (v.present) s += format("%s;%d\r\n", label, v.value);
-        };
-        const auto ext = [&s](const char* label, const Item<long double>& v) {
-            if (v.present) s += format("%s;%.0Lf\r\n", label, v.value);
-        };
-        const auto time = [&s](const char* label, const Item<double>& v) {
-            if (v.present) s += std::string(label) + ';' + TdtTools(v.value).ToString(TdtTools::kCompact) + "\r\n";
-        };
-        i32("KAS_NR_KASJERA", nrKasjera_);
-        if (nazwisko_.present) s += "KAS_NAZWISKO;" + FieldText(nazwisko_.value) + "\r\n";
-        i32("KAS_UPRAWN", uprawn_);
-        time("KAS_ZMSTART", zmstart_);
-        time("KAS_BIEZ", biez_);
-        ext("KAS_STANKASY", stankasy_);
-        ext("KAS_KARTY", karty_);
-        ext("KAS_BONY", bony_);
-        ext("KAS_CZEKI", czeki_);
-        ext("KAS_PRZELEWY", przelewy_);
-        ext("KAS_DODFPLAT", dodfplat_);
-        ext("KAS_INNEFPLAT", innefplat_);
-        i32("KAS_PARAGONOW", paragonow_);
-        i32("KAS_IL_PAR_ANULOWANYCH", ilParAnul_);
-        ext("KAS_WART_PAR_ANULOWANYCH", wartParAnul_);
-        i32("KAS_IL_STORNO", ilStorno_);
-        ext("KAS_WART_STORNO", wartStorno_);
-        int n = 0;
-        for (const auto& w : waluty_) {
-            ++n;
-            s += format(
-                "KAS_WAL%d_NAZWA;%s\r\nKAS_WAL%d_KURS;%.0Lf\r\nKAS_WAL%d_STAN;%.0Lf\r\nKAS_WAL%d_BILANS;%.0Lf\r\n", n,
-                FieldText(w.name).c_str(), n, w.rate, n, w.amount, n, w.balance);
-        }
-    }
-    cashText_ = std::move(s);
-}
-
 // ---- whole buffer ----
 
 long double ZTImpBuf::GetTotalValue() const {

@@ -6,6 +6,7 @@
 #include "drivers/combo/combo_action.h"
 #include "drivers/combo/connection_check.h"
 #include "drivers/import/cash_state.h"
+#include "drivers/import/combo_imp_lines.h"
 #include "drivers/import/imp_buf_list.h"
 #include "drivers/import/import_run.h"
 #include "drivers/import/order_document.h"

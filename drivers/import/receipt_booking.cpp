@@ -8,41 +8,10 @@
 namespace zt {
 namespace {
 
-std::string_view trimmed(std::string_view s) {
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
 std::int32_t clamp32(std::int64_t v) {
     if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
     if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
     return static_cast<std::int32_t>(v);
-}
-
-std::int32_t int32Field(const std::vector<std::string_view>& f, std::size_t i) { return clamp32(FieldInt(f, i)); }
-
-// A field the register fills with free text (register number, cashier):
-// a number when it is one, else the fallback; never a failure of the file.
-std::int32_t numberOr(const std::vector<std::string_view>& f, std::size_t i, std::int32_t fallback) {
-    const std::string_view s = i < f.size() ? trimmed(f[i]) : std::string_view();
-    if (s.empty()) return fallback;
-    try {
-        return clamp32(FieldInt(f, i));
-    } catch (const std::exception&) {
-        return fallback;
-    }
-}
-
-std::string textField(const std::vector<std::string_view>& f, std::size_t i) {
-    return i < f.size() ? FieldText(trimmed(f[i])) : std::string();
-}
-
-double timeField(const std::vector<std::string_view>& f, std::size_t i) {
-    TdtTools t;
-    if (i < f.size()) t.FromString(trimmed(f[i]), TdtTools::kCompact);
-    return t.Value();
 }
 
 int hourOf(double t) {
@@ -60,8 +29,6 @@ std::unique_ptr<QORPayment> otherPayment(std::int64_t amount, double time) {
     p->dateTime = time;
     return p;
 }
-
-std::string_view kindOf(std::string_view line) { return trimmed(line.substr(0, line.find(';'))); }
 
 // Outside numbers never overflow: negation and sums saturate.
 std::int64_t negated(std::int64_t v) {
@@ -81,15 +48,6 @@ struct ZTReceiptReader::Pending {
     long double discounts = 0, vouchers = 0, cheques = 0, cards = 0, others = 0, currency = 0;
     std::int32_t lines = 0;
 };
-
-bool IsReceiptBodyLine(std::string_view line) {
-    const std::string_view kind = kindOf(line);
-    if (kind == "P_PLU" || kind == "P_OPA" || kind == "P_WAL" || kind == "P_RAB") return true;
-    if (kind != "P_PLA") return false;
-    const std::vector<std::string_view> f = SplitFields(line);
-    const std::string_view type = f.size() > 1 ? trimmed(f[1]) : std::string_view();
-    return type != "4" && type != "5";
-}
 
 ZTReceiptReader::ZTReceiptReader(ZTReceiptReaderSettings settings)
     : settings_(std::move(settings)), pending_(std::make_unique<Pending>()) {}
@@ -123,7 +81,7 @@ void ZTReceiptReader::Line(std::string_view line, ZTImpBuf* buffer) {
         return;
     }
     const std::vector<std::string_view> f = SplitFields(line);
-    const std::string_view kind = trimmed(f[0]);
+    const std::string_view kind = TrimmedField(f[0]);
     if (!buffer) return;
     ZTImpBuf& b = *buffer;
     const auto openReceipt = [&] {
@@ -133,20 +91,21 @@ void ZTReceiptReader::Line(std::string_view line, ZTImpBuf* buffer) {
     };
 
     if (kind == "P_PLU") {
+        const PPluLine l(f);
         auto p = std::make_unique<QORPosition>();
         if (settings_.codeAsIdentifier) {
-            std::string code = textField(f, 3);
+            std::string code = l.Code();
             if (settings_.convertCode) code = FieldText(settings_.convertCode(code));
             p->code = code;
             // Goods without a barcode keep their own row.
-            if (TxTools::Trim(code).empty()) p->plu = int32Field(f, 2);
+            if (TxTools::Trim(code).empty()) p->plu = l.Plu();
         } else {
-            p->plu = int32Field(f, 2);
+            p->plu = l.Plu();
         }
-        p->quantity = int32Field(f, 5);
-        p->value = FieldInt(f, 6);
+        p->quantity = l.Quantity();
+        p->value = l.Value();
         p->kind = 0;
-        const bool voided = FieldInt(f, 7) == 1;
+        const bool voided = l.Voided();
         QORParagon* r = openReceipt();
         if (voided) {
             if (!voided_) voided_ = std::make_unique<QOROther>();
@@ -156,11 +115,12 @@ void ZTReceiptReader::Line(std::string_view line, ZTImpBuf* buffer) {
             ++pending_->lines;
         }
     } else if (kind == "P_OPA") {
+        const POpaLine l(f);
         auto p = std::make_unique<QORPosition>();
-        p->code = std::to_string(FieldInt(f, 2));
-        p->quantity = int32Field(f, 4);
-        p->value = FieldInt(f, 5);
-        if (FieldInt(f, 1) == 0) {
+        p->code = std::to_string(l.Number());
+        p->quantity = l.Quantity();
+        p->value = l.Value();
+        if (!l.Returned()) {
             p->kind = 1;
         } else {
             p->kind = 2;
@@ -170,24 +130,26 @@ void ZTReceiptReader::Line(std::string_view line, ZTImpBuf* buffer) {
         openReceipt()->AddPosition(std::move(p));
         ++pending_->lines;
     } else if (kind == "P_RAB") {
-        const std::int64_t type = FieldInt(f, 1);
-        const std::int32_t amount = clamp32(negated(FieldInt(f, 5)));
+        const PRabLine l(f);
+        const std::int64_t type = l.Type();
+        const std::int32_t amount = clamp32(negated(l.Amount()));
         QORParagon* r = openReceipt();
         if (type == 21) {
             if (r->PositionCount() > 0) r->Position(r->PositionCount() - 1).discount = amount;
         } else if (type == 22 || type == 23) {
             r->discount = amount;
-            r->cardCode = CardNumber(textField(f, 6), settings_.cardPosition, settings_.cardLength);
+            r->cardCode = CardNumber(l.CardCode(), settings_.cardPosition, settings_.cardLength);
         }
         if (type >= 21 && type <= 23) pending_->discounts += amount;
     } else if (kind == "P_PLA") {
-        const std::int64_t type = FieldInt(f, 1);
+        const PPlaLine l(f);
+        const std::int64_t type = l.Type();
         if (type == 2 || type == 3) {
             auto p = std::make_unique<QORPayment>();
-            const std::int64_t formNo = FieldInt(f, 2);
+            const std::int64_t formNo = l.Form();
             p->form = formNo == 1 ? 0 : formNo == 2 ? 3 : formNo == 4 ? 1 : formNo == 5 ? 2 : 4;
             p->formCopy = p->form;
-            p->amount = signedBy(FieldInt(f, 5), type == 3);
+            p->amount = signedBy(l.Amount(), type == 3);
             p->multiplier = 100;
             const auto amount = static_cast<long double>(p->amount);
             switch (p->form) {
@@ -198,33 +160,34 @@ void ZTReceiptReader::Line(std::string_view line, ZTImpBuf* buffer) {
                 default: break;
             }
             openReceipt()->AddPayment(std::move(p));
-        } else if ((type == 4 || type == 5) && FieldInt(f, 2) == 1) {
+        } else if ((type == 4 || type == 5) && l.Form() == 1) {
             // A pay-in or pay-out stands alone: booked at once, in every mode.
-            const std::int64_t amount = FieldInt(f, 5);
+            const std::int64_t amount = l.Amount();
             if (type == 4)
                 b.AddPayIn(static_cast<long double>(amount));
             else
                 b.AddPayOut(static_cast<long double>(amount));
-            const std::int32_t cashier = numberOr(f, 9, std::numeric_limits<std::int32_t>::min());
-            if (cashier != std::numeric_limits<std::int32_t>::min()) {
+            const std::optional<std::int32_t> cashier = l.Cashier();
+            if (cashier && *cashier != std::numeric_limits<std::int32_t>::min()) {
                 auto o = std::make_unique<QOROther>();
                 o->type = type == 4 ? QOROther::kPayIn : QOROther::kPayOut;
-                o->cashierNo = cashier;
+                o->cashierNo = *cashier;
                 o->AddPayment(otherPayment(amount, o->dateTime));
                 b.AddReceiptOtherInfo(std::move(o));
             }
         }
     } else if (kind == "P_WAL") {
-        const std::int64_t type = FieldInt(f, 1);
+        const PWalLine l(f);
+        const std::int64_t type = l.Type();
         if (type == 6 || type == 7) {
             auto p = std::make_unique<QORPayment>();
             p->form = 4;
             p->formCopy = 4;
-            p->amount = signedBy(FieldInt(f, 5), type == 7);
+            p->amount = signedBy(l.Amount(), type == 7);
             p->currencyKind = 7;
-            p->currencyName = FieldInt(f, 2) == 3 ? std::string("EUR") : textField(f, 3);
-            p->rate = int32Field(f, 6);
-            p->plnValue = signedBy(FieldInt(f, 4), type == 7);
+            p->currencyName = l.Record() == 3 ? std::string("EUR") : l.Currency();
+            p->rate = l.Rate();
+            p->plnValue = signedBy(l.PlnValue(), type == 7);
             // Booked once, in zloty.
             pending_->currency += static_cast<long double>(p->plnValue);
             openReceipt()->AddPayment(std::move(p));
@@ -232,37 +195,39 @@ void ZTReceiptReader::Line(std::string_view line, ZTImpBuf* buffer) {
             openReceipt();
         }
     } else if (kind == "P_ANU") {
+        const PAnuLine l(f);
         // What was read of the receipt belongs to the cancelled one.
         dropOpen();
         auto o = std::make_unique<QOROther>();
         o->type = QOROther::kCancelled;
-        o->dateTime = timeField(f, 1);
-        o->registerNo = numberOr(f, 2, -1);
-        o->cashierNo = int32Field(f, 4);
-        o->AddPayment(otherPayment(FieldInt(f, 7), o->dateTime));
+        o->dateTime = l.Date();
+        o->registerNo = l.Register();
+        o->cashierNo = l.Cashier();
+        o->AddPayment(otherPayment(l.Total(), o->dateTime));
         b.AddReceiptOtherInfo(std::move(o));
     } else if (kind == "P_TRN") {
         if (!receipt_) receipt_ = std::make_unique<QORParagon>();
-        closeReceipt(f, b);
+        closeReceipt(PTrnLine(f), b);
     } else if (kind == "P_ZAM") {
-        const std::int64_t type = FieldInt(f, 1);
-        const std::int64_t quantity = FieldInt(f, 4);
+        const PZamLine l(f);
+        const std::int64_t type = l.Type();
+        const std::int64_t quantity = l.Quantity();
         if (type == 32)
-            orders_.Add(textField(f, 5), textField(f, 3), quantity);
+            orders_.Add(l.Description(), l.Code(), quantity);
         else if (type == 33)
-            orders_.Replace(textField(f, 5), textField(f, 3), quantity);
+            orders_.Replace(l.Description(), l.Code(), quantity);
     }
 }
 
-void ZTReceiptReader::closeReceipt(const std::vector<std::string_view>& f, ZTImpBuf& b) {
+void ZTReceiptReader::closeReceipt(const PTrnLine& l, ZTImpBuf& b) {
     QORParagon& r = *receipt_;
-    r.receiptNo = int32Field(f, 1);
-    r.dateTime = timeField(f, 2);
-    r.registerNo = numberOr(f, 3, -1);
-    r.cashierNo = int32Field(f, 5);
-    r.printNo = numberOr(f, 8, -1);
+    r.receiptNo = l.Number();
+    r.dateTime = l.Date();
+    r.registerNo = l.Register();
+    r.cashierNo = l.Cashier();
+    r.printNo = l.PrintNo();
     r.open = false;
-    const std::int64_t total = FieldInt(f, 7);
+    const std::int64_t total = l.Total();
     for (int i = 0; i < r.PositionCount(); ++i) r.Position(i).dateTime = r.dateTime;
     for (int i = 0; i < r.PaymentCount(); ++i) r.Payment(i).dateTime = r.dateTime;
     if (r.PaymentCount() > 0) r.Payment(r.PaymentCount() - 1).last = 1;
@@ -312,9 +277,10 @@ void ZTReceiptImpReader::Read(const std::string& path, ZTImpBufList& list, TdtTo
     ZTComboImpReader::Read(path, list, dataImportu);
 }
 
-void ZTReceiptImpReader::ReadText(std::string_view text, ZTImpBufList& list, TdtTools dataImportu) {
+void ZTReceiptImpReader::ReadText(std::string_view text, ZTImpBufList& list, TdtTools dataImportu,
+                                  std::string_view fileName) {
     reader_.Reset();
-    ZTComboImpReader::ReadText(text, list, dataImportu);
+    ZTComboImpReader::ReadText(text, list, dataImportu, fileName);
 }
 
 }  // namespace zt

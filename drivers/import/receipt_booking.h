@@ -61,7 +61,7 @@ public:
 private:
     struct Pending;
     void dropOpen();
-    void closeReceipt(const std::vector<std::string_view>& f, ZTImpBuf& b);
+    void closeReceipt(const PTrnLine& closing, ZTImpBuf& b);
 
     ZTReceiptReaderSettings settings_;
     std::unique_ptr<QORParagon> receipt_;
@@ -80,7 +80,8 @@ public:
     explicit ZTReceiptImpReader(ZTReceiptReaderSettings settings = {}) : reader_(std::move(settings)) {}
 
     void Read(const std::string& path, ZTImpBufList& list, TdtTools dataImportu);
-    void ReadText(std::string_view text, ZTImpBufList& list, TdtTools dataImportu);
+    void ReadText(std::string_view text, ZTImpBufList& list, TdtTools dataImportu,
+                  std::string_view fileName = "combo.imp");
 
     ZTReceiptReader& Receipts() { return reader_; }
     const ZTReceiptReader& Receipts() const { return reader_; }
@@ -91,10 +92,5 @@ protected:
 private:
     ZTReceiptReader reader_;
 };
-
-// Whether a line belongs to the receipt being read and goes into the
-// unfinished-receipt lines: goods, packages, discounts, receipt payments and
-// currency payments. Pay-ins and pay-outs stand alone.
-bool IsReceiptBodyLine(std::string_view line);
 
 }  // namespace zt

@@ -6,16 +6,11 @@
 
 namespace zt {
 
-class TComboDataSet;
 class TZTComboAction;
 struct ImportRun;
 
 // Reads the whole buffer; the lines of the receipt being read are kept in
 // run.unfinished until its closing record.
 void ReadReceiptBuffer(TZTComboAction& action, ImportRun& run);
-
-// The "combo.imp" line of one SALERECGET answer (its CR LF included); empty
-// for a record type that has no line. deviceFamily decides the optional fields.
-std::string ReceiptRecordLine(const TComboDataSet& answer, int deviceFamily);
 
 }  // namespace zt

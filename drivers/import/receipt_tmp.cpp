@@ -3,9 +3,8 @@
 #include <cstdint>
 
 #include "action/module.h"
-#include "drivers/import/combo_imp_reader.h"
 #include "drivers/import/imp_archive.h"
-#include "drivers/import/receipt_booking.h"
+#include "drivers/import/own_file.h"
 #include "platform/exception.h"
 #include "platform/fs.h"
 #include "platform/text.h"
@@ -16,32 +15,7 @@ namespace {
 
 constexpr char kComboName[] = "combo.imp";
 
-std::string_view trimmed(std::string_view s) {
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
-std::string_view withoutLineEnd(std::string_view line) {
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
-    return line;
-}
-
-bool isReceiptLine(std::string_view line) { return trimmed(line.substr(0, line.find(';'))).substr(0, 2) == "P_"; }
-
-// Every line of the text, the last one also without its line end.
-std::vector<std::string_view> allLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t lf = text.find('\n', start);
-        const std::size_t end = lf == std::string_view::npos ? text.size() : lf + 1;
-        lines.push_back(text.substr(start, end - start));
-        start = end;
-    }
-    return lines;
-}
+bool isReceiptLine(std::string_view line) { return IsReceiptKind(LineKind(line)); }
 
 // Names the "receipt.tmp" a merged "combo.imp" took in.
 std::string mergedComment(std::string_view receiptTmp) {
@@ -54,8 +28,8 @@ std::string mergedComment(std::string_view receiptTmp) {
 }
 
 bool holdsLine(std::string_view text, std::string_view line) {
-    for (const std::string_view l : allLines(text))
-        if (withoutLineEnd(l) == line) return true;
+    for (const std::string_view l : AllLines(text))
+        if (WithoutLineEnd(l) == line) return true;
     return false;
 }
 
@@ -64,15 +38,21 @@ struct ReceiptTmp {
     bool repeated = false;
 };
 
+// Only lines of an open receipt are ever kept: anything else would be booked
+// as a sale, so it stops the merge, named by its line.
 ReceiptTmp parseReceiptTmp(std::string_view text) {
     ReceiptTmp r;
-    for (const std::string_view raw : allLines(text)) {
-        const std::string_view line = withoutLineEnd(raw);
-        if (ZTComboImpReader::IsIgnored(line)) continue;
-        if (trimmed(line) == kReceiptTmpMarker)
+    const std::vector<std::string_view> lines = AllLines(text);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = WithoutLineEnd(lines[i]);
+        if (IsIgnoredLine(line)) continue;
+        if (TrimmedField(line) == kReceiptTmpMarker)
             r.repeated = true;
-        else
+        else if (IsReceiptBodyLine(line))
             r.lines.push_back(std::string(line) + "\r\n");
+        else
+            throw Exception(std::string(kReceiptTmpName) + ", wiersz " + std::to_string(i + 1) +
+                            ": to nie jest wiersz paragonu: '" + std::string(line) + "'");
     }
     return r;
 }
@@ -90,8 +70,8 @@ void noteNextReceiptTmp(const std::string& dir, bool repeated) {
 
 bool ForNextReading(std::string_view combo, bool* repeated) {
     bool found = false, rep = false;
-    for (const std::string_view l : allLines(combo)) {
-        const std::string_view line = withoutLineEnd(l);
+    for (const std::string_view l : AllLines(combo)) {
+        const std::string_view line = WithoutLineEnd(l);
         if (line == kNextRepeatedComment)
             found = rep = true;
         else if (line == kNextComment)
@@ -115,8 +95,8 @@ void ZTUnfinishedReceipt::Begin() {
 }
 
 void ZTUnfinishedReceipt::Note(std::string_view line) {
-    const std::string_view bare = withoutLineEnd(line);
-    const std::string_view kind = trimmed(bare.substr(0, bare.find(';')));
+    const std::string_view bare = WithoutLineEnd(line);
+    const std::string_view kind = LineKind(bare);
     if (kind == "P_TRN" || kind == "P_ANU")
         lines_.clear();
     else if (IsReceiptBodyLine(bare))
@@ -126,8 +106,8 @@ void ZTUnfinishedReceipt::Note(std::string_view line) {
 void WriteReceiptTmp(const std::string& dir, const std::vector<std::string>& lines, bool repeated) {
     std::string text;
     for (const std::string& l : lines) {
-        const std::string_view bare = withoutLineEnd(l);
-        if (ZTComboImpReader::IsIgnored(bare)) continue;
+        const std::string_view bare = WithoutLineEnd(l);
+        if (IsIgnoredLine(bare)) continue;
         text.append(bare);
         text += "\r\n";
     }
@@ -148,8 +128,8 @@ void ZTUnfinishedReceipt::Save(const std::string& dir, bool repeated, const TMLg
             // whole of it, as combo.imp holds it at its end.
             ZTUnfinishedReceipt tail;
             const std::string combo = readFileWhole(dir + kComboName);
-            for (const std::string_view l : allLines(combo))
-                if (!l.empty() && l.back() == '\n') tail.Note(l);
+            for (const std::string_view l : AllLines(combo))
+                if (HasLineEnd(l)) tail.Note(l);
             lines = std::move(tail.lines_);
         } else if (fileExists(pendingPath)) {
             ReceiptTmp pending = parseReceiptTmp(readFileWhole(pendingPath));
@@ -160,8 +140,7 @@ void ZTUnfinishedReceipt::Save(const std::string& dir, bool repeated, const TMLg
     }
     // Broken off between two receipts: nothing waits for the next reading.
     if (lines.empty() && !repeated) {
-        if (fileExists(pendingPath) && !deleteFile(pendingPath) && fileExists(pendingPath))
-            throw Exception("Cannot delete " + pendingPath + ": " + osErrorText(lastOsError()));
+        if (fileExists(pendingPath)) RemoveOwnFile(pendingPath);
         return;
     }
     noteNextReceiptTmp(dir, repeated);
@@ -186,9 +165,9 @@ bool MergedComboText(std::string_view combo, std::string_view receiptTmp, std::s
     out += mergedComment(receiptTmp);
     out += "\r\n";
     bool inserted = false;
-    for (const std::string_view line : allLines(combo)) {
+    for (const std::string_view line : AllLines(combo)) {
         // A last line without its line end is no record yet.
-        if (!inserted && line.back() == '\n' && isReceiptLine(line)) {
+        if (!inserted && HasLineEnd(line) && isReceiptLine(line)) {
             inserted = true;
             for (const std::string& k : kept.lines) out += k;
             if (kept.repeated) continue;
@@ -210,8 +189,7 @@ MergeResult MergeReceiptTmp(const std::string& dir, const TMLgExtTools* t) {
         writeFileWhole(comboPath, merged, dir + "combo.new");
     }
     ArchiveReceiptTmp(dir, t);
-    if (!deleteFile(tmpPath) && fileExists(tmpPath))
-        throw Exception("Cannot delete " + tmpPath + ": " + osErrorText(lastOsError()));
+    RemoveOwnFile(tmpPath);
     return MergeResult::kMerged;
 }
 

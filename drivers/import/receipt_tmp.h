@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "drivers/import/combo_imp_lines.h"
 #include "tools/api.h"
 
 namespace zt {
@@ -19,15 +20,6 @@ class TMLgExtTools;
 
 inline constexpr char kReceiptTmpName[] = "receipt.tmp";
 inline constexpr char kReceiptTmpMarker[] = "FIRST_LINE_REPEATED";
-// The comment line a merged "combo.imp" starts with (every reader skips it).
-inline constexpr char kMergedComment[] = "# receipt.tmp merged";
-// The comment a "combo.imp" gets just before a receipt.tmp is written for the
-// reading after it (with the marker: the REPEATED form).
-inline constexpr char kNextComment[] = "# NEXT receipt.tmp";
-inline constexpr char kNextRepeatedComment[] = "# NEXT receipt.tmp REPEATED";
-// The first line of a "combo.imp" whose reading began with a receipt.tmp
-// pending, which belongs in front of it.
-inline constexpr char kPendingComment[] = "# PENDING receipt.tmp";
 
 // The unfinished-receipt lines of one reading of the register's receipt
 // buffer, and whether the buffer was read to its end.

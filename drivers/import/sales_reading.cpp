@@ -2,6 +2,7 @@
 
 #include "action/module.h"
 #include "drivers/combo/combo_action.h"
+#include "drivers/import/combo_imp_lines.h"
 #include "drivers/import/import_run.h"
 #include "link/combo_link.h"
 #include "platform/cp1250.h"
@@ -14,19 +15,12 @@ namespace {
 
 std::string T(const char* key, const char* utf8) { return trc(key, pl(utf8)); }
 
-std::string n(std::int64_t v) { return std::to_string(v); }
-
-// "SPT;plu;value;quantity;stock;dd-mm-yyyy"
 std::string goodsLine(const TComboDataSet& a) {
-    return "SPT;" + n(a[0].AsV()) + ";" + n(a[1].AsN64()) + ";" + n(a[2].AsN64()) + ";" + n(a[3].AsN64()) + ";" +
-           format("%02d-%02d-%04d", a[4].AsB(), a[5].AsB(), a[6].AsV()) + "\r\n";
+    return SptLine::Format(a[0].AsV(), a[1].AsN64(), a[2].AsN64(), a[3].AsN64(), a[4].AsB(), a[5].AsB(), a[6].AsV());
 }
 
-// "SPO;number;sold;returned;value sold;value returned;stock"
 std::string packageLine(const TComboDataSet& a) {
-    std::string s = "SPO;" + n(a[0].AsV());
-    for (std::size_t i = 1; i <= 5; ++i) s += ";" + n(a[i].AsN64());
-    return s + "\r\n";
+    return SpoLine::Format(a[0].AsV(), a[1].AsN64(), a[2].AsN64(), a[3].AsN64(), a[4].AsN64(), a[5].AsN64());
 }
 
 }  // namespace

@@ -18,8 +18,6 @@
 namespace zt {
 
 inline constexpr char kLastSaveParameter[] = "ComboLastSave";
-// Appended when the reading of the register went through to its end.
-inline constexpr char kReadingCompleteComment[] = "# READ COMPLETE\r\n";
 
 class ZT_API ZTSaveJournal {
 public:

@@ -4,6 +4,7 @@
 #include "drivers/combo/combo_action.h"
 #include "drivers/import/imp_archive.h"
 #include "drivers/import/imp_buf_list.h"
+#include "drivers/import/own_file.h"
 #include "drivers/import/import_run.h"
 #include "drivers/import/receipt_booking.h"
 #include "drivers/import/sales_total.h"
@@ -135,8 +136,8 @@ void SaveToHost(TZTComboAction& a, ZTImpBufList& list, ZTSaveJournal& journal) {
 
 void EndSave(TZTComboAction& a) {
     try {
-        deleteFile(a.KatalogRoboczy() + "combo.imp");
-        deleteFile(a.PlikImportuTymczasowy());
+        RemoveOwnFile(a.KatalogRoboczy() + "combo.imp");
+        if (fileExists(a.PlikImportuTymczasowy())) RemoveOwnFile(a.PlikImportuTymczasowy());
     } catch (...) {
         failed(a);
         throw;

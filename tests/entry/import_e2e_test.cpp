@@ -137,11 +137,10 @@ TEST_F(Import, LeftoverComboImpIsProcessedFirst) {
         std::filesystem::remove(dir / "arch1.imp");
         host.storeImport = 0;
         sim.journal().clear();
-        std::ofstream(dir / "combo.imp", std::ios::binary)
-            << "\r\nSPT;7;500;1000;0;05-05-2024\r\nKAS;0\r\n" << (whole ? "# READ COMPLETE\r\n" : "");
+        std::ofstream(dir / "combo.imp", std::ios::binary) << "\r\nSPT;7;500;1000;0;05-05-2024\r\nKAS;0\r\n"
+                                                           << (whole ? "# READ COMPLETE\r\n" : "");
         importOk();
-        EXPECT_TRUE(has(pl("Import z zaległego pliku combo.imp! Coś się nie udało przy ostatnim imporcie!")))
-            << dump();
+        EXPECT_TRUE(has(pl("Import z zaległego pliku combo.imp! Coś się nie udało przy ostatnim imporcie!"))) << dump();
         EXPECT_EQ(host.storeImport, 2);
         EXPECT_FALSE(exists("combo.imp"));
         const std::string arch = file("arch.imp");
@@ -198,6 +197,26 @@ TEST_F(Import, FileTransportProcessesComboImpOnly) {
     EXPECT_EQ(host.storeImport, 1);
     EXPECT_EQ(section(file("kasa.imp"), "TOWAROWE"), "PLU;7;;1000;500\r\n");
     EXPECT_EQ(sim.journal().size(), 0u);
+}
+
+// A "combo.imp" of another program may end its lines with CR LF, LF or CR; a
+// line that cannot be read stops the import by its number and keeps the file.
+TEST_F(Import, FileTransportReadsEveryLineEnd) {
+    host.params["ComboPort"] = "PLIK";
+    for (const std::string end : {"\r\n", "\n", "\r"}) {
+        SCOPED_TRACE(testing::PrintToString(end));
+        std::ofstream(dir / "combo.imp", std::ios::binary)
+            << "SPT;7;500;1000;0;05-05-2024" + end + "SPT;8;100;2000;0;05-05-2024" + end;
+        importOk();
+        EXPECT_EQ(section(file("kasa.imp"), "TOWAROWE"), "PLU;7;;1000;500\r\nPLU;8;;2000;100\r\n");
+        EXPECT_FALSE(exists("combo.imp"));
+    }
+    const std::string bad = "SPT;7;500;1000;0;05-05-2024\rSPT;8;1x;2000;0;05-05-2024\r";
+    std::ofstream(dir / "combo.imp", std::ios::binary) << bad;
+    host.run(-3);
+    ASSERT_FALSE(host.lines(2).empty());
+    EXPECT_EQ(host.lines(2).back(), "combo.imp, wiersz 2: '1x' is not a valid integer value") << dump();
+    EXPECT_EQ(file("combo.imp"), bad);
 }
 
 TEST_F(Import, AHostThatRefusesTheSaveKeepsComboImp) {

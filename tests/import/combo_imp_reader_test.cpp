@@ -160,9 +160,46 @@ TEST(ComboImpReading, EmptyCutShortAndMalformedFiles) {
             r.ReadText(c.line, list, kImportDay);
             ADD_FAILURE() << c.line;
         } catch (const Exception& e) {
-            EXPECT_EQ(e.message(), std::string(c.bad) + " is not a valid integer value");
+            EXPECT_EQ(e.message(), "combo.imp, wiersz 1: " + std::string(c.bad) + " is not a valid integer value");
         }
         EXPECT_EQ(r.ended, 0) << c.line;
+    }
+}
+
+// Other programs write the file too: CR LF, LF and CR end a line alike, and a
+// line that cannot be read is named by its number whatever ends the lines.
+TEST(ComboImpReading, EveryLineEndReadsAlike) {
+    const std::vector<std::string> lines = {
+        "SPT;12;675;1500;0;06-05-2024",
+        "",
+        "# comment",
+        "SPO;3;5;2;500;200;0",
+        "KAS;3;Nowak;0;0;20240506080000000;20240506210000000;0;0;0;0;0;41;2;1500;3;700",
+        "KPL;1;Got;25000;10000"};
+    const auto joined = [&lines](const std::string& end, const std::string& extra) {
+        std::string t;
+        for (const auto& l : lines) t += l + end;
+        return t + extra;
+    };
+    std::string expected;
+    for (const char* end : {"\r\n", "\n", "\r"}) {
+        SCOPED_TRACE(testing::PrintToString(end));
+        ZTImpBufList list;
+        RecordingReader r;
+        r.ReadText(joined(end, ""), list, kImportDay);
+        EXPECT_EQ(r.records, 4);
+        ASSERT_EQ(list.Count(), 1);
+        const std::string text = list.At(0).WriteToText(false);
+        if (expected.empty()) expected = text;
+        EXPECT_EQ(text, expected);
+        EXPECT_NE(section(text, "TOWAROWE"), "");
+
+        try {
+            r.ReadText(joined(end, std::string("SPT;1;1x;1;0;01-01-2024") + end), list, kImportDay);
+            ADD_FAILURE();
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.message(), "combo.imp, wiersz 7: '1x' is not a valid integer value");
+        }
     }
 }
 

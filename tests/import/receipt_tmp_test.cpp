@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/exception.h"
 #include "platform/whole_file.h"
 #include "tests/platform/tempdir.h"
 
@@ -103,6 +104,13 @@ TEST(ReceiptTmpMerge, LinesGoInFrontOfTheFirstReceiptLine) {
          "\r\nSPT;1;2;3;0;06-05-2024\r\n"},
         {"a cut last line is no place to insert", "P_PLU;1;12;;A;1000;100;0\r\n", "\r\nP_PLU;1;13", MergeResult::kKept,
          "\r\nP_PLU;1;13"},
+        // Written by other programs: LF or CR alone ends a line as CR LF does.
+        {"LF only", "P_PLU;1;12;;A;1000;100;0\nP_RAB;21;R;1;1;5;\n",
+         "\nP_PLU;1;13;;B;1000;200;0\nP_TRN;5;x;1;A;7;0;0;1\n", MergeResult::kMerged,
+         "\nP_PLU;1;12;;A;1000;100;0\r\nP_RAB;21;R;1;1;5;\r\nP_PLU;1;13;;B;1000;200;0\nP_TRN;5;x;1;A;7;0;0;1\n"},
+        {"CR only", "P_PLU;1;12;;A;1000;100;0\rP_RAB;21;R;1;1;5;\rFIRST_LINE_REPEATED",
+         "\rP_PLU;1;12;;A;1000;100;0\rP_PLU;1;13;;B;1000;200;0\rP_TRN;5;x;1;A;7;0;0;1\r", MergeResult::kMerged,
+         "\rP_PLU;1;12;;A;1000;100;0\r\nP_RAB;21;R;1;1;5;\r\nP_PLU;1;13;;B;1000;200;0\rP_TRN;5;x;1;A;7;0;0;1\r"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -117,6 +125,19 @@ TEST(ReceiptTmpMerge, LinesGoInFrontOfTheFirstReceiptLine) {
     }
     TempDir d;
     EXPECT_EQ(MergeReceiptTmp(d.dir(), nullptr), MergeResult::kNothing);
+
+    // A line no open receipt has stops the merge by its number; nothing moves.
+    const std::string combo = "\r\nP_PLU;1;13;;B;1000;200;0\r\nP_TRN;5;x;1;A;7;0;0;1\r\n";
+    put(d.file("combo.imp"), combo);
+    put(d.file("receipt.tmp"), "P_PLU;1;12;;A;1000;100;0\rP_TRN;5;x;1;A;7;0;0;1\r");
+    try {
+        MergeReceiptTmp(d.dir(), nullptr);
+        ADD_FAILURE();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.message(), "receipt.tmp, wiersz 2: to nie jest wiersz paragonu: 'P_TRN;5;x;1;A;7;0;0;1'");
+    }
+    EXPECT_EQ(readFileWhole(d.file("combo.imp")), combo);
+    EXPECT_TRUE(exists(d.file("receipt.tmp")));
 }
 
 // A run killed after combo.imp was replaced and before receipt.tmp went:

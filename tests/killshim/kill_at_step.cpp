@@ -4,7 +4,11 @@
 // kills the process with SIGKILL, as a power cut or the task manager would:
 // a write is cut after half its bytes, a rename or delete before it runs.
 // ZT_KILL_COUNT names a file that receives the number of steps at exit.
+// With ZT_FAIL_STEP instead, a rename or delete at that step fails once
+// (EACCES, as Windows refuses a file another program holds open); a write
+// there goes through.
 #include <dlfcn.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -49,10 +53,19 @@ std::string absolute(const char* path) {
     return std::string(::getcwd(cwd, sizeof cwd) ? cwd : "") + "/" + path;
 }
 
-// True when this step is the one to die at.
+long failAt() {
+    static const long n = std::getenv("ZT_FAIL_STEP") ? std::atol(std::getenv("ZT_FAIL_STEP")) : 0;
+    return n;
+}
+
+bool gFailNow = false;
+
+// True when this step is the one to die at; gFailNow when it is the one to fail.
 bool step(const std::string& path) {
+    gFailNow = false;
     if (!watched(path)) return false;
-    return ++gSteps == killAt();
+    gFailNow = ++gSteps == failAt();
+    return gSteps == killAt();
 }
 
 [[noreturn]] void die() {
@@ -92,12 +105,14 @@ __attribute__((visibility("default"))) ssize_t write(int fd, const void* buf, si
 __attribute__((visibility("default"))) int rename(const char* from, const char* to) {
     static auto real = next<int (*)(const char*, const char*)>("rename");
     if (step(absolute(to))) die();
+    if (gFailNow) return errno = EACCES, -1;
     return real(from, to);
 }
 
 __attribute__((visibility("default"))) int unlink(const char* path) {
     static auto real = next<int (*)(const char*)>("unlink");
     if (step(absolute(path))) die();
+    if (gFailNow) return errno = EACCES, -1;
     return real(path);
 }
 
