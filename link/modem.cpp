@@ -129,7 +129,8 @@ int TModemPort::SendAt(const std::string& command, int timeout) {
     if (!isOpen()) raise(host_, "TModemPoModemConExceptio", "Otwórz port komunikacyjny!");
     progress(command);
     sleepMs(300);
-    line_->send(command + "\r");
+    // The modem answers in its own time: the command is not waited out on the line.
+    line_->sendWithoutWaiting(command + "\r");
     if (timeout <= 0) return Ok;
 
     std::string answer;
@@ -204,7 +205,7 @@ void TModemPort::HangUp() {
     if (line_->carrierDetect()) {
         line_->setRTS(false);
         sleepMs(4500);
-        line_->send("+++");
+        line_->sendWithoutWaiting("+++");
         sleepMs(1500);
     }
     const int r = SendAt("ATH", 8000);

@@ -47,6 +47,12 @@ public:
     // take them within its write time-out.
     virtual void send(const std::uint8_t* data, std::size_t len) = 0;
     void send(std::string_view bytes) { send(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()); }
+    // Hands the bytes to the line without waiting until they have left it
+    // (modem commands); lines that cannot tell send as send() does.
+    virtual void sendWithoutWaiting(const std::uint8_t* data, std::size_t len) { send(data, len); }
+    void sendWithoutWaiting(std::string_view bytes) {
+        sendWithoutWaiting(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    }
 
     // Waits up to timeoutMs (or the transport's own time-out, kOwnTimeout) for
     // one byte. True with the byte in out; false when none came in time or the

@@ -56,6 +56,7 @@ void FakeTransport::clearRecord() {
     sends_.clear();
     opens_ = 0;
     receiveTimeouts_ = 0;
+    unwaitedSends_ = 0;
 }
 
 void FakeTransport::open() {
@@ -79,6 +80,11 @@ void FakeTransport::close() noexcept {
     } catch (...) {
         // Recording is best effort here: close never raises.
     }
+}
+
+void FakeTransport::sendWithoutWaiting(const std::uint8_t* data, std::size_t len) {
+    send(data, len);
+    ++unwaitedSends_;
 }
 
 void FakeTransport::send(const std::uint8_t* data, std::size_t len) {

@@ -50,6 +50,7 @@ public:
     bool dtr() const { return dtr_; }
     int opens() const { return opens_; }
     int receiveTimeouts() const { return receiveTimeouts_; }  // receives that found nothing
+    int unwaitedSends() const { return unwaitedSends_; }      // sends that did not wait for the line
     std::size_t unread() const;                               // scripted bytes not yet read
     void clearRecord();
 
@@ -60,6 +61,8 @@ public:
     bool isOpen() const override { return open_; }
     void send(const std::uint8_t* data, std::size_t len) override;
     using Transport::send;
+    void sendWithoutWaiting(const std::uint8_t* data, std::size_t len) override;
+    using Transport::sendWithoutWaiting;
     bool receiveByte(std::uint8_t& out, std::uint32_t timeoutMs) override;
     // The first byte as receiveByte, then every byte whose time has come.
     std::size_t receiveSome(std::uint8_t* out, std::size_t max, std::uint32_t timeoutMs) override;
@@ -90,6 +93,7 @@ private:
     bool carrier_ = false;
     int opens_ = 0;
     int receiveTimeouts_ = 0;
+    int unwaitedSends_ = 0;
     std::uint32_t ownTimeout_ = 5050;
     std::deque<Chunk> input_;
     std::deque<Reply> replies_;

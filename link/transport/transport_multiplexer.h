@@ -21,6 +21,10 @@ public:
     bool isOpen() const override { return line_->isOpen(); }
     void send(const std::uint8_t* data, std::size_t len) override { line_->send(data, len); }
     using Transport::send;
+    void sendWithoutWaiting(const std::uint8_t* data, std::size_t len) override {
+        line_->sendWithoutWaiting(data, len);
+    }
+    using Transport::sendWithoutWaiting;
     bool receiveByte(std::uint8_t& out, std::uint32_t timeoutMs) override { return line_->receiveByte(out, timeoutMs); }
     std::size_t receiveSome(std::uint8_t* out, std::size_t max, std::uint32_t timeoutMs) override {
         return line_->receiveSome(out, max, timeoutMs);

@@ -21,6 +21,9 @@ void SerialTransport::close() noexcept { port_->Close(); }
 bool SerialTransport::isOpen() const { return port_->isOpen(); }
 
 void SerialTransport::send(const std::uint8_t* data, std::size_t len) { port_->Transmit(data, len, true); }
+void SerialTransport::sendWithoutWaiting(const std::uint8_t* data, std::size_t len) {
+    port_->Transmit(data, len, false);
+}
 
 bool SerialTransport::receiveByte(std::uint8_t& out, std::uint32_t timeoutMs) {
     if (timeoutMs == kOwnTimeout) return port_->Get(out);

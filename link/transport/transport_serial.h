@@ -26,6 +26,8 @@ public:
     bool isOpen() const override;
     void send(const std::uint8_t* data, std::size_t len) override;
     using Transport::send;
+    void sendWithoutWaiting(const std::uint8_t* data, std::size_t len) override;
+    using Transport::sendWithoutWaiting;
     // kOwnTimeout waits the port's read time-out; any other value waits that
     // long (the port's slots are restored afterwards).
     bool receiveByte(std::uint8_t& out, std::uint32_t timeoutMs) override;

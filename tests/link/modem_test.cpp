@@ -494,6 +494,7 @@ TEST_F(ModemFakeTest, HangUpEscapesOnlyWithCarrier) {
     for (const auto& e : factory->fake->events()) seen.emplace_back(e.what, e.tick - start);
     EXPECT_EQ(seen, (std::vector<std::pair<std::string, std::uint32_t>>{
                         {"RTS 0", 0}, {"send 2B 2B 2B", 4500}, {"send 41 54 48 0D", 6300}}));
+    EXPECT_EQ(factory->fake->unwaitedSends(), 2);  // "+++" and the AT command leave without a wait
     m.CloseModemPort();
     EXPECT_FALSE(factory->fake->isOpen());
     EXPECT_FALSE(factory->fake->rts());

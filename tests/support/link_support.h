@@ -246,6 +246,8 @@ public:
     bool isOpen() const override { return f_->isOpen(); }
     void send(const std::uint8_t* data, std::size_t len) override { f_->send(data, len); }
     using zt::Transport::send;
+    void sendWithoutWaiting(const std::uint8_t* data, std::size_t len) override { f_->sendWithoutWaiting(data, len); }
+    using zt::Transport::sendWithoutWaiting;
     bool receiveByte(std::uint8_t& out, std::uint32_t timeoutMs) override { return f_->receiveByte(out, timeoutMs); }
     std::size_t receiveSome(std::uint8_t* out, std::size_t max, std::uint32_t timeoutMs) override {
         return f_->receiveSome(out, max, timeoutMs);
