@@ -17,7 +17,7 @@ int TZTLibrary::SlotOf(std::int32_t kind) {
     return -1;
 }
 
-int TZTLibrary::PokazOkno(TZTActionBase&, int, bool, std::int32_t*, std::string&) { return 0; }
+int TZTLibrary::PokazOkno(TZTActionBase&, int, bool, std::int32_t*, const NazwaOperacji&) { return 0; }
 
 void TZTLibrary::WeryfikujTypSesji(std::int32_t sessionType, const std::string&) {
     if (sessionType == 0) return;

@@ -4,6 +4,7 @@
 // fresh action from it.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,9 +24,13 @@ public:
 
     // Creates the action for a session; the caller owns it.
     virtual std::unique_ptr<TZTActionBase> UtworzAkcje(std::int32_t session) = 0;
+    // Where a window puts the name of the operation it starts: in the host's
+    // buffer at once, before any dialog of the window shows.
+    using NazwaOperacji = std::function<void(const std::string& name)>;
     // Shows window n for the action; 1 when the host is to run an operation,
-    // whose name goes to `name` (the entry point bounds it for the host).
-    virtual int PokazOkno(TZTActionBase& action, int window, bool editable, std::int32_t* operation, std::string& name);
+    // whose name goes to setName (the entry point bounds it for the host).
+    virtual int PokazOkno(TZTActionBase& action, int window, bool editable, std::int32_t* operation,
+                          const NazwaOperacji& setName);
     // Throws when the host still holds a session of another type.
     void WeryfikujTypSesji(std::int32_t sessionType, const std::string& sessionName);
     void PodtrzymajSesje(void* sessionRecord, char* name, std::int32_t flag, std::int32_t value) {}

@@ -12,14 +12,14 @@ std::unique_ptr<TZTActionBase> TZTComboLibrary::UtworzAkcje(std::int32_t session
 }
 
 int TZTComboLibrary::PokazOkno(TZTActionBase& action, int window, bool editable, std::int32_t* operation,
-                               std::string& name) {
+                               const NazwaOperacji& setName) {
     if (window == 0) {
         action.PokazStawki("A", editable, "");
         return 0;
     }
     if (window < 1 || window > 6) return 0;
     if (operation) *operation = window;
-    name = windowOperationName(window);
+    setName(windowOperationName(window));
     // The goods import asks for its options first; the out-arguments stand either way.
     if (window == 6) return Tfrm_import(action).Pokaz() ? 1 : 0;
     return 1;

@@ -15,7 +15,7 @@ public:
     using TZTLibrary::TZTLibrary;
     std::unique_ptr<TZTActionBase> UtworzAkcje(std::int32_t session) override;
     int PokazOkno(TZTActionBase& action, int window, bool editable, std::int32_t* operation,
-                  std::string& name) override;
+                  const NazwaOperacji& setName) override;
     // Where the actions get their lines (tests hand in their own); null: real ports and sockets.
     void UstawFabrykeLaczy(std::shared_ptr<LinkFactory> factory) { linkFactory_ = std::move(factory); }
 

@@ -229,9 +229,9 @@ QOR_EXPORT std::int32_t QOR_STDCALL QORDLLSerKasPokazOkno(void* library, std::in
         withAction(fpu, library, session, "wyświetlanie okna", [&](TZTActionBase& a) {
             // The name is a host translation of any length: the host's buffer gets
             // the same 300-character bound as every other text.
-            std::string local;
-            result = lib(library)->PokazOkno(a, window, editable != 0, operation, local);
-            if (name && !local.empty()) copyOut(name, local);
+            result = lib(library)->PokazOkno(a, window, editable != 0, operation, [name](const std::string& text) {
+                if (name && !text.empty()) copyOut(name, text);
+            });
         });
     } catch (...) {
         result = 0;

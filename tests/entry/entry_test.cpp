@@ -353,6 +353,22 @@ TEST_F(Session, LongWindowNameTranslationIsCutAt300) {
     EXPECT_EQ(std::string(name + 301, 64), std::string(64, '#'));
 }
 
+// The goods import's window names its operation in the host's buffer before
+// its dialog reads the options and shows.
+TEST_F(Session, WindowSixNamesItsOperationBeforeItsDialog) {
+    char name[301] = "";
+    std::string nameWhenAsked;
+    host.onParam = [&](const std::string& key) {
+        if (key == "ComboImportOverWrite") nameWhenAsked = name;
+    };
+    setenv("ZTCOMBO_DIALOG_SCRIPT", "cancel", 1);
+    std::int32_t op = -1;
+    EXPECT_EQ(api().PokazOkno(host.lib, 1, 6, 1, &op, name), 0);
+    unsetenv("ZTCOMBO_DIALOG_SCRIPT");
+    EXPECT_EQ(nameWhenAsked, pl("Import towarów do programu"));
+    EXPECT_EQ(std::string(name), pl("Import towarów do programu"));
+}
+
 TEST_F(Session, DriverErrorTextsAreTranslated) {
     host.registerAll(true, true);
     host.translations[{"ztcombo_cbaction", "TZTComboOperacjaImpPar"}] = "Run the normal import";

@@ -70,6 +70,8 @@ public:
     std::function<int(int, bool)> goodsAnswer;
     // Called inside every message and status-line callback (what the host sees there).
     std::function<void()> onMessage;
+    // Called inside every parameter read, with the parameter's name.
+    std::function<void(const std::string&)> onParam;
 
     HostState() { current() = this; }
     ~HostState() {
@@ -120,6 +122,7 @@ public:
         return h().abortAfter >= 0 && h().abortQueries > h().abortAfter;
     }
     static std::int32_t QOR_STDCALL cbParam(std::int32_t, std::int32_t, const char* name, char* out) {
+        if (h().onParam) h().onParam(name);
         auto it = h().params.find(name);
         if (it != h().params.end()) put(out, it->second);
         return 1;
