@@ -76,7 +76,10 @@ TEST(LibraryLevel, ParameterDeclarationsAndListTexts) {
     EXPECT_STREQ(key, "");
     EXPECT_EQ(api().Parametr(101, 23, key, desc, def, mn, mx, &flags), 1);
     EXPECT_STREQ(key, "ZT_Combo_ComboAsort7");
-    EXPECT_EQ(api().Parametr(101, 24, key, desc, def, mn, mx, &flags), 0);
+    EXPECT_EQ(api().Parametr(101, 24, key, desc, def, mn, mx, &flags), 1);
+    EXPECT_STREQ(key, "ComboLastSave");
+    EXPECT_EQ(flags, 2);
+    EXPECT_EQ(api().Parametr(101, 25, key, desc, def, mn, mx, &flags), 0);
     EXPECT_EQ(flags, 0);
     // Without a program folder the defaults start at "c:\Ambrel\".
     EXPECT_EQ(api().Parametr(102, 14, key, desc, def, mn, mx, &flags), 6);
