@@ -61,10 +61,13 @@ void process(TZTComboAction& a, ZTImpBufList& list, ImportRun& run, bool leftove
     if (leftover && stateLines) run.stateHandedOver = true;
     const std::unique_ptr<ZTReceiptImpReader> reader = ReadComboImp(a, list, run, text, stateLines);
     // A file that ends inside a receipt (a reading killed, or the register
-    // still ringing it up) hands those lines to the next reading.
-    bool repeated = false;
-    ForNextReading(text, &repeated);
-    CarryOverReceipt(run.dir, reader->Receipts().LeftoverLines(), repeated);
+    // still ringing it up) hands those lines to the next reading. The file
+    // transport reads no receipt buffer: nothing of its file continues there.
+    if (a.Config().transport != TransportKind::File) {
+        bool repeated = false;
+        ForNextReading(text, &repeated);
+        CarryOverReceipt(run.dir, reader->Receipts().LeftoverLines(), repeated);
+    }
     SaveToHost(a, list, journal);
     list.Clear();
     WriteOrderDocument(a, reader->Receipts().Orders(), journal);

@@ -219,6 +219,22 @@ TEST_F(Import, FileTransportReadsEveryLineEnd) {
     EXPECT_EQ(file("combo.imp"), bad);
 }
 
+// The file transport reads no receipt buffer: a "combo.imp" of another
+// program that ends inside a receipt leaves no receipt.tmp, and the register
+// import after it books no line of that receipt.
+TEST_F(Import, FileTransportLeavesNoReceiptForTheRegister) {
+    host.params["ComboPort"] = "PLIK";
+    host.params["ComboImpReceipts"] = "1";
+    std::ofstream(dir / "combo.imp", std::ios::binary) << "SPT;7;500;1000;0;05-05-2024\r\n"
+                                                          "P_PLU;2;99;;Obcy;1000;777;0\r\n";
+    importOk();
+    EXPECT_FALSE(exists("receipt.tmp"));
+    host.params["ComboPort"] = "TCP/IP";
+    importOk();
+    EXPECT_EQ(linesOf(lastComboImp(), "P_PLU;2;99;"), "");
+    EXPECT_EQ(file("kasa.imp").find("ZAW;99;"), std::string::npos);
+}
+
 TEST_F(Import, AHostThatRefusesTheSaveKeepsComboImp) {
     host.refuseStores = true;
     host.run(-3);
