@@ -93,6 +93,10 @@ void Import(TZTComboAction& a) {
     if (a.Config().transport == TransportKind::File) {
         if (!fileExists(run.ComboImp()))
             throw Exception(T("TZTComboImportExceptio", "Ustawione złącze na PLIK, a brak pliku combo.imp!"));
+        // Another program wrote this file; only a file this plug-in appends to
+        // can end in a record it cut. Its last line counts as it stands.
+        if (const std::string text = readFileWhole(run.ComboImp()); !text.empty() && !HasLineEnd(text))
+            appendFileNoFollow(run.ComboImp(), "\r\n");
         process(a, list, run, false);
         return;
     }
