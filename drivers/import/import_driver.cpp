@@ -134,7 +134,7 @@ void Import(TZTComboAction& a) {
 
 void RefuseImportParameters(TZTComboAction&) {
     throw Exception(
-        trc("TZTComboOperacjaImpPar", pl("Wykonaj normalny import z kasy z włączonym importem par. szczegółowych")));
+        trc("TZTComboImportPaExceptio", pl("Wykonaj normalny import z kasy z włączonym importem par. szczegółowych")));
 }
 
 }  // namespace zt

@@ -324,7 +324,7 @@ TEST_F(Session, LongWindowNameTranslationIsCutAt300) {
 
 TEST_F(Session, DriverErrorTextsAreTranslated) {
     host.registerAll(true, true);
-    host.translations[{"ztcombo_cbaction", "TZTComboOperacjaImpPar"}] = "Run the normal import";
+    host.translations[{"ztcombo_cbaction", "TZTComboImportPaExceptio"}] = "Run the normal import";
     EXPECT_EQ(host.run(-4), 0);
     const auto errors = host.lines(2);
     ASSERT_EQ(errors.size(), 2u);
