@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "action/module.h"
+#include "drivers/import/save_journal.h"
 #include "platform/cp1250.h"
 
 namespace zt {
@@ -73,6 +74,8 @@ const std::vector<DeclRow>& declarations() {
         {101, 22, ptChoice, 0, "ComboProductFlag", T, "0", "", "", "", pl("Ustawienia flag towarów"), ""},
         // The group map's last piece: it is read and written in seven.
         {101, 23, ptText, kParamInternal, "ZT_Combo_ComboAsort7", T, "", "", "", "", "", ""},
+        // The token of the last import buffer the host stored, kept with it.
+        {101, 24, ptText, kParamInternal, kLastSaveParameter, T, "", "", "", "", "", ""},
 
         // Settings of the Posnet registers.
         {102, 0, ptChoice, 0, "ComboResztaZInnychFP", T, "0", "", "", "",

@@ -61,10 +61,13 @@ void process(TZTComboAction& a, ZTImpBufList& list, ImportRun& run, bool leftove
     if (leftover && stateLines) run.stateHandedOver = true;
     const std::unique_ptr<ZTReceiptImpReader> reader = ReadComboImp(a, list, run, text, stateLines);
     // A file that ends inside a receipt (a reading killed, or the register
-    // still ringing it up) hands those lines to the next reading.
-    bool repeated = false;
-    ForNextReading(text, &repeated);
-    CarryOverReceipt(run.dir, reader->Receipts().LeftoverLines(), repeated);
+    // still ringing it up) hands those lines to the next reading. The file
+    // transport reads no receipt buffer: nothing of its file continues there.
+    if (a.Config().transport != TransportKind::File) {
+        bool repeated = false;
+        ForNextReading(text, &repeated);
+        CarryOverReceipt(run.dir, reader->Receipts().LeftoverLines(), repeated);
+    }
     SaveToHost(a, list, journal);
     list.Clear();
     WriteOrderDocument(a, reader->Receipts().Orders(), journal);
@@ -90,6 +93,10 @@ void Import(TZTComboAction& a) {
     if (a.Config().transport == TransportKind::File) {
         if (!fileExists(run.ComboImp()))
             throw Exception(T("TZTComboImportExceptio", "Ustawione złącze na PLIK, a brak pliku combo.imp!"));
+        // Another program wrote this file; only a file this plug-in appends to
+        // can end in a record it cut. Its last line counts as it stands.
+        if (const std::string text = readFileWhole(run.ComboImp()); !text.empty() && !HasLineEnd(text))
+            appendFileNoFollow(run.ComboImp(), "\r\n");
         process(a, list, run, false);
         return;
     }
@@ -127,7 +134,7 @@ void Import(TZTComboAction& a) {
 
 void RefuseImportParameters(TZTComboAction&) {
     throw Exception(
-        trc("TZTComboOperacjaImpPar", pl("Wykonaj normalny import z kasy z włączonym importem par. szczegółowych")));
+        trc("TZTComboImportPaExceptio", pl("Wykonaj normalny import z kasy z włączonym importem par. szczegółowych")));
 }
 
 }  // namespace zt

@@ -12,7 +12,7 @@ void WriteOrderDocument(TZTComboAction& a, const ZTOrderList& orders, ZTSaveJour
     if (orders.Empty() || journal.EdiWritten()) return;
     ZTEdiSettings s;
     s.folder = a.Config().ediFolder;
-    s.ordersAs = a.Parametr("ComboOrdersAs").empty() ? 1 : a.ParametrInt("ComboOrdersAs");
+    s.ordersAs = a.ParametrInt("ComboOrdersAs");
     s.warehouse = a.Parametr("ComboOrdersMagNo");
     s.registerNo = a.NumerKasy();
     s.registerText = a.Tekst1();

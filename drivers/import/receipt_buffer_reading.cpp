@@ -32,9 +32,11 @@ void ReadReceiptBuffer(TZTComboAction& a, ImportRun& run) {
             link.SendCommand(cmdSALERECGET, {link.EncodeB(first ? 0 : 1)});
         } catch (...) {
             // A refusal or a transmission status: the request was not run, the
-            // record in "combo.imp" comes again. Without any answer the request
-            // is taken as run: the record was confirmed.
-            if (!link.linkOk && link.statusT == 0) run.lastRecordRepeats = false;
+            // record in "combo.imp" comes again. Without any answer (the line
+            // failed, or the user stopped the wait) the request is taken as
+            // run: the record was confirmed.
+            const bool refused = link.statusT != 0 || (link.linkOk && link.statusW != 0);
+            if (!refused) run.lastRecordRepeats = false;
             throw;
         }
         run.lastRecordRepeats = false;  // confirmed by this request

@@ -62,8 +62,12 @@ ReceiptTmp parseReceiptTmp(std::string_view text) {
 // is older and belongs in front of that "combo.imp".
 void noteNextReceiptTmp(const std::string& dir, bool repeated) {
     const std::string combo = dir + kComboName;
-    if (fileExists(combo))
-        appendFileNoFollow(combo, std::string(repeated ? kNextRepeatedComment : kNextComment) + "\r\n");
+    if (!fileExists(combo)) return;
+    // Half a record cut by a failed write would take the comment as its end.
+    const std::string text = readFileWhole(combo);
+    if (!text.empty() && !HasLineEnd(text))
+        writeFileWhole(combo, std::string_view(text).substr(0, text.find_last_of("\r\n") + 1), dir + "combo.new");
+    appendFileNoFollow(combo, std::string(repeated ? kNextRepeatedComment : kNextComment) + "\r\n");
 }
 
 }  // namespace

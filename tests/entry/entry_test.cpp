@@ -76,7 +76,10 @@ TEST(LibraryLevel, ParameterDeclarationsAndListTexts) {
     EXPECT_STREQ(key, "");
     EXPECT_EQ(api().Parametr(101, 23, key, desc, def, mn, mx, &flags), 1);
     EXPECT_STREQ(key, "ZT_Combo_ComboAsort7");
-    EXPECT_EQ(api().Parametr(101, 24, key, desc, def, mn, mx, &flags), 0);
+    EXPECT_EQ(api().Parametr(101, 24, key, desc, def, mn, mx, &flags), 1);
+    EXPECT_STREQ(key, "ComboLastSave");
+    EXPECT_EQ(flags, 2);
+    EXPECT_EQ(api().Parametr(101, 25, key, desc, def, mn, mx, &flags), 0);
     EXPECT_EQ(flags, 0);
     // Without a program folder the defaults start at "c:\Ambrel\".
     EXPECT_EQ(api().Parametr(102, 14, key, desc, def, mn, mx, &flags), 6);
@@ -371,7 +374,7 @@ TEST_F(Session, WindowSixNamesItsOperationBeforeItsDialog) {
 
 TEST_F(Session, DriverErrorTextsAreTranslated) {
     host.registerAll(true, true);
-    host.translations[{"ztcombo_cbaction", "TZTComboOperacjaImpPar"}] = "Run the normal import";
+    host.translations[{"ztcombo_cbaction", "TZTComboImportPaExceptio"}] = "Run the normal import";
     EXPECT_EQ(host.run(-4), 0);
     const auto errors = host.lines(2);
     ASSERT_EQ(errors.size(), 2u);

@@ -219,6 +219,38 @@ TEST_F(Import, FileTransportReadsEveryLineEnd) {
     EXPECT_EQ(file("combo.imp"), bad);
 }
 
+// A "combo.imp" of another program was not cut by this plug-in: its last
+// line counts without a line end, and one that cannot be read fails by name.
+TEST_F(Import, FileTransportTakesALastLineWithoutItsEnd) {
+    host.params["ComboPort"] = "PLIK";
+    std::ofstream(dir / "combo.imp", std::ios::binary) << "SPT;7;500;1000;0;05-05-2024\r\nSPT;8;100;2000;0;05-05-2024";
+    importOk();
+    EXPECT_EQ(section(file("kasa.imp"), "TOWAROWE"), "PLU;7;;1000;500\r\nPLU;8;;2000;100\r\n");
+    EXPECT_FALSE(exists("combo.imp"));
+
+    std::ofstream(dir / "combo.imp", std::ios::binary) << "SPT;7;500;1000;0;05-05-2024\r\nSPT;8;10";
+    host.run(-3);
+    ASSERT_FALSE(host.lines(2).empty());
+    EXPECT_EQ(host.lines(2).back(), "combo.imp, wiersz 2: '' is not a valid integer value") << dump();
+    EXPECT_TRUE(exists("combo.imp"));
+}
+
+// The file transport reads no receipt buffer: a "combo.imp" of another
+// program that ends inside a receipt leaves no receipt.tmp, and the register
+// import after it books no line of that receipt.
+TEST_F(Import, FileTransportLeavesNoReceiptForTheRegister) {
+    host.params["ComboPort"] = "PLIK";
+    host.params["ComboImpReceipts"] = "1";
+    std::ofstream(dir / "combo.imp", std::ios::binary) << "SPT;7;500;1000;0;05-05-2024\r\n"
+                                                          "P_PLU;2;99;;Obcy;1000;777;0\r\n";
+    importOk();
+    EXPECT_FALSE(exists("receipt.tmp"));
+    host.params["ComboPort"] = "TCP/IP";
+    importOk();
+    EXPECT_EQ(linesOf(lastComboImp(), "P_PLU;2;99;"), "");
+    EXPECT_EQ(file("kasa.imp").find("ZAW;99;"), std::string::npos);
+}
+
 TEST_F(Import, AHostThatRefusesTheSaveKeepsComboImp) {
     host.refuseStores = true;
     host.run(-3);

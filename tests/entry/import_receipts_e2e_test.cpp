@@ -132,6 +132,22 @@ TEST_F(Receipts, OrdersBecomeOneEdiDocumentPerProcessing) {
     EXPECT_NE(slurp(docs[1]).find("IloscLinii:1\r\nLinia:Kod{5900000000017}Ilosc{2.000}\r\n"), std::string::npos);
 }
 
+// The document type as set; an empty setting reads 0, as every integer
+// setting that cannot be read does.
+TEST_F(Receipts, OrdersAsSetsTheDocumentType) {
+    for (const auto& [setting, type] : {std::pair{"1", "ZAM_ODB"}, {"0", "ZAM"}, {"", "ZAM"}}) {
+        SCOPED_TRACE(std::string("ComboOrdersAs '") + setting + "'");
+        std::filesystem::remove_all(dir / "EDI");
+        sim.updateState([](RegisterState& s) { placeOrder(s, 1, 2000); });
+        host.params["ComboOrdersAs"] = setting;
+        importOk();
+        std::vector<std::filesystem::path> docs;
+        for (const auto& e : std::filesystem::directory_iterator(dir / "EDI")) docs.push_back(e.path());
+        ASSERT_EQ(docs.size(), 1u);
+        EXPECT_NE(slurp(docs[0]).find(std::string("\r\nTypDok:") + type + "\r\n"), std::string::npos);
+    }
+}
+
 // The reading cut off inside receipt 1201 (its third record) in the ways a
 // line fails; the next import completes it. Every receipt reaches the host
 // once, with all its lines.

@@ -190,4 +190,23 @@ TEST(ReceiptTmpMerge, SecondFailureMergesThePendingFileFirst) {
     EXPECT_EQ(readFileWhole(e.file("receipt.tmp")), "P_PLU;1;12;;a;1000;100;0\r\nFIRST_LINE_REPEATED");
 }
 
+// A write broken off inside a record (the disk full) leaves half a line at
+// the end of combo.imp: it goes before the comment is appended, which would
+// otherwise end it and make a record of it that fails every later import.
+TEST(UnfinishedReceipt, APartialLastLineGoesBeforeTheNextComment) {
+    for (const std::string end : {"\r\n", "\n", "\r"}) {
+        SCOPED_TRACE(testing::PrintToString(end));
+        TempDir d;
+        const std::string whole = "\r\nP_PLU;1;14;;c;1000;100;0" + end;
+        put(d.file("combo.imp"), whole + "P_PLU;1;15;;x;10");
+        ZTUnfinishedReceipt u;
+        u.Begin();
+        u.Note("P_PLU;1;14;;c;1000;100;0\r\n");
+        u.Save(d.dir(), false, nullptr);
+        EXPECT_EQ(readFileWhole(d.file("combo.imp")), whole + "# NEXT receipt.tmp\r\n");
+        EXPECT_EQ(readFileWhole(d.file("receipt.tmp")), "P_PLU;1;14;;c;1000;100;0\r\n");
+        EXPECT_FALSE(exists(d.file("combo.new")));
+    }
+}
+
 }  // namespace

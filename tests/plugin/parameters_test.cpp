@@ -15,7 +15,7 @@ namespace zt {
 namespace {
 
 TEST(ParametersTest, MissingDeclarationsAreEmpty) {
-    for (auto [group, index] : {std::pair{106, 0}, {101, 24}, {100, 0}, {108, 0}, {101, -1}}) {
+    for (auto [group, index] : {std::pair{106, 0}, {101, 25}, {100, 0}, {108, 0}, {101, -1}}) {
         ParamDecl d = declareParameter(group, index, "");
         EXPECT_EQ(d.type, 0) << group << "/" << index;
         EXPECT_EQ(d.flags, 0);
@@ -28,6 +28,11 @@ TEST(ParametersTest, DeclarationFields) {
     ParamDecl asort = declareParameter(101, 13, "");
     EXPECT_EQ(asort.key, "ZT_Combo_ComboAsort1");
     EXPECT_EQ(declareParameter(101, 23, "").key, "ZT_Combo_ComboAsort7");
+    // The import's save token goes back to the host as a parameter: declared, hidden.
+    const ParamDecl lastSave = declareParameter(101, 24, "");
+    EXPECT_EQ(lastSave.key, "ComboLastSave");
+    EXPECT_EQ(lastSave.flags, 2);
+    EXPECT_EQ(lastSave.type, 1);
     EXPECT_EQ(asort.flags, 2);
     EXPECT_EQ(asort.type, 1);
     EXPECT_EQ(asort.description, "");
@@ -63,7 +68,7 @@ TEST(ParametersTest, DirectoryDefaultsStartInProgramFolder) {
 }
 
 TEST(ParametersTest, WholeTableWalk) {
-    const std::map<int, int> expected = {{101, 24}, {102, 17}, {103, 4}, {104, 6}, {105, 2}, {106, 0}, {107, 5}};
+    const std::map<int, int> expected = {{101, 25}, {102, 17}, {103, 4}, {104, 6}, {105, 2}, {106, 0}, {107, 5}};
     for (auto [group, count] : expected) {
         std::set<std::string> keys;
         int n = 0;
