@@ -95,15 +95,24 @@ bool RegisterSimulator::pause(std::uint32_t ms) {
 }
 
 template <class Write>
-bool RegisterSimulator::answer(const std::string& frame, Write write) {
+bool RegisterSimulator::answer(const std::string& frame, LinePacer& pacer, Write write) {
     EngineOutput out;
     {
         std::lock_guard lock(mutex_);
         out = engine_.handleFrame(frame);
     }
+    if (!out.replies.empty()) pacer.process();
     for (const auto& r : out.replies) {
         if (!pause(r.delayMs)) return false;
-        write(r.wire);
+        if (!pacer.paced()) {
+            write(r.wire);
+            continue;
+        }
+        // One byte at a time, each after the one before has left the wire.
+        for (char c : r.wire) {
+            write(std::string(1, c));
+            pacer.transfer(1);
+        }
     }
     return !out.disconnect;
 }
@@ -111,6 +120,8 @@ bool RegisterSimulator::answer(const std::string& frame, Write write) {
 void RegisterSimulator::serve() {
     std::optional<TcpClient> client;
     FrameReceiver tcpIn, ptyIn;
+    // One pacer a line: each carries its own part-millisecond remainder.
+    LinePacer tcpPace(pacing_), ptyPace(pacing_);
     char buf[512];
     try {
         while (!stopping_) {
@@ -129,9 +140,12 @@ void RegisterSimulator::serve() {
                 bool keep = true;
                 try {
                     std::size_t n = client->receiveSome(buf, sizeof buf, kPollMs);
-                    for (std::size_t i = 0; i < n && keep; ++i)
+                    for (std::size_t i = 0; i < n && keep; ++i) {
+                        tcpPace.transfer(1);
                         if (tcpIn.feed(static_cast<std::uint8_t>(buf[i])) == FrameReceiver::Event::Frame)
-                            keep = answer(tcpIn.frame(), [&](const std::string& w) { client->sendAll(w, 5000); });
+                            keep = answer(tcpIn.frame(), tcpPace,
+                                          [&](const std::string& w) { client->sendAll(w, 5000); });
+                    }
                 } catch (const Exception&) {
                     keep = false;  // the client went away mid-answer
                 }
@@ -145,9 +159,11 @@ void RegisterSimulator::serve() {
                 // With a TCP client the wait is the client's: a request must
                 // not sit while the loop waits on a silent line.
                 std::size_t n = pty_->read(buf, sizeof buf, client ? 0 : kPollMs);
-                for (std::size_t i = 0; i < n; ++i)
+                for (std::size_t i = 0; i < n; ++i) {
+                    ptyPace.transfer(1);
                     if (ptyIn.feed(static_cast<std::uint8_t>(buf[i])) == FrameReceiver::Event::Frame)
-                        answer(ptyIn.frame(), [&](const std::string& w) { pty_->write(w); });
+                        answer(ptyIn.frame(), ptyPace, [&](const std::string& w) { pty_->write(w); });
+                }
             }
         }
     } catch (const Exception&) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "sim/line_pacer.h"
 #include "sim/register_engine.h"
 #include "sim/sales.h"
 
@@ -59,6 +60,8 @@ public:
     void setFaults(Faults f);
     void clearFaults() { setFaults({}); }
     void setComplexDelayMs(std::uint32_t ms);
+    // Line speed and processing time (off by default); taken by the next start().
+    void setPacing(PacingOptions p) { pacing_ = p; }
 
     Journal& journal() { return engine_.journal(); }
     // TCP clients that came and went.
@@ -69,10 +72,11 @@ private:
     void serve();
     // Writes the replies to one line; false when the line must be dropped.
     template <class Write>
-    bool answer(const std::string& frame, Write write);
+    bool answer(const std::string& frame, LinePacer& pacer, Write write);
     bool pause(std::uint32_t ms);
 
     SimulatorOptions options_;
+    PacingOptions pacing_;
     mutable std::mutex mutex_;  // guards engine_
     RegisterEngine engine_;
     std::unique_ptr<TcpListener> listener_;

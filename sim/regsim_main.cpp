@@ -30,6 +30,8 @@ const char* kUsage =
     "  --dump-state           print the built-in state in file form and exit\n"
     "  --journal FILE         append every received command to FILE\n"
     "  --complex-delay MS     wait between answer 1 and the final answer of reports (default 500)\n"
+    "  --baud N               keep the pace of an 8N1 line at N baud, both ways (default 0: off)\n"
+    "  --process-ms N         the register thinks N ms before each answer (default 0)\n"
     "  --exit-after-client    stop when the first TCP client has gone\n"
     "  --timeout SECONDS      stop after this long (default 0: never)\n"
     "  --card-server [PORT]   also run the card-server stand-in (default port 25370, 0 a free one)\n"
@@ -86,6 +88,7 @@ int main(int argc, char** argv) {
     long timeoutSeconds = 0;
     bool cardServer = false, cardSilent = false, withModem = false, dump = false;
     long cardPort = 25370;
+    long baud = 0, processMs = 0;
     Faults faults;
     bool anyFault = false;
 
@@ -112,6 +115,10 @@ int main(int argc, char** argv) {
             journalFile = value();
         else if (a == "--complex-delay")
             options.complexDelayMs = static_cast<std::uint32_t>(number(value(), a.c_str()));
+        else if (a == "--baud")
+            baud = number(value(), "--baud");
+        else if (a == "--process-ms")
+            processMs = number(value(), "--process-ms");
         else if (a == "--exit-after-client")
             options.exitAfterClient = true;
         else if (a == "--timeout")
@@ -172,6 +179,7 @@ int main(int argc, char** argv) {
             usage("unknown option " + a);
     }
     if (cardPort < 0 || cardPort > 65535) usage("card-server port out of range");
+    if (baud < 0 || processMs < 0) usage("--baud and --process-ms take no negative values");
 
     try {
         RegisterState state = stateFile.empty() ? defaultRegisterState() : loadStateFile(stateFile);
@@ -189,6 +197,7 @@ int main(int argc, char** argv) {
         RegisterSimulator sim(std::move(state), options);
         if (!journalFile.empty()) sim.journal().writeTo(journalFile);
         if (anyFault) sim.setFaults(faults);
+        sim.setPacing({static_cast<std::uint32_t>(baud), static_cast<std::uint32_t>(processMs), nullptr});
         sim.start();
         if (options.tcp) std::cout << "port " << sim.port() << "\n";
         if (options.pty) std::cout << "pty " << sim.ptyPath() << "\n";
