@@ -19,7 +19,7 @@ out="$root/build/fuzz"
 targets=()
 for t in "$root"/fuzz/*_fuzz.cpp; do targets+=("$(basename "$t" .cpp)"); done
 extra=()
-command -v ccache >/dev/null && extra+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+if command -v ccache >/dev/null; then extra+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); export CCACHE_BASEDIR="$root"; fi
 cmake -S "$root" -B "$out" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug -DZT_TESTS=OFF -DZT_FUZZ=ON \
   "${extra[@]}" >/dev/null
 echo "== fuzz targets (clang, libFuzzer): ${targets[*]}"
