@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "drivers/export/exp_buf.h"
 #include "drivers/export/combo_tow.h"
+#include "drivers/export/exp_buf.h"
 #include "tools/api.h"
 
 namespace zt {

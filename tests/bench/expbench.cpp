@@ -12,9 +12,9 @@
 
 #include "drivers/combo/group_map.h"
 #include "drivers/export/combo_exp_buf.h"
+#include "drivers/export/combo_tow.h"
 #include "drivers/export/goods_pass.h"
 #include "drivers/export/plu_fields.h"
-#include "drivers/export/combo_tow.h"
 
 using namespace zt;
 

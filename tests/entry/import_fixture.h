@@ -14,18 +14,12 @@
 #include "sim/register_engine.h"
 #include "sim/register_simulator.h"
 #include "sim/sales.h"
+#include "tests/support/read_file.h"
 
 namespace ztest {
 
 using zt::pl;
 using namespace zt::sim;
-
-inline std::string slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 // The lines between "[name]\r\n" and the next section.
 inline std::string section(const std::string& text, const std::string& name) {

@@ -11,8 +11,11 @@
 #include "platform/cp1250.h"
 #include "platform/exception.h"
 #include "tests/platform/tempdir.h"
+#include "tests/support/read_file.h"
 
 using namespace zt;
+
+using ztest::slurp;
 
 namespace {
 
@@ -102,13 +105,6 @@ TEST(CardServerFile, Path) {
     EXPECT_EQ(CardServerFilePath("C:\\SKP", 3, "txt"), "C:\\SKP\\wejscie\\2\\dcrd_in.txt");
     EXPECT_EQ(CardServerFilePath("C:\\SKP\\", 1, "tmp"), "C:\\SKP\\wejscie\\0\\dcrd_in.tmp");
     EXPECT_EQ(CardServerFilePath("/srv/skp/", 10, "txt"), "/srv/skp/wejscie\\9\\dcrd_in.txt");
-}
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
 }
 
 class CardServerFileWrite : public ::testing::Test {

@@ -10,19 +10,15 @@
 #include "platform/cp1250.h"
 #include "platform/exception.h"
 #include "tests/platform/tempdir.h"
+#include "tests/support/read_file.h"
 
 using namespace zt;
+
+using ztest::slurp;
 
 namespace {
 
 const double kNoon = TdtTools::Encode(2024, 5, 6, 12, 30, 0).Value();
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 // The text between "[name]\r\n" and the next section's blank line.
 std::string section(const std::string& text, const std::string& name) {

@@ -14,17 +14,13 @@
 #include "platform/fs.h"
 #include "platform/whole_file.h"
 #include "tempdir.h"
+#include "tests/support/read_file.h"
 
 using namespace zt;
 
-namespace {
+using ztest::slurp;
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+namespace {
 
 std::vector<std::string> readAll(const std::string& path) {
     std::vector<std::string> lines;

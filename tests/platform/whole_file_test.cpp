@@ -8,17 +8,13 @@
 
 #include "platform/exception.h"
 #include "tests/platform/tempdir.h"
+#include "tests/support/read_file.h"
 
 using namespace zt;
 
-namespace {
+using ztest::slurp;
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+namespace {
 
 TEST(WholeFileWrites, ReplaceAppendAndRead) {
     test::TempDir d;

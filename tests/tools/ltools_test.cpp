@@ -12,8 +12,11 @@
 #include "platform/clock.h"
 #include "platform/cp1250.h"
 #include "platform/exception.h"
+#include "tests/support/read_file.h"
 
 using namespace zt;
+
+using ztest::slurp;
 
 namespace {
 
@@ -35,13 +38,6 @@ public:
 private:
     std::filesystem::path path_;
 };
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 void put(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
