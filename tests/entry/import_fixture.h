@@ -14,22 +14,13 @@
 #include "sim/register_engine.h"
 #include "sim/register_simulator.h"
 #include "sim/sales.h"
+#include "tests/support/kasa_imp_text.h"
 #include "tests/support/read_file.h"
 
 namespace ztest {
 
 using zt::pl;
 using namespace zt::sim;
-
-// The lines between "[name]\r\n" and the next section.
-inline std::string section(const std::string& text, const std::string& name) {
-    const std::string head = "[" + name + "]\r\n";
-    const auto at = text.find(head);
-    if (at == std::string::npos) return "<missing>";
-    const auto from = at + head.size();
-    const auto to = text.find("\r\n[", from);
-    return text.substr(from, to == std::string::npos ? std::string::npos : to - from);
-}
 
 // The parameters a "kasa.imp" hands the host, the hash of the save token
 // shown as '*' (it stands for the whole "combo.imp").

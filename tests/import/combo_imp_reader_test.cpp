@@ -11,8 +11,11 @@
 #include "platform/cp1250.h"
 #include "platform/exception.h"
 #include "tests/platform/tempdir.h"
+#include "tests/support/kasa_imp_text.h"
 
 using namespace zt;
+
+using ztest::section;
 
 namespace {
 
@@ -35,15 +38,6 @@ protected:
         lines.emplace_back(std::string(line), b ? static_cast<int>(b->saleDate.Day()) : -1);
     }
 };
-
-std::string section(const std::string& text, const std::string& name) {
-    const std::string head = "[" + name + "]\r\n";
-    const auto at = text.find(head);
-    if (at == std::string::npos) return "<missing>";
-    const auto from = at + head.size();
-    const auto to = text.find("\r\n[", from);
-    return text.substr(from, to == std::string::npos ? std::string::npos : to - from);
-}
 
 TEST(ComboImpReading, SalesCashierAndCashPerForm) {
     const std::string text =

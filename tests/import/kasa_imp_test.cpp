@@ -10,25 +10,17 @@
 #include "platform/cp1250.h"
 #include "platform/exception.h"
 #include "tests/platform/tempdir.h"
+#include "tests/support/kasa_imp_text.h"
 #include "tests/support/read_file.h"
 
 using namespace zt;
 
+using ztest::section;
 using ztest::slurp;
 
 namespace {
 
 const double kNoon = TdtTools::Encode(2024, 5, 6, 12, 30, 0).Value();
-
-// The text between "[name]\r\n" and the next section's blank line.
-std::string section(const std::string& text, const std::string& name) {
-    const std::string head = "[" + name + "]\r\n";
-    const auto at = text.find(head);
-    if (at == std::string::npos) return "<missing>";
-    const auto from = at + head.size();
-    const auto to = text.find("\r\n[", from);
-    return text.substr(from, to == std::string::npos ? std::string::npos : to - from);
-}
 
 ZTImpBuf& driverFlags(ZTImpBuf& b) {
     b.fiskZPlu = true;

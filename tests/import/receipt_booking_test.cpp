@@ -5,21 +5,15 @@
 #include <gtest/gtest.h>
 
 #include "platform/exception.h"
+#include "tests/support/kasa_imp_text.h"
 
 using namespace zt;
+
+using ztest::section;
 
 namespace {
 
 const TdtTools kImportDay = TdtTools::Encode(2024, 5, 6, 21, 0, 0);
-
-std::string section(const std::string& text, const std::string& name) {
-    const std::string head = "[" + name + "]\r\n";
-    const auto at = text.find(head);
-    if (at == std::string::npos) return "<missing>";
-    const auto from = at + head.size();
-    const auto to = text.find("\r\n[", from);
-    return text.substr(from, to == std::string::npos ? std::string::npos : to - from);
-}
 
 // A value line of [FINANSOWE], e.g. "FPLATN_KARTA".
 std::string sum(const std::string& kasa, const std::string& name) {
