@@ -589,6 +589,7 @@ struct Exact {
     bool noHeader = false;  // "kasa.exp" is the row's lines alone
     std::function<void(RegisterState&)> tweak = {};
     std::vector<std::string> shown = {};  // among the messages and status lines
+    const char* cutBefore = nullptr;      // the line drops before the first command of this name
 };
 
 void PrintTo(const Exact& e, std::ostream* os) { *os << e.name; }
@@ -610,15 +611,30 @@ protected:
         s.goods = c.held;
         s.packages = c.packages;
         if (c.tweak) c.tweak(s);
-        sim.setState(s);
         for (const auto& [k, v] : c.params) host.params[k] = v;
         std::vector<std::string> lines = c.noHeader ? std::vector<std::string>{} : kExactHeader;
         lines.insert(lines.end(), c.kasa.begin(), c.kasa.end());
-        {
+        const auto once = [&] {
+            sim.setState(s);
             std::ofstream f(dir / "kasa.exp", std::ios::binary);
             for (const auto& l : lines) f << l << c.eol;
+            f.close();
+            host.messages.clear();
+            host.run(-2);
+        };
+        if (c.cutBefore) {
+            // A sound run finds the command; the next one loses the line there.
+            once();
+            std::uint32_t at = 0;
+            for (const auto& e : sim.journal().entries())
+                if (!at && e.name == c.cutBefore) at = e.command;
+            ASSERT_GT(at, 1u) << journal();
+            Faults f;
+            f.disconnectAfter = at - 1;
+            sim.setFaults(f);
+            sim.journal().clear();
         }
-        host.run(-2);
+        once();
     }
     std::vector<std::string> sent() {
         static const std::set<std::string> kinds = {"PLUDELALL",      "PACKDELALL", "GROUPINS", "USERINS", "PLUINS",
@@ -773,6 +789,16 @@ const Exact kExact[] = {
      .wynik = {kBread + "DOD"},
      .params = {{"ComboExpCashier", "1"}},
      .tweak = [](RegisterState& s) { s.workMode = 0; }},
+    {.name = "ALinkLostInTheCashierStepListsOnlyWhatTheRegisterHolds",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD"), Tow(2, "5900000000028", "Sok", "250", "DOD"),
+              "OPER;4;Nowak Jan;0;NOW;1000000004"},
+     .commands = {kGroup},
+     .wynik = {kBread + "DOD"},
+     .errors = {pl("Podczas wykonywania operacji 'eksport' wystąpił błąd:"), pl("Błąd komunikacji z kasą")},
+     .params = {{"ComboExpCashier", "1"}},
+     .tweak = [](RegisterState& s) { s.workMode = 0; },
+     .cutBefore = "USERINS"},
     {.name = "NoCardFileIsTouchedWithNothingToWrite",
      .held = {Bread()},
      .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD"),
