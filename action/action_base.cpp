@@ -311,7 +311,7 @@ int TZTActionBase::TowarDoHosta(const std::string& name, int plu, const std::str
     auto f = cb<QORCbGoods>(QOR_CB_GOODS);
     if (!f) return -1;
     return callHost(f, library_.HostValue(), session_, name.c_str(), plu, codes.c_str(), overwrite ? 1 : 0, group.c_str(),
-             unit.c_str(), vat, prices[0], prices[1], prices[2], prices[3], openPrice ? 1 : 0, package ? 1 : 0,
+             unit.c_str(), vat, qorPrice(prices[0]), qorPrice(prices[1]), qorPrice(prices[2]), qorPrice(prices[3]), openPrice ? 1 : 0, package ? 1 : 0,
              packageCode.c_str());
 }
 

@@ -2,6 +2,7 @@
 // The binary interface between the host and the plug-in: the fifteen entry
 // points and the callback signatures. Shared by the plug-in and the host bench.
 #include <cstdint>
+#include <cstring>
 
 #if defined(_WIN32)
 #define QOR_STDCALL __attribute__((stdcall))
@@ -38,10 +39,20 @@ typedef std::int32_t(QOR_STDCALL* QORCbWriteParam)(std::int32_t host, std::int32
 struct QORExtended {
     std::uint32_t w[3];
 };
+// A price of the goods callback. A Windows host takes the three words above on
+// the stack; a Linux host declares the natural 80-bit real, long double, which
+// the x86-64 convention passes in memory (a 12-byte structure would travel in
+// integer registers and be read as garbage).
+#if defined(_WIN32)
+typedef QORExtended QORPrice;
+#else
+typedef long double QORPrice;
+static_assert(sizeof(long double) >= 10 && __LDBL_MANT_DIG__ == 64, "the 80-bit extended real");
+#endif
 typedef std::int32_t(QOR_STDCALL* QORCbGoods)(std::int32_t host, std::int32_t session, const char* name,
                                               std::int32_t plu, const char* codes, std::int32_t overwrite,
-                                              const char* group, const char* unit, std::int32_t vat, QORExtended price1,
-                                              QORExtended price2, QORExtended price3, QORExtended price4,
+                                              const char* group, const char* unit, std::int32_t vat, QORPrice price1,
+                                              QORPrice price2, QORPrice price3, QORPrice price4,
                                               std::int32_t openPrice, std::int32_t package,
                                               const char* packageCode);  // 33
 // Kind 34 is not a callback but the host's text lookup.
@@ -90,3 +101,24 @@ enum QORCallbackKind : std::int32_t {
     QOR_CB_GOODS = 33,
     QOR_CB_LOOKUP = 34,
 };
+
+// The ten bytes of an extended real as the goods callback carries them.
+inline QORPrice qorPrice(const QORExtended& x) {
+#if defined(_WIN32)
+    return x;
+#else
+    long double v = 0.0L;
+    std::memset(&v, 0, sizeof v);
+    std::memcpy(&v, x.w, 10);
+    return v;
+#endif
+}
+inline QORExtended qorPriceBits(const QORPrice& p) {
+#if defined(_WIN32)
+    return p;
+#else
+    QORExtended x{{0, 0, 0}};
+    std::memcpy(x.w, &p, 10);
+    return x;
+#endif
+}

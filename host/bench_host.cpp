@@ -1,10 +1,12 @@
 #include "host/bench_host.h"
 
+#include <cctype>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
 
 #include "host/exchange.h"
+#include "host/host_buffer.h"
 #include "host/extended.h"
 #include "host/import_file.h"
 #include "host/interrupt.h"
@@ -66,9 +68,9 @@ std::int32_t QOR_STDCALL cbWriteParam(std::int32_t h, std::int32_t s, const char
 }
 std::int32_t QOR_STDCALL cbGoods(std::int32_t h, std::int32_t s, const char* name, std::int32_t plu, const char* codes,
                                  std::int32_t overwrite, const char* group, const char* unit, std::int32_t vat,
-                                 QORExtended p1, QORExtended p2, QORExtended p3, QORExtended p4, std::int32_t openPrice,
+                                 QORPrice p1, QORPrice p2, QORPrice p3, QORPrice p4, std::int32_t openPrice,
                                  std::int32_t package, const char* packageCode) {
-    const QORExtended prices[4] = {p1, p2, p3, p4};
+    const QORExtended prices[4] = {qorPriceBits(p1), qorPriceBits(p2), qorPriceBits(p3), qorPriceBits(p4)};
     return gCurrent ? gCurrent->goods(h, s, name, plu, codes, overwrite, group, unit, vat, prices, openPrice, package,
                                       packageCode)
                     : -1;
@@ -118,6 +120,7 @@ BenchHost::~BenchHost() { gCurrent = nullptr; }
 BenchHost* BenchHost::current() { return gCurrent; }
 
 void BenchHost::registerCallbacks(const PluginApi& api, void* library) {
+    loadDeclaredDefaults(api);
     // The lookup first, so the library's texts can follow it; the environment
     // before any session call.
     if (haveTranslations_) api.RejestrujCallback(library, asPointer(kLookup), QOR_CB_LOOKUP);
@@ -149,9 +152,32 @@ std::int32_t BenchHost::abortQuery(std::int32_t host, std::int32_t session) {
     return options_.abortAfter && abortQueries_ > *options_.abortAfter ? 1 : 0;
 }
 
+// A host holds every parameter the library declares, with its declared
+// default until someone sets it; a key the file lacks answers that default.
+void BenchHost::loadDeclaredDefaults(const PluginApi& api) {
+    constexpr int kGroupFirst = 101, kGroupLast = 107, kMaxIndex = 1000;
+    for (int group = kGroupFirst; group <= kGroupLast; ++group) {
+        for (int index = 0; index < kMaxIndex; ++index) {
+            Text301 key, desc, def, min, max;
+            std::int32_t flags = 0;
+            if (api.Parametr(group, index, key.get(), desc.get(), def.get(), min.get(), max.get(), &flags) == 0) break;
+            std::string k = key.text();
+            for (char& c : k) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (!k.empty()) declared_.emplace(std::move(k), def.text());
+        }
+    }
+}
+
 std::int32_t BenchHost::parameter(std::int32_t host, std::int32_t session, const char* name, char* out) {
     checkCaller("6", host, session);
-    copyOut(out, params_.get(in(name)).value_or(""), kText);
+    std::string key = in(name);
+    std::optional<std::string> v = params_.get(key);
+    if (!v) {
+        for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const auto it = declared_.find(key);
+        if (it != declared_.end()) v = it->second;
+    }
+    copyOut(out, v.value_or(""), kText);
     return 1;
 }
 

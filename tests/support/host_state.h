@@ -189,11 +189,21 @@ public:
     }
     static std::int32_t QOR_STDCALL cbGoods(std::int32_t, std::int32_t, const char* name, std::int32_t plu,
                                             const char* codes, std::int32_t overwrite, const char* group,
-                                            const char* unit, std::int32_t vat, QORExtended p1, QORExtended p2,
-                                            QORExtended p3, QORExtended p4, std::int32_t openPrice,
+                                            const char* unit, std::int32_t vat, QORPrice p1, QORPrice p2,
+                                            QORPrice p3, QORPrice p4, std::int32_t openPrice,
                                             std::int32_t package, const char* packageCode) {
-        GoodsCall g{name, plu,       codes,   overwrite,  group, unit, vat, {p1, p2, p3, p4},
-                    {},   openPrice, package, packageCode};
+        GoodsCall g{name,
+                    plu,
+                    codes,
+                    overwrite,
+                    group,
+                    unit,
+                    vat,
+                    {qorPriceBits(p1), qorPriceBits(p2), qorPriceBits(p3), qorPriceBits(p4)},
+                    {},
+                    openPrice,
+                    package,
+                    packageCode};
         for (int i = 0; i < 4; ++i) g.prices[i] = decodeExtended(g.raw[i]);
         h().goods.push_back(g);
         return h().goodsAnswer ? h().goodsAnswer(plu, package != 0) : 1;
