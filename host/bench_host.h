@@ -1,6 +1,7 @@
 #pragma once
 // The bench in the host's part: answers the callbacks the plug-in calls.
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "action/qordll.h"
@@ -57,6 +58,8 @@ public:
 
 private:
     static constexpr int kResultLinesShown = 50;
+    void loadDeclaredDefaults(const PluginApi& api);
+    std::map<std::string, std::string> declared_;  // lower-case key -> declared default
     // Prints the export's result file line by line.
     void showResult(const std::string& path);
     // Reports a callback that brings another host value or session than the bench gave.

@@ -23,12 +23,9 @@ std::string T(const char* key, const char* utf8) { return trc(key, pl(utf8)); }
 constexpr const char* kOverwriteKey = "ComboImportOverWrite";
 constexpr const char* kLogKey = "ComboImportLogSave";
 
-// Set when it reads "TRUE"; a value the host does not hold yet is the declared default.
-bool option(TZTActionBase& a, const char* key, bool byDefault) {
-    const std::string v = TxTools::Trim(a.Parametr(key));
-    if (v.empty()) return byDefault;
-    return v == "TRUE";
-}
+// Set only when it reads "TRUE"; the host holds the declared default of a
+// value nobody set, so an empty one is a value set to nothing.
+bool option(TZTActionBase& a, const char* key) { return TxTools::Trim(a.Parametr(key)) == "TRUE"; }
 
 std::string lookup(const std::map<int, std::string>& table, int number) {
     auto it = table.find(number);
@@ -201,8 +198,8 @@ private:
 
 GoodsImportOptions ReadGoodsImportOptions(TZTActionBase& a) {
     GoodsImportOptions o;
-    o.overwrite = option(a, kOverwriteKey, o.overwrite);
-    o.log = option(a, kLogKey, o.log);
+    o.overwrite = option(a, kOverwriteKey);
+    o.log = option(a, kLogKey);
     return o;
 }
 

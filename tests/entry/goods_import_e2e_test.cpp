@@ -48,6 +48,9 @@ protected:
     void SetUp() override {
         RegisterOnTcp::SetUp();
         host.params["ComboDedbug"] = "0";
+        // What a host holds for the import's options nobody has set.
+        host.params["ComboImportOverWrite"] = "FALSE";
+        host.params["ComboImportLogSave"] = "TRUE";
     }
     void import() {
         host.registerAll();
@@ -217,7 +220,7 @@ TEST_F(GoodsImport, EachRunAppendsItsOwnBlockToTheLog) {
 }
 
 TEST_F(GoodsImport, WithLoggingOffNothingIsWritten) {
-    for (const char* off : {"FALSE", "true", "1"}) {
+    for (const char* off : {"FALSE", "true", "1", ""}) {
         host.params["ComboImportLogSave"] = off;
         host.messages.clear();
         import();

@@ -10,6 +10,7 @@
 #include "platform/cp1250.h"
 #include "plugin/combo_library.h"
 #include "plugin/operation_table.h"
+#include "plugin/parameters.h"
 #include "tests/support/host_state.h"
 
 using namespace zt;
@@ -53,11 +54,12 @@ protected:
 
 TEST_F(GoodsDialog, TheBoxesShowTheStoredOptions) {
     struct Case {
-        const char* overwrite;  // nullptr: not stored
+        const char* overwrite;  // nullptr: the host holds the declared default
         const char* log;
         bool wantOverwrite, wantLog;
     } cases[] = {
-        {nullptr, nullptr, false, true},  // the declared defaults
+        {nullptr, nullptr, false, true},
+        {"", "", false, false},  // set to nothing is not set
         {"TRUE", "FALSE", true, false},  {" TRUE\r\n", " FALSE ", true, false},
         {"true", "1", false, false},  // only "TRUE" counts as set
         {"FALSE", "TRUE", false, true},
@@ -65,8 +67,8 @@ TEST_F(GoodsDialog, TheBoxesShowTheStoredOptions) {
     for (const auto& c : cases) {
         host.params.erase("ComboImportOverWrite");
         host.params.erase("ComboImportLogSave");
-        if (c.overwrite) host.params["ComboImportOverWrite"] = c.overwrite;
-        if (c.log) host.params["ComboImportLogSave"] = c.log;
+        host.params["ComboImportOverWrite"] = c.overwrite ? c.overwrite : declareParameter(101, 20, "").defaultValue;
+        host.params["ComboImportLogSave"] = c.log ? c.log : declareParameter(101, 21, "").defaultValue;
         auto a = action();
         Tfrm_import dialog(*a);
         EXPECT_EQ(dialog.Model().overwrite, c.wantOverwrite) << (c.overwrite ? c.overwrite : "-");
