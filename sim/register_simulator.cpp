@@ -104,6 +104,7 @@ bool RegisterSimulator::answer(const std::string& frame, LinePacer& pacer, Write
     if (!out.replies.empty()) pacer.process();
     for (const auto& r : out.replies) {
         if (!pause(r.delayMs)) return false;
+        bytesOut_ += r.wire.size();
         if (!pacer.paced()) {
             write(r.wire);
             continue;
@@ -140,6 +141,7 @@ void RegisterSimulator::serve() {
                 bool keep = true;
                 try {
                     std::size_t n = client->receiveSome(buf, sizeof buf, kPollMs);
+                    bytesIn_ += n;
                     for (std::size_t i = 0; i < n && keep; ++i) {
                         tcpPace.transfer(1);
                         if (tcpIn.feed(static_cast<std::uint8_t>(buf[i])) == FrameReceiver::Event::Frame)
@@ -159,6 +161,7 @@ void RegisterSimulator::serve() {
                 // With a TCP client the wait is the client's: a request must
                 // not sit while the loop waits on a silent line.
                 std::size_t n = pty_->read(buf, sizeof buf, client ? 0 : kPollMs);
+                bytesIn_ += n;
                 for (std::size_t i = 0; i < n; ++i) {
                     ptyPace.transfer(1);
                     if (ptyIn.feed(static_cast<std::uint8_t>(buf[i])) == FrameReceiver::Event::Frame)

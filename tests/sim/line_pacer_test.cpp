@@ -74,6 +74,9 @@ TEST(PacedSimulator, RequestAndAnswerTakeTheirWireTimePlusProcessing) {
             ASSERT_TRUE(answer);
             wire = request.size() + stuff(*answer).size();
             sim.stop();  // joins the serving thread: its sleeps are all in
+            // Its byte counts are what a run is weighed against the wire with.
+            EXPECT_EQ(sim.bytesIn(), request.size());
+            EXPECT_EQ(sim.bytesOut(), wire - request.size());
         }
         const std::uint64_t slept = clock.tickCount() - start;
         const std::uint64_t expectUs = (c.baud ? wireUs(wire, c.baud) : 0) + std::uint64_t{c.processMs} * 1000;
