@@ -53,6 +53,25 @@ INSTANTIATE_TEST_SUITE_P(
                       PacerCase{"At1200MegabyteBlock", 1200, 0, 1 << 20, 1 << 20, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The simulator oversleeping inside an answer is caught up; a line that stood
+// idle before a new burst starts the pace afresh.
+TEST(PacerLag, ContinuingBytesCatchUpAnIdleLineStartsAfresh) {
+    for (const bool continuing : {true, false}) {
+        VirtualClock clock;
+        LinePacer pacer({9600, 0, &clock});
+        const auto start = clock.tickCount();
+        pacer.transfer(1);
+        clock.sleep(20);  // late by far more than the idle margin
+        pacer.transfer(99, continuing);
+        const std::uint64_t took = clock.tickCount() - start;
+        const std::uint64_t wireMs = wireUs(100, 9600) / 1000;  // 104 ms
+        if (continuing)
+            EXPECT_EQ(took, wireMs);
+        else
+            EXPECT_EQ(took, 20 + wireMs);
+    }
+}
+
 // The simulator paces both directions of a TCP exchange and thinks before answering.
 TEST(PacedSimulator, RequestAndAnswerTakeTheirWireTimePlusProcessing) {
     struct Case {
