@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Speed against the physical limit: one table, each row the measured figure,
 # the limit for the same work and their ratio (measured time / limit time).
-#   bench.sh [--quick] [--goods N] [--receipts N] [--no-9600] [--rows LIST]
+#   bench.sh [--quick] [--goods N] [--receipts N] [--no-9600] [--rows LIST] [--no-build]
 # Full sizes by default: 10 000 goods and 1 000 receipts over the paced line,
 # about 25 minutes, most of it at 9600 baud. --quick: 1 000 goods and 100
-# receipts. --rows picks rows by number (e.g. 1,2,3,4).
+# receipts. --rows picks rows by number (e.g. 1,2,3,4); --no-build runs what
+# build/linux holds.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-goods=10000 receipts=1000 bauds="115200 9600" rows="1,2,3,4,5" commands=20000
+goods=10000 receipts=1000 bauds="115200 9600" rows="1,2,3,4,5" commands=20000 build=1
 while [ $# -gt 0 ]; do
   case "$1" in
     --quick) goods=1000 receipts=100 commands=10000 ;;
@@ -15,13 +16,14 @@ while [ $# -gt 0 ]; do
     --receipts) receipts="$2"; shift ;;
     --no-9600) bauds="115200" ;;
     --rows) rows="$2"; shift ;;
-    *) echo "usage: bench.sh [--quick] [--goods N] [--receipts N] [--no-9600] [--rows LIST]" >&2; exit 2 ;;
+    --no-build) build=0 ;;
+    *) echo "usage: bench.sh [--quick] [--goods N] [--receipts N] [--no-9600] [--rows LIST] [--no-build]" >&2; exit 2 ;;
   esac
   shift
 done
 want() { [[ ",$rows," == *",$1,"* ]]; }
 
-ZT_JOBS="${ZT_JOBS:-2}" bash "$root/scripts/build.sh" bench >/dev/null
+[ "$build" = 1 ] && ZT_JOBS="${ZT_JOBS:-2}" bash "$root/scripts/build.sh" bench >/dev/null
 bin="$root/build/linux"
 work="$(mktemp -d)"
 sim_pid=""

@@ -7,7 +7,8 @@
 //   link_bench PORT [COMMANDS]     (default 20 000 commands)
 //
 // The commands are what an export sends most: PLUINS of a good and a PLUREAD
-// of it, alternating over 1 000 goods. Prints two lines:
+// of it, alternating over 1 000 goods, in five rounds of each kind taken in
+// turn. Prints the best round of each:
 //   link: N commands, X us cpu/command, Y commands/s
 //   bare: N commands, X us cpu/command, Y commands/s
 #include <arpa/inet.h>
@@ -17,6 +18,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -120,47 +122,57 @@ int main(int argc, char** argv) {
     const int n = argc > 2 ? std::atoi(argv[2]) : 20000;
     const std::vector<Command> cmds = commands();
 
-    QuietHost host;
-    LinkConfig config;
-    config.transport = LinkConfig::Tcp;
-    config.ipAddress = "127.0.0.1";
-    config.ipPort = argv[1];
-    TComboLink link(host, config);
-    link.OpenLink();
-    const Result viaLink = timed([&] {
-        for (int i = 0; i < n; ++i) {
-            const Command& c = cmds[static_cast<std::size_t>(i) % cmds.size()];
-            link.SendCommand(c.code, c.fields);
-        }
-    });
-    const std::uint32_t nextSequence = (link.sequenceNumber + kSequenceLimit / 2) % kSequenceLimit;
-    link.CloseLink();
-
-    // The same requests, built beforehand.
-    TComboFraming framing(nextSequence);
-    std::vector<std::string> wire;
-    for (int i = 0; i < n; ++i) {
-        const Command& c = cmds[static_cast<std::size_t>(i) % cmds.size()];
-        framing.StartFrame(c.code);
-        framing.FinishFrame(c.fields);
-        wire.push_back(framing.frameOut);
-    }
-    const int fd = connectBlocking(port);
-    const Result bare = timed([&] {
-        char buf[1024];
-        FrameReceiver rx;
-        for (const std::string& w : wire) {
-            if (::send(fd, w.data(), w.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(w.size())) std::exit(1);
-            for (bool done = false; !done;) {
-                const ssize_t got = ::recv(fd, buf, sizeof buf, 0);
-                if (got <= 0) std::exit(1);
-                for (ssize_t i = 0; i < got; ++i)
-                    if (rx.feed(static_cast<std::uint8_t>(buf[i])) == FrameReceiver::Event::Frame) done = true;
+    // Rounds of each in turn, the best of them kept: the machine's other
+    // work weighs on a round, not on the code.
+    constexpr int kRounds = 5;
+    const int per = std::max(1, n / kRounds);
+    Result bestLink{1e300, 1e300}, bestBare{1e300, 1e300};
+    std::uint32_t sequence = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        QuietHost host;
+        LinkConfig config;
+        config.transport = LinkConfig::Tcp;
+        config.ipAddress = "127.0.0.1";
+        config.ipPort = argv[1];
+        TComboLink link(host, config);
+        link.OpenLink();
+        const Result viaLink = timed([&] {
+            for (int i = 0; i < per; ++i) {
+                const Command& c = cmds[static_cast<std::size_t>(i) % cmds.size()];
+                link.SendCommand(c.code, c.fields);
             }
+        });
+        sequence = (link.sequenceNumber + kSequenceLimit / 2) % kSequenceLimit;
+        link.CloseLink();
+
+        // The same requests, built beforehand.
+        TComboFraming framing(sequence);
+        std::vector<std::string> wire;
+        for (int i = 0; i < per; ++i) {
+            const Command& c = cmds[static_cast<std::size_t>(i) % cmds.size()];
+            framing.StartFrame(c.code);
+            framing.FinishFrame(c.fields);
+            wire.push_back(framing.frameOut);
         }
-    });
-    ::close(fd);
-    report("link", n, viaLink);
-    report("bare", n, bare);
+        const int fd = connectBlocking(port);
+        const Result bare = timed([&] {
+            char buf[1024];
+            FrameReceiver rx;
+            for (const std::string& w : wire) {
+                if (::send(fd, w.data(), w.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(w.size())) std::exit(1);
+                for (bool done = false; !done;) {
+                    const ssize_t got = ::recv(fd, buf, sizeof buf, 0);
+                    if (got <= 0) std::exit(1);
+                    for (ssize_t i = 0; i < got; ++i)
+                        if (rx.feed(static_cast<std::uint8_t>(buf[i])) == FrameReceiver::Event::Frame) done = true;
+                }
+            }
+        });
+        ::close(fd);
+        bestLink = {std::min(bestLink.cpuUs, viaLink.cpuUs), std::min(bestLink.wallS, viaLink.wallS)};
+        bestBare = {std::min(bestBare.cpuUs, bare.cpuUs), std::min(bestBare.wallS, bare.wallS)};
+    }
+    report("link", per, bestLink);
+    report("bare", per, bestBare);
     return 0;
 }
