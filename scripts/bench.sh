@@ -51,12 +51,13 @@ dd_s() { dd "$@" bs=4M 2>&1 >/dev/null | awk '/copied/ {for (i = 1; i <= NF; i++
 read_s() { dd_s if="$1" of=/dev/null; }
 write_s() { dd_s if=/dev/zero of="$work/dd.out" iflag=count_bytes count="$1"; }
 fsize() { stat -c %s "$1"; }
-# The simulator's count of bytes it took and wrote, once it has stopped.
+# Stops the simulator; sim_bytes: its count of bytes it took and wrote. Not
+# in a subshell: only this shell can wait for it.
 stop_sim() {
   kill "$sim_pid" 2>/dev/null || true
   wait "$sim_pid" 2>/dev/null || true
   sim_pid=""
-  awk '/^stopped,/ {print $4 + $7}' "$1/regsim.out"
+  sim_bytes="$(awk '/^stopped,/ {print $4 + $7}' "$1/regsim.out")"
 }
 
 table=()
@@ -99,7 +100,7 @@ fi
 if want 3 || want 4; then
   start_sim "$work" --no-pty
   out="$("$bin/link_bench" "$port" "$commands")"
-  stop_sim "$work" >/dev/null
+  stop_sim "$work"
   read -r link_cpu link_rate <<<"$(awk '/^link:/ {print $4, $7}' <<<"$out")"
   read -r bare_cpu bare_rate <<<"$(awk '/^bare:/ {print $4, $7}' <<<"$out")"
   want 3 && row "3 plug-in CPU per command (vs a bare client's)" "$(fmt "$link_cpu" us)" "$(fmt "$bare_cpu" us)" \
@@ -160,8 +161,8 @@ P
   "${timer[@]}" "$bin/zthost" --plugin "$bin/libztcombo.so" --params "$dir/params.txt" --workdir "$dir" --register 1 run "$op" \
     > "$dir/host.out" 2>&1 || rc=$?
   t1="$(now_us)"
-  local wire_bytes
-  wire_bytes="$(stop_sim "$dir")"
+  stop_sim "$dir"
+  local wire_bytes="$sim_bytes"
   if [ "$rc" != 0 ] || grep -q '^\[ERR \]' "$dir/host.out"; then
     echo "the $kind at $baud failed:" >&2
     grep -a '^\[ERR \]' "$dir/host.out" >&2 || tail -5 "$dir/host.out" >&2
