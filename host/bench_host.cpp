@@ -11,6 +11,7 @@
 #include "host/import_file.h"
 #include "host/interrupt.h"
 #include "host/plugin_api.h"
+#include "platform/clock.h"
 #include "platform/cp1250.h"
 #include "platform/whole_file.h"
 
@@ -201,7 +202,8 @@ std::int32_t BenchHost::message(std::int32_t host, std::int32_t session, std::in
 
 std::int32_t BenchHost::status(std::int32_t host, std::int32_t session, std::int32_t kind, const char* text) {
     checkCaller("13", host, session);
-    console_.status(kind, in(text));
+    const std::string t = in(text);
+    console_.status(kind, t, rate_.note(t, tickCount(), abortQueries_));
     return 1;
 }
 

@@ -9,6 +9,7 @@
 #include "host/goods_rule.h"
 #include "host/options.h"
 #include "host/params_file.h"
+#include "host/progress_rate.h"
 #include "host/translation_file.h"
 
 namespace zt {
@@ -77,6 +78,7 @@ private:
     GoodsRule goodsRule_;
     std::int32_t abortQueries_ = 0;
     std::int32_t errorMessages_ = 0;
+    ProgressRate rate_;
 };
 
 }  // namespace zt

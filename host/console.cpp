@@ -47,12 +47,13 @@ std::string Console::printable(std::string_view cp1250, std::string_view sep) {
 
 void Console::message(std::int32_t kind, std::string_view cp1250) { line(prefix(kind) + printable(cp1250, "\t")); }
 
-void Console::status(std::int32_t kind, std::string_view cp1250) {
+void Console::status(std::int32_t kind, std::string_view cp1250, std::string_view note) {
     if (!live_) {
         line("[STAT] " + printable(cp1250, "\t"));
         return;
     }
     std::string text = printable(cp1250, " ");
+    text += note;
     for (char& c : text)
         if (c == '\n' || c == '\t') c = ' ';
     std::size_t n = utf8Length(text);

@@ -20,8 +20,9 @@ public:
 
     // One line of the message list (kind 0 information, 1 warning, 2 error).
     void message(std::int32_t kind, std::string_view cp1250);
-    // The status line replaced by a new text.
-    void status(std::int32_t kind, std::string_view cp1250);
+    // The status line replaced by a new text; note (UTF-8) follows it on the
+    // live line only, so the plain lines stay the plug-in's own words.
+    void status(std::int32_t kind, std::string_view cp1250, std::string_view note = {});
     // A line of the bench itself (already UTF-8).
     void line(std::string_view utf8);
     // Ends a live status line so that the next output starts on a new line.

@@ -373,7 +373,10 @@ bool TComboLink::receiveByte(std::uint8_t& b) {
     }
     bool stopping = false;  // the host's stop, not the line, raised
     try {
-        if (t->available() > 0) return receiveChunk(*t, b, Transport::kOwnTimeout);
+        // A serial port counts its waiting bytes cheaply and its own time-out
+        // spares resetting the port's; on TCP/IP the count is itself a read,
+        // and the wait's first read takes what is there at once.
+        if (!line_->tcp && t->available() > 0) return receiveChunk(*t, b, Transport::kOwnTimeout);
         const std::uint32_t wait = line_->byteWaitMs;
         std::uint32_t asked = tickCount();
         // The host is asked whether to stop about once a second of waiting.

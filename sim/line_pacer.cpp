@@ -8,10 +8,10 @@ namespace {
 constexpr std::int32_t kIdleMs = 5;
 }  // namespace
 
-void LinePacer::transfer(std::size_t bytes) {
+void LinePacer::transfer(std::size_t bytes, bool continuing) {
     if (!paced() || bytes == 0) return;
     const std::uint32_t now = clock_.tickCount();
-    if (!started_ || static_cast<std::int32_t>(now - dueTick_) > kIdleMs) {
+    if (!started_ || (!continuing && static_cast<std::int32_t>(now - dueTick_) > kIdleMs)) {
         started_ = true;
         dueTick_ = now;
     }

@@ -24,7 +24,10 @@ public:
     // Sleeps until n more bytes would have crossed the wire. The pace is kept
     // against a deadline, not by summing sleeps, so oversleeping does not add
     // up; part milliseconds are carried so byte-by-byte pacing stays exact.
-    void transfer(std::size_t bytes);
+    // continuing: the bytes follow others on a busy line (the rest of an
+    // answer or of a request read at once), so a lag is the simulator's own
+    // oversleeping, caught up, never an idle line that starts the pace afresh.
+    void transfer(std::size_t bytes, bool continuing = false);
     // Sleeps for the processing time, once per answered command.
     void process();
 

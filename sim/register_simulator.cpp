@@ -102,8 +102,11 @@ bool RegisterSimulator::answer(const std::string& frame, LinePacer& pacer, Write
         out = engine_.handleFrame(frame);
     }
     if (!out.replies.empty()) pacer.process();
+    bool continuing = false;  // past the first byte the line is busy until the answer ends
     for (const auto& r : out.replies) {
         if (!pause(r.delayMs)) return false;
+        if (r.delayMs != 0) continuing = false;  // the line stood idle meanwhile
+        bytesOut_ += r.wire.size();
         if (!pacer.paced()) {
             write(r.wire);
             continue;
@@ -111,7 +114,8 @@ bool RegisterSimulator::answer(const std::string& frame, LinePacer& pacer, Write
         // One byte at a time, each after the one before has left the wire.
         for (char c : r.wire) {
             write(std::string(1, c));
-            pacer.transfer(1);
+            pacer.transfer(1, continuing);
+            continuing = true;
         }
     }
     return !out.disconnect;
@@ -140,8 +144,9 @@ void RegisterSimulator::serve() {
                 bool keep = true;
                 try {
                     std::size_t n = client->receiveSome(buf, sizeof buf, kPollMs);
+                    bytesIn_ += n;
                     for (std::size_t i = 0; i < n && keep; ++i) {
-                        tcpPace.transfer(1);
+                        tcpPace.transfer(1, i > 0);
                         if (tcpIn.feed(static_cast<std::uint8_t>(buf[i])) == FrameReceiver::Event::Frame)
                             keep = answer(tcpIn.frame(), tcpPace,
                                           [&](const std::string& w) { client->sendAll(w, 5000); });
@@ -159,8 +164,9 @@ void RegisterSimulator::serve() {
                 // With a TCP client the wait is the client's: a request must
                 // not sit while the loop waits on a silent line.
                 std::size_t n = pty_->read(buf, sizeof buf, client ? 0 : kPollMs);
+                bytesIn_ += n;
                 for (std::size_t i = 0; i < n; ++i) {
-                    ptyPace.transfer(1);
+                    ptyPace.transfer(1, i > 0);
                     if (ptyIn.feed(static_cast<std::uint8_t>(buf[i])) == FrameReceiver::Event::Frame)
                         answer(ptyIn.frame(), ptyPace, [&](const std::string& w) { pty_->write(w); });
                 }

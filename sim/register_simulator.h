@@ -66,6 +66,10 @@ public:
     Journal& journal() { return engine_.journal(); }
     // TCP clients that came and went.
     std::uint32_t clientsServed() const { return clients_; }
+    // Bytes the register took from its lines and wrote to them: the wire's
+    // share of an exchange, for weighing a run against the line's speed.
+    std::uint64_t bytesIn() const { return bytesIn_; }
+    std::uint64_t bytesOut() const { return bytesOut_; }
     std::uint32_t ignoredFrames() const;
 
 private:
@@ -87,6 +91,7 @@ private:
     std::atomic<bool> stopping_{false};
     std::atomic<bool> running_{false};
     std::atomic<std::uint32_t> clients_{0};
+    std::atomic<std::uint64_t> bytesIn_{0}, bytesOut_{0};
     std::mutex waitMutex_;
     std::condition_variable wake_;
 };

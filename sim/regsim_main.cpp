@@ -234,7 +234,8 @@ int main(int argc, char** argv) {
         }
         sim.stop();
         if (!saveFile.empty()) saveStateFile(sim.state(), saveFile);
-        std::cout << "stopped, " << sim.journal().size() << " commands" << std::endl;
+        std::cout << "stopped, " << sim.journal().size() << " commands, " << sim.bytesIn() << " bytes in, "
+                  << sim.bytesOut() << " bytes out" << std::endl;
     } catch (const std::exception& e) {
         std::cerr << "regsim: " << e.what() << "\n";
         return 1;

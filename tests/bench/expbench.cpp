@@ -1,11 +1,15 @@
 // Export buffer speed: reads a generated "kasa.exp" of 100 000 goods, compares
-// it with a 100 000-entry register list (half unchanged, a quarter repriced, a
-// quarter the export does not have) and writes "wynik.exp". Prints the time
-// of each step and the peak memory of the process.
+// it with a register list of R entries (default 100 000: half unchanged, a
+// quarter repriced, a quarter the export does not have) and writes
+// "wynik.exp". Prints the time of each step and the peak memory of the process.
+//
+//   expbench [directory [R]]
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -39,6 +43,7 @@ int main(int argc, char** argv) {
         argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path() / "ztexpbench";
     std::filesystem::create_directories(dir);
     const std::string kasa = (dir / "kasa.exp").string(), wynik = (dir / "wynik.exp").string();
+    const int entries = argc > 2 ? std::max(4, std::atoi(argv[2])) : kGoods;
     std::filesystem::remove(dir / "ARCH2.EXP");
     {
         std::ofstream f(kasa, std::ios::binary);
@@ -63,16 +68,16 @@ int main(int argc, char** argv) {
     buf.ReadFromFile(kasa, false, -1);
     const auto t1 = std::chrono::steady_clock::now();
 
-    // Register: goods 1..75 000 (the last 25 000 of them repriced) and 25 000
-    // goods the export does not have.
+    // Register: goods 1..3R/4 (the last R/4 of them repriced) and R/4 goods
+    // the export does not have.
     ZTComboTowPlik snapshot;
-    for (int i = 1; i <= kGoods; ++i) {
+    for (int i = 1; i <= entries; ++i) {
         ZTTowarKasy t;
-        const bool extra = i > 3 * kGoods / 4;
+        const bool extra = i > 3 * entries / 4;
         t.numer = extra ? kGoods + i : i;
         t.nazwa = NazwaDlaKasy("Towar testowy numer " + std::to_string(t.numer), cfg.rodzina);
         t.kod = Barcode(t.numer);
-        t.cena = 100 + i % 5000 + (i > kGoods / 2 && !extra ? 1 : 0);
+        t.cena = 100 + i % 5000 + (i > entries / 2 && !extra ? 1 : 0);
         t.jednostka = 1;
         t.cenaSztywna = 1;
         t.grupa = 1;
@@ -98,8 +103,9 @@ int main(int argc, char** argv) {
     std::printf("read kasa.exp %.0f ms, register list + combo.tow %.0f ms, compare %.0f ms, wynik.exp %.0f ms\n",
                 Ms(t0, t1), Ms(t1, t2), Ms(t2, t3), Ms(t3, t4));
     std::printf("total %.0f ms, peak memory %.1f MB\n", Ms(t0, t4), ru.ru_maxrss / 1024.0);
-    const bool ok = buf.LiczbaStatus(stDod) == kGoods / 4 && buf.LiczbaStatus(stCen) == kGoods / 4 &&
-                    buf.LiczbaStatus(stUsu) == kGoods / 4;
+    const int kept = 3 * entries / 4;
+    const bool ok = buf.LiczbaStatus(stDod) == kGoods - kept && buf.LiczbaStatus(stCen) == kept - entries / 2 &&
+                    buf.LiczbaStatus(stUsu) == entries - kept;
     if (!ok) std::printf("unexpected statuses\n");
     return ok ? 0 : 1;
 }

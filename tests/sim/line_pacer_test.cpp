@@ -53,6 +53,25 @@ INSTANTIATE_TEST_SUITE_P(
                       PacerCase{"At1200MegabyteBlock", 1200, 0, 1 << 20, 1 << 20, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The simulator oversleeping inside an answer is caught up; a line that stood
+// idle before a new burst starts the pace afresh.
+TEST(PacerLag, ContinuingBytesCatchUpAnIdleLineStartsAfresh) {
+    for (const bool continuing : {true, false}) {
+        VirtualClock clock;
+        LinePacer pacer({9600, 0, &clock});
+        const auto start = clock.tickCount();
+        pacer.transfer(1);
+        clock.sleep(20);  // late by far more than the idle margin
+        pacer.transfer(99, continuing);
+        const std::uint64_t took = clock.tickCount() - start;
+        const std::uint64_t wireMs = wireUs(100, 9600) / 1000;  // 104 ms
+        if (continuing)
+            EXPECT_EQ(took, wireMs);
+        else
+            EXPECT_EQ(took, 20 + wireMs);
+    }
+}
+
 // The simulator paces both directions of a TCP exchange and thinks before answering.
 TEST(PacedSimulator, RequestAndAnswerTakeTheirWireTimePlusProcessing) {
     struct Case {
@@ -74,6 +93,9 @@ TEST(PacedSimulator, RequestAndAnswerTakeTheirWireTimePlusProcessing) {
             ASSERT_TRUE(answer);
             wire = request.size() + stuff(*answer).size();
             sim.stop();  // joins the serving thread: its sleeps are all in
+            // Its byte counts are what a run is weighed against the wire with.
+            EXPECT_EQ(sim.bytesIn(), request.size());
+            EXPECT_EQ(sim.bytesOut(), wire - request.size());
         }
         const std::uint64_t slept = clock.tickCount() - start;
         const std::uint64_t expectUs = (c.baud ? wireUs(wire, c.baud) : 0) + std::uint64_t{c.processMs} * 1000;

@@ -1,0 +1,178 @@
+// Link speed over loopback TCP against a running register simulator: the
+// plug-in's CPU per command (frame building, the receive loop, answer parsing)
+// and commands per second, beside a bare blocking client that sends the same
+// requests back to back and reads each answer to its end, which is as little
+// as a client can do for the same exchange.
+//
+//   link_bench PORT [COMMANDS]     (default 20 000 commands)
+//
+// The commands are what an export sends most: PLUINS of a good and a PLUREAD
+// of it, alternating over 1 000 goods, in five rounds of each kind taken in
+// turn. Prints the best round of each:
+//   link: N commands, X us cpu/command, Y commands/s
+//   bare: N commands, X us cpu/command, Y commands/s
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "link/combo_link.h"
+#include "link/host_services.h"
+#include "proto/commands.h"
+#include "proto/framing.h"
+
+using namespace zt;
+
+namespace {
+
+// The running operation as the link sees it, doing nothing.
+class QuietHost final : public HostServices {
+public:
+    void Postep(const std::string&, int, int) override {}
+    void PostepPozycja(int) override {}
+    void PostepTryb(int) override {}
+    void Komunikat(int, const std::string&) override {}
+    bool CzyPrzerwac() override { return false; }
+    std::string Tekst(std::string_view, std::string_view, std::string_view def) const override {
+        return std::string(def);
+    }
+    const TMLgExtTools* Tlumacz() const override { return nullptr; }
+    const std::string& KatalogRoboczy() const override { return dir_; }
+    std::int32_t NumerKasy() const override { return 1; }
+
+private:
+    std::string dir_ = "/tmp/";
+};
+
+struct Command {
+    std::uint16_t code;
+    std::vector<std::string> fields;
+};
+
+std::vector<Command> commands() {
+    using F = TComboFraming;
+    std::vector<Command> out;
+    for (std::uint16_t plu = 1; plu <= 1000; ++plu) {
+        out.push_back({cmdPLUINS,
+                       {F::EncodeV(plu), F::EncodeS("Towar testowy " + std::to_string(plu)), F::EncodeS(""),
+                        F::EncodeN(100 + plu), F::EncodeN(0), F::EncodeB(0), F::EncodeB(1), F::EncodeB(0),
+                        F::EncodeB(1), F::EncodeB(0), F::EncodeB(0), F::EncodeB(1), F::EncodeB(0), F::EncodeB(0),
+                        F::EncodeB(0), F::EncodeB(0)}});
+        out.push_back({cmdPLUREAD, {F::EncodeV(plu), F::EncodeB(0)}});
+    }
+    return out;
+}
+
+double threadCpuUs() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e6 + static_cast<double>(ts.tv_nsec) / 1e3;
+}
+
+struct Result {
+    double cpuUs, wallS;
+};
+
+void report(const char* who, int n, Result r) {
+    std::printf("%s: %d commands, %.2f us cpu/command, %.0f commands/s\n", who, n, r.cpuUs / n, n / r.wallS);
+}
+
+template <class Body>
+Result timed(Body body) {
+    const auto w0 = std::chrono::steady_clock::now();
+    const double c0 = threadCpuUs();
+    body();
+    const double c1 = threadCpuUs();
+    return {c1 - c0, std::chrono::duration<double>(std::chrono::steady_clock::now() - w0).count()};
+}
+
+// A blocking socket: one send and one receive a command when the answer comes whole.
+int connectBlocking(std::uint16_t port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        std::perror("connect");
+        std::exit(1);
+    }
+    int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    return fd;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: link_bench PORT [COMMANDS]\n");
+        return 2;
+    }
+    const auto port = static_cast<std::uint16_t>(std::atoi(argv[1]));
+    const int n = argc > 2 ? std::atoi(argv[2]) : 20000;
+    const std::vector<Command> cmds = commands();
+
+    // Rounds of each in turn, the best of them kept: the machine's other
+    // work weighs on a round, not on the code.
+    constexpr int kRounds = 5;
+    const int per = std::max(1, n / kRounds);
+    Result bestLink{1e300, 1e300}, bestBare{1e300, 1e300};
+    std::uint32_t sequence = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        QuietHost host;
+        LinkConfig config;
+        config.transport = LinkConfig::Tcp;
+        config.ipAddress = "127.0.0.1";
+        config.ipPort = argv[1];
+        TComboLink link(host, config);
+        link.OpenLink();
+        const Result viaLink = timed([&] {
+            for (int i = 0; i < per; ++i) {
+                const Command& c = cmds[static_cast<std::size_t>(i) % cmds.size()];
+                link.SendCommand(c.code, c.fields);
+            }
+        });
+        sequence = (link.sequenceNumber + kSequenceLimit / 2) % kSequenceLimit;
+        link.CloseLink();
+
+        // The same requests, built beforehand.
+        TComboFraming framing(sequence);
+        std::vector<std::string> wire;
+        for (int i = 0; i < per; ++i) {
+            const Command& c = cmds[static_cast<std::size_t>(i) % cmds.size()];
+            framing.StartFrame(c.code);
+            framing.FinishFrame(c.fields);
+            wire.push_back(framing.frameOut);
+        }
+        const int fd = connectBlocking(port);
+        const Result bare = timed([&] {
+            char buf[1024];
+            FrameReceiver rx;
+            for (const std::string& w : wire) {
+                if (::send(fd, w.data(), w.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(w.size())) std::exit(1);
+                for (bool done = false; !done;) {
+                    const ssize_t got = ::recv(fd, buf, sizeof buf, 0);
+                    if (got <= 0) std::exit(1);
+                    for (ssize_t i = 0; i < got; ++i)
+                        if (rx.feed(static_cast<std::uint8_t>(buf[i])) == FrameReceiver::Event::Frame) done = true;
+                }
+            }
+        });
+        ::close(fd);
+        bestLink = {std::min(bestLink.cpuUs, viaLink.cpuUs), std::min(bestLink.wallS, viaLink.wallS)};
+        bestBare = {std::min(bestBare.cpuUs, bare.cpuUs), std::min(bestBare.wallS, bare.wallS)};
+    }
+    report("link", per, bestLink);
+    report("bare", per, bestBare);
+    return 0;
+}
