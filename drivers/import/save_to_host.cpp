@@ -89,7 +89,6 @@ void SaveToHost(TZTComboAction& a, ZTImpBufList& list, ZTSaveJournal& journal) {
     const std::string dir = a.KatalogRoboczy();
     TComboLink& link = a.Link();
     try {
-        const std::int32_t stored = a.ParametrInt("ComboLastReceipt");
         const std::string hostToken = a.Parametr(kLastSaveParameter);
         std::int32_t last = 0;
         for (int i = 0; i < list.Count(); ++i) {
@@ -105,7 +104,9 @@ void SaveToHost(TZTComboAction& a, ZTImpBufList& list, ZTSaveJournal& journal) {
             }
             // The host already holds this day's receipts: their sums must not
             // be booked again. A receipt left over from before the register was
-            // identified tells by its print number.
+            // identified tells by its print number. The host stores the number
+            // with each buffer, so it is read for each.
+            const std::int32_t stored = a.ParametrInt("ComboLastReceipt");
             const bool already = stored >= last && link.receiptBufferMode && (link.deviceFamily != 0 || numbered);
             const char* key = "TZTComboSaveImpBmsg";
             if (already) {
