@@ -2,6 +2,7 @@
 
 #include "action/module.h"
 #include "drivers/combo/combo_action.h"
+#include "drivers/import/booked_state.h"
 #include "drivers/import/imp_archive.h"
 #include "drivers/import/imp_buf_list.h"
 #include "drivers/import/import_run.h"
@@ -81,6 +82,7 @@ std::unique_ptr<ZTReceiptImpReader> ReadComboImp(TZTComboAction& a, ZTImpBufList
     list.SetSettings(s);
     auto reader = std::make_unique<ProgressReader>(a, receiptSettings(a, run));
     reader->SkipStateLines(!stateLines);
+    reader->SetBooked(ZTBookedState::Booked(text));
     reader->ReadText(text, list, TdtTools(a.ParametrData("DataImportu")));
     return reader;
 }
@@ -135,9 +137,13 @@ void SaveToHost(TZTComboAction& a, ZTImpBufList& list, ZTSaveJournal& journal) {
     }
 }
 
-void EndSave(TZTComboAction& a) {
+void EndSave(TZTComboAction& a, const std::string* nextComboImp) {
     try {
-        RemoveOwnFile(a.KatalogRoboczy() + "combo.imp");
+        const std::string path = a.KatalogRoboczy() + "combo.imp";
+        if (nextComboImp)
+            writeFileWhole(path, *nextComboImp, path + ".new");
+        else
+            RemoveOwnFile(path);
         if (fileExists(a.PlikImportuTymczasowy())) RemoveOwnFile(a.PlikImportuTymczasowy());
     } catch (...) {
         failed(a);
