@@ -10,7 +10,15 @@
 namespace zt {
 namespace {
 
-void clearGoodsBase(TZTComboAction& a) { ResetAll(a, true); }
+// Clearing the counters waits until the import has settled those of a leftover.
+void clearSales(TZTComboAction& a) {
+    RefuseClearingWithUnsettledCounters(a);
+    ResetSal(a);
+}
+void clearGoodsBase(TZTComboAction& a) {
+    RefuseClearingWithUnsettledCounters(a);
+    ResetAll(a, true);
+}
 // Both check for a serial port themselves.
 void configureModem(TZTComboAction& a) { a.Link().ConfigureRegisterModem(); }
 void hangUpModem(TZTComboAction& a) { a.Link().ModemHangUp(); }
@@ -20,7 +28,7 @@ constexpr ComboOperation kOperations[] = {
 };
 
 constexpr ComboOperation kWindows[] = {
-    {1, ResetSal},       {2, clearGoodsBase},      {3, configureModem},
+    {1, clearSales},     {2, clearGoodsBase},      {3, configureModem},
     {4, hangUpModem},    {5, CommunicationReport}, {6, ImportTowarowDoHosta},
 };
 

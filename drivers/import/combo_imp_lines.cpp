@@ -30,6 +30,7 @@ constexpr std::string_view kSavedPrefix = "# SAVED ";
 constexpr std::string_view kSavingPrefix = "# SAVING ";
 constexpr std::string_view kEdiPrefix = "# EDI ";
 constexpr std::string_view kEdiWrittenLine = "# EDI WRITTEN";
+constexpr std::string_view kStateDroppedLine = "# STATE DROPPED";
 
 // Appends ";" and each value of a SALERECGET answer.
 class Line {
@@ -291,6 +292,8 @@ JournalComment JournalComment::Parse(std::string_view line) {
         c.kind = kReadComplete;
     } else if (line == kEdiWrittenLine) {
         c.kind = kEdiWritten;
+    } else if (line == kStateDroppedLine) {
+        c.kind = kStateDropped;
     } else if (line.substr(0, kEdiPrefix.size()) == kEdiPrefix) {
         const std::string_view rest = line.substr(kEdiPrefix.size());
         const std::string_view d = rest.substr(0, 8);
@@ -311,5 +314,11 @@ std::string JournalComment::Edi(const std::string& day, int number) {
     return std::string(kEdiPrefix) + day + ' ' + std::to_string(number);
 }
 std::string JournalComment::EdiWritten() { return std::string(kEdiWrittenLine); }
+std::string JournalComment::StateDropped() { return std::string(kStateDroppedLine); }
+
+std::string_view BookedLine(std::string_view line) {
+    const std::string_view prefix(kBookedPrefix);
+    return line.substr(0, prefix.size()) == prefix ? line.substr(prefix.size()) : std::string_view();
+}
 
 }  // namespace zt

@@ -223,10 +223,17 @@ inline constexpr char kNextRepeatedComment[] = "# NEXT receipt.tmp REPEATED";
 // The first line of a "combo.imp" a receipt.tmp was merged into.
 inline constexpr char kMergedComment[] = "# receipt.tmp merged";
 
+// The register's state (counters, cash state) the host already holds, as
+// "# BOOKED " and the SPT, SPO, KAS or KPL line it was read in.
+inline constexpr char kBookedPrefix[] = "# BOOKED ";
+// The state line a "# BOOKED" comment carries; empty for any other line.
+std::string_view BookedLine(std::string_view line);
+
 // The journal of a processing: "# SAVING day", "# SAVED day", "# EDI day
-// number", "# EDI WRITTEN" (day YYYYMMDD) and "# READ COMPLETE".
+// number", "# EDI WRITTEN" (day YYYYMMDD), "# READ COMPLETE" and "# STATE
+// DROPPED" (the state lines of this file reach the host with a later reading).
 struct JournalComment {
-    enum Kind { kNone, kSaving, kSaved, kEdi, kEdiWritten, kReadComplete };
+    enum Kind { kNone, kSaving, kSaved, kEdi, kEdiWritten, kReadComplete, kStateDropped };
     Kind kind = kNone;
     std::string day;
     int number = 0;
@@ -238,6 +245,7 @@ struct JournalComment {
     static std::string Saved(const std::string& day);
     static std::string Edi(const std::string& day, int number);
     static std::string EdiWritten();
+    static std::string StateDropped();
 };
 
 }  // namespace zt

@@ -37,6 +37,8 @@ void ZTComboImpReader::ReadText(std::string_view text, ZTImpBufList& list, TdtTo
         const bool fromReceipts = list.Settings().salesFromReceipts;
         if (!fromReceipts) list.Select(dataImportu);
         const std::vector<std::string_view> lines = CompleteLines(text);
+        stateDate_ = 0;
+        const bool skipCash = booked_.SameCash(ZTBookedState::Read(text));
 
         // The receipt a "P_" line belongs to is dated by its own closing line:
         // the first P_TRN before the run of "P_" lines ends. One look ahead
@@ -67,17 +69,21 @@ void ZTComboImpReader::ReadText(std::string_view text, ZTImpBufList& list, TdtTo
         const auto readLine = [&](std::size_t i, std::string_view line) {
             const std::vector<std::string_view> f = SplitFields(line);
             const std::string_view kind = TrimmedField(f[0]);
+            if (kind == "KAS" && stateDate_ == 0)
+                stateDate_ = list.Current() ? list.Current()->saleDate.Value() : dataImportu.Value();
             if (skipState_ && (kind == "SPT" || kind == "SPO" || kind == "KAS" || kind == "KPL")) return;
+            if (skipCash && (kind == "KAS" || kind == "KPL")) return;
             if (kind == "SPT") {
                 if (fromReceipts) return;
-                const SptLine spt(f);
-                list.Current()->AddPlu(spt.Plu(), static_cast<long double>(spt.Quantity()),
-                                       static_cast<long double>(spt.Value()), 1);
+                const ZTBookedState::Goods g = booked_.Settle(SptLine(f));
+                list.Current()->AddPlu(SptLine(f).Plu(), static_cast<long double>(g.quantity),
+                                       static_cast<long double>(g.value), 1);
             } else if (kind == "SPO") {
                 if (fromReceipts) return;
                 const SpoLine spo(f);
-                const std::int64_t sold = spo.Sold(), returned = spo.Returned();
-                const std::int64_t valueSold = spo.ValueSold(), valueReturned = spo.ValueReturned();
+                const ZTBookedState::Packages p = booked_.Settle(spo);
+                const std::int64_t sold = p.sold, returned = p.returned;
+                const std::int64_t valueSold = p.valueSold, valueReturned = p.valueReturned;
                 ZTImpBuf& b = *list.Current();
                 b.AddPlu(spo.Number(), static_cast<long double>(sold) - returned,
                          static_cast<long double>(valueSold) - valueReturned, 2);

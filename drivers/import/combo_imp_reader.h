@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "drivers/import/booked_state.h"
 #include "drivers/import/combo_imp_lines.h"
 #include "drivers/import/imp_buf_list.h"
 
@@ -29,6 +30,12 @@ public:
     // it let go (goods and package counters, cash state) are skipped: a
     // reading that broke off hands them over with the next one.
     void SkipStateLines(bool skip) { skipState_ = skip; }
+    // The state the host already holds: the counters book what was sold
+    // since, a cash state equal to the held one is not booked again.
+    void SetBooked(ZTBookedState booked) { booked_ = std::move(booked); }
+    // The sale date of the buffer the cash state went to (or, skipped, would
+    // have gone to); 0 when the text has none.
+    double StateDate() const { return stateDate_; }
 
     // "Analiza pliku combo.imp..." as the host's translation has it.
     static std::string ProgressText();
@@ -46,6 +53,8 @@ protected:
 
 private:
     bool skipState_ = false;
+    ZTBookedState booked_;
+    double stateDate_ = 0;
 };
 
 }  // namespace zt

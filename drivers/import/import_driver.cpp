@@ -5,6 +5,7 @@
 #include "action/module.h"
 #include "drivers/combo/combo_action.h"
 #include "drivers/combo/connection_check.h"
+#include "drivers/import/booked_state.h"
 #include "drivers/import/cash_state.h"
 #include "drivers/import/combo_imp_lines.h"
 #include "drivers/import/imp_buf_list.h"
@@ -35,13 +36,11 @@ void readRegister(TZTComboAction& a, ImportRun& run) {
     run.Append(fileExists(run.dir + kReceiptTmpName) ? std::string("\r\n") + kPendingComment + "\r\n" : "\r\n");
     if (!CheckRegisterNumber(a)) throw Exception(T("TZTComboImportExceptio_00001", "Niezgodny numer urządzenia!"));
     if (a.ParametrInt("ComboFiscalReport") != 0) FiscalDailyReport(a);
-    if (!run.stateHandedOver) {
-        ReadPluSale(a, run, static_cast<int>(SalesKind::Goods));
-        ReadPluSale(a, run, static_cast<int>(SalesKind::Packages));
-    }
+    ReadPluSale(a, run, static_cast<int>(SalesKind::Goods));
+    ReadPluSale(a, run, static_cast<int>(SalesKind::Packages));
     ReadCardFormat(a, run);
     if (!withoutReceiptBuffer(link.deviceFamily)) ReadReceiptBuffer(a, run);
-    if (!run.stateHandedOver) ReadCashState(a, run);
+    ReadCashState(a, run);
     run.Append(kReadingCompleteComment);
 }
 
@@ -51,15 +50,24 @@ void readRegister(TZTComboAction& a, ImportRun& run) {
 // journal says, is not done again.
 //
 // The counters and the cash state are the register's state, read again by
-// every reading: of a leftover they count only when its reading went through
-// (and then the reading that follows leaves them out); a reading that broke
-// off hands them over with the next one. So each reaches the host once.
+// every reading, and a leftover's are older than those of the reading that
+// follows it: they go to the host with that reading. The host gets a
+// leftover's only when it stored them before (the process ended before the
+// cleanup); then the following reading books the counters less those, and
+// the file that reading starts says so ("# BOOKED" lines).
 void process(TZTComboAction& a, ZTImpBufList& list, ImportRun& run, bool leftover) {
     const std::string text = readFileWhole(run.ComboImp());
     ZTSaveJournal journal(run.ComboImp(), text);
-    const bool stateLines = !leftover || journal.ReadingComplete();
-    if (leftover && stateLines) run.stateHandedOver = true;
-    const std::unique_ptr<ZTReceiptImpReader> reader = ReadComboImp(a, list, run, text, stateLines);
+    const std::unique_ptr<ZTReceiptImpReader> reader = ReadComboImp(a, list, run, text, !leftover);
+    std::string next;
+    if (leftover) {
+        // Whether the host stored this file's state: a whole reading whose
+        // state went with a save the journal knows as stored.
+        const bool booked = journal.ReadingComplete() && !journal.StateDropped() && reader->StateDate() != 0 &&
+                            journal.Saved(TdtTools(reader->StateDate()), a.Parametr(kLastSaveParameter));
+        if (journal.ReadingComplete() && !booked && !journal.StateDropped()) journal.MarkStateDropped();
+        next = (booked ? ZTBookedState::Read(text) : ZTBookedState::Booked(text)).Lines();
+    }
     // A file that ends inside a receipt (a reading killed, or the register
     // still ringing it up) hands those lines to the next reading. The file
     // transport reads no receipt buffer: nothing of its file continues there.
@@ -71,7 +79,7 @@ void process(TZTComboAction& a, ZTImpBufList& list, ImportRun& run, bool leftove
     SaveToHost(a, list, journal);
     list.Clear();
     WriteOrderDocument(a, reader->Receipts().Orders(), journal);
-    EndSave(a);
+    EndSave(a, next.empty() ? nullptr : &next);
 }
 
 // The lines of the receipt cut off by the failure wait in "receipt.tmp"; a
@@ -101,6 +109,9 @@ void Import(TZTComboAction& a) {
         return;
     }
     try {
+        // The register is identified first: a leftover is read in the mode
+        // the register really has (without a receipt buffer, its counters).
+        link.OpenLink();
         if (fileExists(run.ComboImp())) {
             a.Postep(T("TZTComboImportMsgAdd",
                        "Import z zaległego pliku combo.imp! Coś się nie udało przy ostatnim imporcie!"),
@@ -108,7 +119,6 @@ void Import(TZTComboAction& a) {
             MergeIntoLeftover(run.dir, a.Tlumacz());
             process(a, list, run, true);
         }
-        link.OpenLink();
         try {
             readRegister(a, run);
         } catch (const std::exception& e) {
@@ -130,6 +140,14 @@ void Import(TZTComboAction& a) {
         throw;
     }
     link.CloseLink();
+}
+
+void RefuseClearingWithUnsettledCounters(TZTComboAction& a) {
+    if (a.Config().transport == TransportKind::File) return;  // that "combo.imp" is another program's
+    if (HoldsUnsettledCounters(ImportRun(a.KatalogRoboczy()).ComboImp()))
+        throw Exception(T("TZTComboResetSalExceptio_00001",
+                          "Zaległy plik combo.imp zawiera nierozliczone liczniki sprzedaży! Najpierw wykonaj import "
+                          "z kasy."));
 }
 
 void RefuseImportParameters(TZTComboAction&) {

@@ -8,6 +8,9 @@ namespace zt {
 class TZTComboAction;
 
 void Import(TZTComboAction& action);
+// Before the register's sales counters are cleared: refused while a leftover
+// "combo.imp" holds counters the next import has yet to settle with the host.
+void RefuseClearingWithUnsettledCounters(TZTComboAction& action);
 // Operation -4: the detailed parameters come with the normal import; refused with a hint.
 void RefuseImportParameters(TZTComboAction& action);
 

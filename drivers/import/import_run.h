@@ -18,9 +18,6 @@ struct ImportRun {
     // The last record this reading received is in "combo.imp" and the register
     // has not let it go: the next reading starts with it again.
     bool lastRecordRepeats = false;
-    // A "combo.imp" left by an earlier import held a whole reading: its
-    // counters and cash state reach the host, this reading does not read them.
-    bool stateHandedOver = false;
     int cardPos = 0;  // 1-based position of the card number, 0 none
     int cardLen = 0;
 

@@ -28,6 +28,7 @@ ZTSaveJournal::ZTSaveJournal(std::string path, std::string_view text) : path_(st
             case JournalComment::kSaved: saved_.insert(j.day); continue;
             case JournalComment::kSaving: saving_.insert(j.day); continue;
             case JournalComment::kReadComplete: readingComplete_ = true; continue;
+            case JournalComment::kStateDropped: stateDropped_ = true; continue;
             case JournalComment::kEdiWritten: ediWritten_ = ediNumber_ != 0; continue;
             case JournalComment::kEdi:
                 ediDay_ = j.day;
@@ -66,6 +67,11 @@ void ZTSaveJournal::MarkSaved(const TdtTools& saleDate) {
     const std::string d = dayOf(saleDate);
     append(JournalComment::Saved(d));
     saved_.insert(d);
+}
+
+void ZTSaveJournal::MarkStateDropped() {
+    append(JournalComment::StateDropped());
+    stateDropped_ = true;
 }
 
 void ZTSaveJournal::MarkEdiPlanned(const std::string& day, int number) {

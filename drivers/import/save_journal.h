@@ -27,6 +27,10 @@ public:
 
     // The reading that wrote the file went through to its end.
     bool ReadingComplete() const { return readingComplete_; }
+    // The state lines of the file were left out of its save: a later reading
+    // hands the host the register's state.
+    bool StateDropped() const { return stateDropped_; }
+    void MarkStateDropped();
 
     // The buffer of this sale day was stored by the host.
     bool Saved(const TdtTools& saleDate) const;
@@ -60,6 +64,7 @@ private:
     int ediNumber_ = 0;
     bool ediWritten_ = false;
     bool readingComplete_ = false;
+    bool stateDropped_ = false;
 };
 
 }  // namespace zt

@@ -2,6 +2,7 @@
 
 #include "action/module.h"
 #include "drivers/combo/combo_action.h"
+#include "drivers/import/booked_state.h"
 #include "drivers/import/imp_archive.h"
 #include "drivers/import/imp_buf_list.h"
 #include "drivers/import/import_run.h"
@@ -81,6 +82,7 @@ std::unique_ptr<ZTReceiptImpReader> ReadComboImp(TZTComboAction& a, ZTImpBufList
     list.SetSettings(s);
     auto reader = std::make_unique<ProgressReader>(a, receiptSettings(a, run));
     reader->SkipStateLines(!stateLines);
+    reader->SetBooked(ZTBookedState::Booked(text));
     reader->ReadText(text, list, TdtTools(a.ParametrData("DataImportu")));
     return reader;
 }
@@ -89,7 +91,6 @@ void SaveToHost(TZTComboAction& a, ZTImpBufList& list, ZTSaveJournal& journal) {
     const std::string dir = a.KatalogRoboczy();
     TComboLink& link = a.Link();
     try {
-        const std::int32_t stored = a.ParametrInt("ComboLastReceipt");
         const std::string hostToken = a.Parametr(kLastSaveParameter);
         std::int32_t last = 0;
         for (int i = 0; i < list.Count(); ++i) {
@@ -105,7 +106,9 @@ void SaveToHost(TZTComboAction& a, ZTImpBufList& list, ZTSaveJournal& journal) {
             }
             // The host already holds this day's receipts: their sums must not
             // be booked again. A receipt left over from before the register was
-            // identified tells by its print number.
+            // identified tells by its print number. The host stores the number
+            // with each buffer, so it is read for each.
+            const std::int32_t stored = a.ParametrInt("ComboLastReceipt");
             const bool already = stored >= last && link.receiptBufferMode && (link.deviceFamily != 0 || numbered);
             const char* key = "TZTComboSaveImpBmsg";
             if (already) {
@@ -134,9 +137,13 @@ void SaveToHost(TZTComboAction& a, ZTImpBufList& list, ZTSaveJournal& journal) {
     }
 }
 
-void EndSave(TZTComboAction& a) {
+void EndSave(TZTComboAction& a, const std::string* nextComboImp) {
     try {
-        RemoveOwnFile(a.KatalogRoboczy() + "combo.imp");
+        const std::string path = a.KatalogRoboczy() + "combo.imp";
+        if (nextComboImp)
+            writeFileWhole(path, *nextComboImp, path + ".new");
+        else
+            RemoveOwnFile(path);
         if (fileExists(a.PlikImportuTymczasowy())) RemoveOwnFile(a.PlikImportuTymczasowy());
     } catch (...) {
         failed(a);

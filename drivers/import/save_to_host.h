@@ -5,6 +5,7 @@
 // document written. Each stored buffer is written down in "combo.imp" before
 // the next step, so a processing taken up again stores only the rest.
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace zt {
@@ -25,7 +26,9 @@ std::unique_ptr<ZTReceiptImpReader> ReadComboImp(TZTComboAction& action, ZTImpBu
 // host, in list order, and writes each down in the journal.
 void SaveToHost(TZTComboAction& action, ZTImpBufList& list, ZTSaveJournal& journal);
 
-// The save is over: "combo.imp" and "kasa.tmp" go.
-void EndSave(TZTComboAction& action);
+// The save is over: "combo.imp" and "kasa.tmp" go. With nextComboImp,
+// "combo.imp" is replaced by that text (in one step) instead: what the next
+// reading must know starts its file.
+void EndSave(TZTComboAction& action, const std::string* nextComboImp = nullptr);
 
 }  // namespace zt

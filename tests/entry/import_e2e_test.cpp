@@ -129,28 +129,66 @@ TEST_F(Import, RegisterTextsNeverBreakTheLines) {
         << dump();
 }
 
-// A leftover "combo.imp" goes to the host first. The counters and the cash
-// state count once: those of a whole reading, or else those read now.
+// A leftover "combo.imp" goes to the host first. The register's counters
+// (bread: 3000 sold for 1350 now) and cash state reach the host once: a
+// leftover's only when the host stored them before, and then the reading that
+// follows books what was sold since. Meanwhile the counters cannot be cleared.
 TEST_F(Import, LeftoverComboImpIsProcessedFirst) {
-    for (const bool whole : {true, false}) {
-        SCOPED_TRACE(whole);
+    const struct {
+        const char* name;
+        const char* leftover;
+        const char* bread;  // what the new reading books for PLU 1; "" nothing
+        std::uint8_t typeCode = 29;
+        const char* impMode = "0";
+    } rows[] = {
+        {"a reading that broke off", "SPT;1;500;1000;0;05-05-2024\r\n", "PLU;1;;3000;1350\r\n"},
+        {"a whole reading the host never stored", "SPT;1;500;1000;0;05-05-2024\r\nKAS;0\r\n# READ COMPLETE\r\n",
+         "PLU;1;;3000;1350\r\n"},
+        {"a whole reading the host stored, sales since",
+         "SPT;1;1000;2000;0;05-05-2024\r\nKAS;0\r\n# READ COMPLETE\r\n# SAVING 20240506\r\n# SAVED 20240506\r\n",
+         "PLU;1;;1000;350\r\n"},
+        {"a whole reading the host stored, counters cleared since",
+         "SPT;1;2000;5000;0;05-05-2024\r\nKAS;0\r\n# READ COMPLETE\r\n# SAVED 20240506\r\n", "PLU;1;;3000;1350\r\n"},
+        {"stored, then dropped by a processing of the leftover",
+         "SPT;1;1000;2000;0;05-05-2024\r\nKAS;0\r\n# READ COMPLETE\r\n# STATE DROPPED\r\n# SAVED 20240506\r\n",
+         "PLU;1;;3000;1350\r\n"},
+        // Without a receipt buffer the register's mode is the counters, whatever ComboImpMode says.
+        {"stored, a register without a receipt buffer", "SPT;1;1000;2000;0;05-05-2024\r\nKAS;0\r\n# READ COMPLETE\r\n# SAVED 20240506\r\n",
+         "PLU;1;;1000;350\r\n", 5, "1"},
+        {"never stored, a register without a receipt buffer",
+         "SPT;1;500;1000;0;05-05-2024\r\nKAS;0\r\n# READ COMPLETE\r\n", "PLU;1;;3000;1350\r\n", 5, "1"},
+    };
+    const RegisterState before = sim.state();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         std::filesystem::remove(dir / "arch1.imp");
         host.storeImport = 0;
-        sim.journal().clear();
-        std::ofstream(dir / "combo.imp", std::ios::binary) << "\r\nSPT;7;500;1000;0;05-05-2024\r\nKAS;0\r\n"
-                                                           << (whole ? "# READ COMPLETE\r\n" : "");
+        host.params["ComboImpMode"] = row.impMode;
+        sim.setState(before);
+        sim.updateState([&](RegisterState& s) { s.typeCode = row.typeCode; });
+        std::ofstream(dir / "combo.imp", std::ios::binary) << "\r\n" << row.leftover;
+
+        // The counters wait for the import that settles them.
+        host.messages.clear();
+        host.run(-8, 1);
+        ASSERT_FALSE(host.lines(2).empty()) << dump();
+        EXPECT_EQ(host.lines(2).back(),
+                  pl("Zaległy plik combo.imp zawiera nierozliczone liczniki sprzedaży! Najpierw wykonaj import z kasy."));
+        EXPECT_EQ(sim.state().goods.at(0).salesValue, 1350);
+
         importOk();
         EXPECT_TRUE(has(pl("Import z zaległego pliku combo.imp! Coś się nie udało przy ostatnim imporcie!"))) << dump();
-        EXPECT_EQ(host.storeImport, 2);
         EXPECT_FALSE(exists("combo.imp"));
-        const std::string arch = file("arch.imp");
-        EXPECT_NE(arch.find("SPT;7;500;1000;0;05-05-2024\r\n"), std::string::npos);
-        bool countersRead = false;
-        for (const auto& e : sim.journal().entries()) countersRead |= e.code == zt::cmdPLUSTATREAD;
-        EXPECT_EQ(countersRead, !whole);
+        // The leftover's counters never reach the host; the register's are read now.
         const std::string archived = file("arch1.imp");
-        EXPECT_EQ(archived.find("PLU;7;;1000;500\r\n") != std::string::npos, whole);
-        EXPECT_EQ(archived.find("PLU;1;;3000;1350\r\n") != std::string::npos, !whole);
+        EXPECT_EQ(archived.find("PLU;1;;1000;500\r\n"), std::string::npos);
+        EXPECT_NE(archived.find(row.bread), std::string::npos) << archived;
+        EXPECT_EQ(occurrences(archived, "PLU;1;"), 1);
+
+        host.messages.clear();
+        host.run(-8, 1);
+        EXPECT_TRUE(host.lines(2).empty()) << dump();
+        EXPECT_EQ(sim.state().goods.at(0).salesValue, 0);
     }
 }
 

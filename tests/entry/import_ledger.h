@@ -5,6 +5,7 @@
 // nothing have equal ledgers, however the records fell into files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -93,6 +94,29 @@ struct Ledger {
         return out;
     }
 };
+
+// What the register does between a failed import and the next one.
+struct Between {
+    const char* name;
+    void (*act)(zt::sim::RegisterState&);  // nullptr: nothing
+};
+
+// The shop sells on: new receipts and higher counters (goods, a package, the
+// cashier's statistics).
+inline void sellMore(zt::sim::RegisterState& s) {
+    using namespace zt::sim;
+    s.clock = SimDateTime{2024, 5, 8, 21, 30, 0};
+    sellReceipt(s, Sale().at(s.clock).item(1, 3000).item(3, 1000).package(1, 2000));
+    payIn(s, 1234);
+}
+
+inline const Between kBetween[] = {{"the register unchanged", nullptr}, {"the register sold more", sellMore}};
+
+// The cash states of both: a snapshot the host got twice counts once.
+inline Ledger withCashStatesOf(Ledger l, const Ledger& other) {
+    for (const auto& [text, n] : other.cashStates) l.cashStates[text] = std::max(l.cashStates[text], n);
+    return l;
+}
 
 // Prints the first difference of two ledgers.
 inline void expectSameLedger(const Ledger& clean, const Ledger& got) {

@@ -105,6 +105,24 @@ TEST_F(Receipts, ABufferPerDayAndTheLastReceiptGuard) {
     EXPECT_NE(day2.find("DATA_SPRZEDAZY;20240507083000000"), std::string::npos);
 }
 
+// The host stores the last print number with each buffer, and the next
+// buffer is measured against that: a day whose receipts the clock put out of
+// order never takes the host's number back.
+TEST_F(Receipts, TheLastReceiptGuardTakesTheHostsNumberForEachBuffer) {
+    sim.updateState([](RegisterState& s) {
+        sellReceipt(s, Sale().item(3, 1500).at({2024, 5, 7, 8, 30, 0}));  // 3303
+        sellReceipt(s, Sale().item(3, 1000).at({2024, 5, 6, 18, 0, 0}));  // 3304, back on the first day
+    });
+    host.keepImports = true;
+    importOk();
+    EXPECT_EQ(host.storeImport, 2);
+    EXPECT_EQ(host.params["ComboLastReceipt"], "3304");
+    const std::string all = handedOver();
+    const std::string day2 = all.substr(all.find("[IMPORT WYKONANY DNIA", all.find("[IMPORT WYKONANY DNIA") + 1));
+    EXPECT_EQ(handedParams(day2), "KASPAR;ComboLastSave;20240507:*\r\n");
+    EXPECT_EQ(occurrences(day2, "[Paragon nr "), 1);
+}
+
 TEST_F(Receipts, OrdersBecomeOneEdiDocumentPerProcessing) {
     host.params["ComboOrdersMagNo"] = pl("Magazyn główny");
     importOk();
