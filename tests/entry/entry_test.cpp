@@ -125,7 +125,8 @@ TEST(LibraryLevel, HandlesThatAreNoLiveLibraryAreAnsweredAsMissing) {
     api().ZwolnijBiblioteke(released);
     long long stack[8] = {0x4141414141414141LL, 1, 2, 3, 4, 5, 6, 7};
     std::string heap(64, 'A');
-    for (void* handle : {static_cast<void*>(nullptr), released, static_cast<void*>(stack), static_cast<void*>(heap.data())}) {
+    for (void* handle :
+         {static_cast<void*>(nullptr), released, static_cast<void*>(stack), static_cast<void*>(heap.data())}) {
         char text[301] = "host text";
         char out[301];
         std::memset(out, 'x', sizeof out);
@@ -462,8 +463,8 @@ std::int32_t QOR_STDCALL envFull(std::int32_t, std::int32_t, std::int32_t* id, s
     fill(wd, 261, 'w');
     return 1;
 }
-std::int32_t QOR_STDCALL envEmptyDir(std::int32_t, std::int32_t, std::int32_t* id, std::int32_t* no, char* t1,
-                                     char* t2, char* wd) {
+std::int32_t QOR_STDCALL envEmptyDir(std::int32_t, std::int32_t, std::int32_t* id, std::int32_t* no, char* t1, char* t2,
+                                     char* wd) {
     *id = 0;
     *no = 0;
     t1[0] = t2[0] = wd[0] = 0;
@@ -528,7 +529,8 @@ TEST_F(Session, CallbacksMissingOrAnsweringGarbage) {
     host.params["ComboPort"] = "PLIK";
     {
         std::ofstream f(dir.path / "kasa.exp", std::ios::binary);
-        f << "VAT;23\r\nJM;1;0;szt.\r\nASS;10;Pieczywo\r\nPLU;1;101;590;Chleb;450;450;450;450;23;1;F;0;F;F;F;0;0;10;DOD\r\n";
+        f << "VAT;23\r\nJM;1;0;szt.\r\nASS;10;Pieczywo\r\nPLU;1;101;590;Chleb;450;450;450;450;23;1;F;0;F;F;F;0;0;10;"
+             "DOD\r\n";
     }
     // Files the plug-in writes without a working directory would land here.
     TempDir cwd;
