@@ -2,9 +2,15 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
 
 #include "fake_host.h"
 #include "platform/cp1250.h"
@@ -119,7 +125,8 @@ TEST(LibraryLevel, HandlesThatAreNoLiveLibraryAreAnsweredAsMissing) {
     api().ZwolnijBiblioteke(released);
     long long stack[8] = {0x4141414141414141LL, 1, 2, 3, 4, 5, 6, 7};
     std::string heap(64, 'A');
-    for (void* handle : {released, static_cast<void*>(stack), static_cast<void*>(heap.data())}) {
+    for (void* handle :
+         {static_cast<void*>(nullptr), released, static_cast<void*>(stack), static_cast<void*>(heap.data())}) {
         char text[301] = "host text";
         char out[301];
         std::memset(out, 'x', sizeof out);
@@ -380,4 +387,211 @@ TEST_F(Session, DriverErrorTextsAreTranslated) {
     ASSERT_EQ(errors.size(), 2u);
     EXPECT_EQ(errors[0], pl("Podczas wykonywania operacji 'import paragonu' wystąpił błąd:"));
     EXPECT_EQ(errors[1], "Run the normal import");
+}
+
+// Null where the host should pass its buffers: nothing is written through them.
+TEST(LibraryLevel, NullOutArgumentsAreNeverWritten) {
+    FakeHost host;
+    host.registerAll();
+    const std::function<void()> calls[] = {
+        [] { api().Wlasciwosci(nullptr, 1); },
+        [] { EXPECT_EQ(api().Parametr(101, 4, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), 4); },
+        [] { EXPECT_EQ(api().TekstListyParametru(nullptr, 0, nullptr), 0); },
+        [] { EXPECT_EQ(api().TekstListyParametru("ComboPort", 3, nullptr), 1); },
+        [] { EXPECT_EQ(api().OpisOkna(nullptr, 1), 1); },
+        [&] { api().WlasciwosciUrzadzenia(host.lib, 1, nullptr, 1101); },
+        [&] { api().JakSzukacParagonu(host.lib, 1, nullptr, nullptr, nullptr); },
+        [&] { api().PokazOkno(host.lib, 1, 1, 1, nullptr, nullptr); },
+        [&] { api().NazwaZasobu(host.lib, 1, nullptr); },
+        [&] { EXPECT_EQ(api().Operacja(host.lib, 1, nullptr, nullptr, 17, 0), 0); },
+        [&] { api().PodtrzymajSesje(host.lib, nullptr, nullptr, 0, 0); },
+        [&] { api().RejestrujCallback(host.lib, nullptr, 12); },
+        [] { api().UstawJezyk(-12345); },
+    };
+    for (const auto& call : calls) call();
+    api().UstawJezyk(0);
+}
+
+// Texts of 100 000 bytes where the host's texts are bounded at 300.
+TEST_F(Session, HundredThousandByteTextsAreReadUpTo300) {
+    constexpr std::size_t kHuge = 100000;
+    std::string huge(kHuge + 1, 'a');
+    huge[kHuge] = 0;
+    QORSesja s{0};
+    const std::function<void(char*)> writers[] = {
+        [&](char* t) { api().Operacja(host.lib, 1, &s, t, 17, 0); },
+        [&](char* t) { api().PodtrzymajSesje(host.lib, &s, t, 0, 0); },
+    };
+    for (const auto& write : writers) {
+        std::string text = huge;
+        write(text.data());
+        EXPECT_EQ(std::strlen(text.c_str()), 300u);
+        EXPECT_EQ(text.find_first_not_of('a', 301), kHuge);  // nothing written past the bound
+    }
+    char out[301] = "x";
+    EXPECT_EQ(api().TekstListyParametru(huge.c_str(), 1, out), 0);
+    EXPECT_STREQ(out, "");
+    // The session text of an error report is bounded too.
+    std::string session = huge;
+    EXPECT_EQ(api().Operacja(host.lib, 1, &s, session.data(), 17, 0), 0);
+    for (const auto& m : host.messages) EXPECT_LE(m.text.size(), 400u);
+}
+
+namespace {
+
+// Host callbacks that misbehave, each a plain function as a host passes it.
+void fill(char* out, std::size_t size, char c) { std::memset(out, c, size); }
+std::int32_t QOR_STDCALL paramFull(std::int32_t, std::int32_t, const char*, char* out) {
+    fill(out, 301, 'x');  // no terminator in the whole buffer
+    return 1;
+}
+std::int32_t QOR_STDCALL paramBinary(std::int32_t, std::int32_t, const char*, char* out) {
+    for (int i = 0; i < 300; ++i) out[i] = static_cast<char>(1 + (i * 37) % 255);
+    out[300] = 0;
+    return 1;
+}
+std::int32_t QOR_STDCALL paramRefused(std::int32_t, std::int32_t, const char*, char* out) {
+    out[0] = 0;
+    return 0;
+}
+std::int32_t QOR_STDCALL envFull(std::int32_t, std::int32_t, std::int32_t* id, std::int32_t* no, char* t1, char* t2,
+                                 char* wd) {
+    *id = -1;
+    *no = INT_MIN;
+    fill(t1, 301, '\xff');
+    fill(t2, 301, ';');
+    fill(wd, 261, 'w');
+    return 1;
+}
+std::int32_t QOR_STDCALL envEmptyDir(std::int32_t, std::int32_t, std::int32_t* id, std::int32_t* no, char* t1, char* t2,
+                                     char* wd) {
+    *id = 0;
+    *no = 0;
+    t1[0] = t2[0] = wd[0] = 0;
+    return 0;
+}
+std::int32_t QOR_STDCALL abortOdd(std::int32_t, std::int32_t) { return -7; }
+std::int32_t QOR_STDCALL textListEndless(std::int32_t, std::int32_t, std::int32_t, char* out) {
+    fill(out, 301, '7');
+    return 1;
+}
+std::int32_t QOR_STDCALL vatEndless(std::int32_t, std::int32_t, std::int32_t i, std::int32_t* rate) {
+    *rate = i % 2 ? INT_MAX : INT_MIN + i;
+    return 1;
+}
+std::int32_t QOR_STDCALL storeOdd(std::int32_t, std::int32_t) { return -1; }
+std::int32_t QOR_STDCALL messageRefused(std::int32_t, std::int32_t, std::int32_t, const char*) { return 0; }
+std::int32_t QOR_STDCALL writeRefused(std::int32_t, std::int32_t, const char*, const char*) { return -1; }
+std::int32_t QOR_STDCALL lookupFull(char* out, std::int32_t size, const char*, const char*) {
+    if (size > 0) fill(out, static_cast<std::size_t>(size), 'L');
+    return 1;
+}
+
+struct Misuse {
+    const char* name;
+    std::vector<std::pair<void*, int>> callbacks;  // registered over the usual ones
+};
+
+void* fn(auto f) { return reinterpret_cast<void*>(f); }
+
+const int kKinds[] = {5, 6, 11, 12, 13, 14, 15, 16, 17, 21, 32, 33, 34};
+
+std::vector<Misuse> misuses() {
+    std::vector<Misuse> rows = {
+        {"parameters filling the whole buffer", {{fn(&paramFull), 6}}},
+        {"parameters of binary bytes", {{fn(&paramBinary), 6}}},
+        {"parameters refused", {{fn(&paramRefused), 6}}},
+        {"environment filling every buffer", {{fn(&envFull), 11}}},
+        {"environment without a working directory", {{fn(&envEmptyDir), 11}}},
+        {"stop answered with neither yes nor no", {{fn(&abortOdd), 5}}},
+        {"text list that never ends", {{fn(&textListEndless), 14}}},
+        {"VAT rates that never end", {{fn(&vatEndless), 15}, {fn(&vatEndless), 32}}},
+        {"stores answering garbage", {{fn(&storeOdd), 16}, {fn(&storeOdd), 17}, {fn(&writeRefused), 21}}},
+        {"messages refused", {{fn(&messageRefused), 12}, {fn(&messageRefused), 13}}},
+        {"translations filling the buffer", {{fn(&lookupFull), 34}}},
+    };
+    Misuse none{"no callback at all", {}};
+    for (int kind : kKinds) {
+        none.callbacks.push_back({nullptr, kind});
+        rows.push_back({"", {{nullptr, kind}}});
+    }
+    rows.push_back(none);
+    return rows;
+}
+
+}  // namespace
+
+// Every call the host can make, on a host whose callbacks are missing or
+// answer garbage: each call returns, and the library answers normally once
+// the usual callbacks are back.
+TEST_F(Session, CallbacksMissingOrAnsweringGarbage) {
+    namespace fs = std::filesystem;
+    host.params["ComboPort"] = "PLIK";
+    {
+        std::ofstream f(dir.path / "kasa.exp", std::ios::binary);
+        f << "VAT;23\r\nJM;1;0;szt.\r\nASS;10;Pieczywo\r\nPLU;1;101;590;Chleb;450;450;450;450;23;1;F;0;F;F;F;0;0;10;"
+             "DOD\r\n";
+    }
+    // Files the plug-in writes without a working directory would land here.
+    TempDir cwd;
+    const fs::path before = fs::current_path();
+    fs::current_path(cwd.path);
+    setenv("ZTCOMBO_DIALOG_SCRIPT", "cancel", 1);
+    const std::pair<int, int> operations[] = {{-1, 0}, {-2, 0}, {-3, 0}, {-4, 0}, {-5, 0}, {-6, 0}, {-7, 0},
+                                              {-8, 1}, {-8, 2}, {-8, 5}, {-8, 6}, {-9, 0}, {17, 0}};
+    for (const auto& row : misuses()) {
+        SCOPED_TRACE(row.name[0] ? row.name : "callback " + std::to_string(row.callbacks[0].second) + " missing");
+        for (const auto& [p, kind] : row.callbacks) host.reg(p, kind);
+        for (const auto& [operation, extra] : operations) {
+            SCOPED_TRACE(operation * 100 + extra);
+            const auto t0 = std::chrono::steady_clock::now();
+            host.run(operation, extra);
+            EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+        }
+        std::int32_t a = 0, b = 0, c = 0, op = 0;
+        char out[301];
+        api().JakSzukacParagonu(host.lib, 1, &a, &b, &c);
+        api().WlasciwosciUrzadzenia(host.lib, 1, out, 1101);
+        api().NazwaZasobu(host.lib, 1, out);
+        for (int w = 0; w <= 6; ++w) api().PokazOkno(host.lib, 1, w, 1, &op, out);
+        QORSesja s{0};
+        char text[301] = "sesja";
+        api().PodtrzymajSesje(host.lib, &s, text, 0, 0);
+        for (const auto& m : host.messages) EXPECT_FALSE(m.text.empty()) << m.kind;
+
+        // The usual host again: the library was left as it was.
+        host.reg(nullptr, 34);
+        host.registerAll();
+        host.messages.clear();
+        host.run(17);
+        ASSERT_EQ(host.lines(2).size(), 2u);
+        EXPECT_EQ(host.lines(2)[1], pl("Urządzenie nie obsługuje zleconego typu operacji"));
+        host.messages.clear();
+    }
+    unsetenv("ZTCOMBO_DIALOG_SCRIPT");
+    fs::current_path(before);
+    EXPECT_TRUE(fs::is_empty(cwd.path)) << fs::directory_iterator(cwd.path)->path();
+}
+
+// Registered and released while nothing runs, with and without callbacks;
+// released twice: a library registered after them works.
+TEST(LibraryLevel, ReleaseWhileNothingRuns) {
+    void* bare = api().RejestrujBiblioteke(1, 0, 0, nullptr);
+    ASSERT_NE(bare, nullptr);
+    api().ZwolnijBiblioteke(bare);
+    {
+        FakeHost host;
+        host.registerAll(true, true);
+    }
+    void* twice = api().RejestrujBiblioteke(2, 0, 0, nullptr);
+    api().ZwolnijBiblioteke(twice);
+    api().ZwolnijBiblioteke(twice);
+    TempDir dir;
+    FakeHost host;
+    host.workDir = dir.withSep();
+    host.params["ComboEdiFolder"] = dir.withSep() + "EDI";
+    host.registerAll();
+    host.run(17);
+    ASSERT_EQ(host.lines(2).size(), 2u);
+    EXPECT_EQ(host.lines(2)[1], pl("Urządzenie nie obsługuje zleconego typu operacji"));
 }
