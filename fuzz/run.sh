@@ -10,7 +10,8 @@
 #                                does this, so the targets never stop building);
 #   bash fuzz/run.sh --merge [TARGET...]     adds to fuzz/corpus/<target> the
 #                                inputs of the campaigns that reach code the
-#                                committed seeds do not.
+#                                committed seeds do not (edges only, hit counts
+#                                aside, so the kept corpus stays small).
 # What a campaign finds stays in build/fuzz; an input that crashes a target is
 # written to fuzz/regressions/<target>/ as crash-<hash> (leak-, timeout-). Rename
 # that file after the fault it found and commit it with the fix: the
@@ -50,7 +51,7 @@ for name in "${targets[@]}"; do
   fi
   if [ "$mode" = merge ]; then
     mkdir -p "$root/fuzz/corpus/$name" "$out/corpus-$name"
-    "$out/$name" -merge=1 "$root/fuzz/corpus/$name" "$out/corpus-$name" > "$out/$name.merge.log" 2>&1 || {
+    "$out/$name" -merge=1 -use_counters=0 -use_value_profile=0 "$root/fuzz/corpus/$name" "$out/corpus-$name" > "$out/$name.merge.log" 2>&1 || {
       echo "FAIL: $name"; tail -30 "$out/$name.merge.log"; status=1; continue; }
     echo "$name: $(ls "$root/fuzz/corpus/$name" | wc -l) seeds"
     continue
