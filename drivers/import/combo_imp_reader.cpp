@@ -11,12 +11,15 @@
 namespace zt {
 namespace {
 
-// amount x rate / 10000 in 64 bits, truncated toward zero.
+// amount x rate / 10000 in 64 bits, truncated toward zero; a balance beyond
+// 64 bits (only a hostile file has one) is held at the nearest limit.
 std::int64_t euroBalance(std::int64_t amount, std::int64_t rate) {
     std::int64_t p = 0;
-    if (__builtin_mul_overflow(amount, rate, &p))
-        return static_cast<std::int64_t>(static_cast<long double>(amount) * rate / 10000);
-    return p / 10000;
+    if (!__builtin_mul_overflow(amount, rate, &p)) return p / 10000;
+    const long double q = static_cast<long double>(amount) * rate / 10000;
+    if (q >= 0x1p63L) return std::numeric_limits<std::int64_t>::max();
+    if (q < -0x1p63L) return std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(q);
 }
 
 }  // namespace
