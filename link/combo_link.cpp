@@ -260,24 +260,41 @@ void TComboLink::OpenTcp() {
 // ---- exchange ----
 
 void TComboLink::SendCommand(std::uint16_t code, const std::vector<std::string>& fields) {
-    CommLog("->", CommandName(code));
-    StartFrame(code);
-    FinishFrame(fields);
+    try {
+        StartFrame(code);
+        FinishFrame(fields);
+    } catch (...) {
+        CommLog("->", CommandName(code));
+        throw;
+    }
     ExchangeFrame();
 }
 
-void TComboLink::SendFrame() {
-    CommLog("->", frameOut);
+void TComboLink::SendFrame() { sendFrame(false); }
+
+// The request goes on the line before the log records it: no file is written
+// between the record the import appended to "combo.imp" and the request that
+// confirms it, so a process killed in the log write has sent that request.
+void TComboLink::sendFrame(bool first) {
+    const auto logRequest = [&] {
+        if (first) CommLog("->", CommandName(lastCommand));
+        CommLog("->", frameOut);
+    };
     Transport* t = line_->active();
-    if (!t || !t->isOpen()) giveUp();
+    if (!t || !t->isOpen()) {
+        logRequest();
+        giveUp();
+    }
     try {
         t->send(frameOut);
     } catch (const Exception& e) {
         // The line broke under the write (the register dropped the
         // connection): the register is lost, as when it stops answering.
+        logRequest();
         CommLog("->", std::string("<") + e.what() + ">");
         giveUp();
     }
+    logRequest();
 }
 
 void TComboLink::giveUp() {
@@ -290,7 +307,7 @@ void TComboLink::ExchangeFrame() {
         // Line noise waiting unread would cost the repeat as well: the
         // register answers a repeated request again.
         if (send > 0) dropWaitingInput();
-        SendFrame();
+        sendFrame(send == 0);
         statusT = 0;
         statusW = 0;
         linkOk = true;

@@ -109,6 +109,8 @@ private:
     enum class Received { Frame, Nothing, NoFrame };
 
     Received receiveFrame();
+    // Sends frameOut, then logs it (first: after the command's name).
+    void sendFrame(bool first);
     // The next byte of the answer: from what the line gave last, else the
     // line's next chunk, its first byte waited for as long as one byte is.
     bool receiveByte(std::uint8_t& b);

@@ -21,6 +21,8 @@ public:
     void Add(std::string_view description, std::string_view code, std::int64_t quantity);
     // Record type 33: every line of the same code goes first.
     void Replace(std::string_view description, std::string_view code, std::int64_t quantity);
+    // A line as Lines() gives it, as it stands.
+    void AddStored(std::string_view line) { lines_.emplace_back(line); }
     void Clear() { lines_.clear(); }
     bool Empty() const { return lines_.empty(); }
     const std::vector<std::string>& Lines() const { return lines_; }

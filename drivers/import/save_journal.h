@@ -40,6 +40,8 @@ public:
     // The token of the buffer of this sale day: the day and a hash of the
     // file's records, so another "combo.imp" never has the same one.
     std::string Token(const TdtTools& saleDate) const;
+    // The hash of the file's records alone: the same for every processing of it.
+    const std::string& RecordsHash() const { return hash_; }
     // Writes down that the buffer of this sale day goes to the host now.
     void MarkSaving(const TdtTools& saleDate);
     // Writes down that the host stored the buffer of this sale day.

@@ -2,6 +2,10 @@
 // into receipts, other-information records and orders, the two ways of
 // counting the day's sales, the ComboLastReceipt guard, the EDI document, and
 // a reading cut in the middle of a receipt completed by the next import.
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+
 #include "import_fixture.h"
 
 using namespace ztest;
@@ -165,6 +169,84 @@ TEST_F(Receipts, OrdersAsSetsTheDocumentType) {
         EXPECT_NE(slurp(docs[0]).find(std::string("\r\nTypDok:") + type + "\r\n"), std::string::npos);
     }
 }
+
+// An order document that cannot be written holds up no import: the sales go
+// to the host, the orders wait in the working directory with a message, and
+// the next import that can writes them before its own, in one document.
+struct BlockedEdi {
+    const char* name;
+    void (*block)(const std::filesystem::path& edi);  // while the import runs
+    void (*mend)(const std::filesystem::path& edi);
+};
+
+const BlockedEdi kBlockedEdi[] = {
+    {"FolderGone", [](const std::filesystem::path& edi) { std::filesystem::remove_all(edi); },
+     [](const std::filesystem::path&) {}},
+    {"EveryNumberOfTheDayTaken",
+     [](const std::filesystem::path& edi) {
+         std::filesystem::create_directories(edi);
+         char day[16];
+         const std::time_t t = std::time(nullptr);
+         std::strftime(day, sizeof day, "%Y%m%d", std::localtime(&t));
+         for (int n = 999; n >= 1; --n) {
+             char name[64];
+             std::snprintf(name, sizeof name, "Doc001_%s_%03d.txt", day, n);
+             if (n == 999 && std::filesystem::exists(edi / name)) return;  // taken at an earlier message
+             std::ofstream(edi / name) << "x";
+         }
+     },
+     [](const std::filesystem::path& edi) { std::filesystem::remove_all(edi); }},
+};
+
+class OrdersKept : public Receipts, public ::testing::WithParamInterface<BlockedEdi> {};
+
+TEST_P(OrdersKept, UntilAnImportCanWriteThem) {
+    const auto edi = dir / "EDI";
+    const auto docs = [&] {
+        std::vector<std::filesystem::path> d;
+        if (std::filesystem::is_directory(edi))
+            for (const auto& e : std::filesystem::directory_iterator(edi)) d.push_back(e.path());
+        return d;
+    };
+    // Blocked after the folder was checked at the start of the operation.
+    host.onMessage = [&] { GetParam().block(edi); };
+    importOk();
+    host.onMessage = nullptr;
+    EXPECT_GT(host.storeImport, 0);
+    EXPECT_FALSE(exists("combo.imp"));
+    EXPECT_TRUE(sim.state().receipts.empty());
+    const std::string kept = file("zamowienia_edi.txt");
+    EXPECT_NE(kept.find(pl("\r\nJabłka luz;2800003;2500\r\n")), std::string::npos) << kept;
+    bool told = false;
+    for (const auto& m : host.messages)
+        told = told || (m.text.rfind(pl("Nie można zapisać dokumentu zamówienia w katalogu EDI ("), 0) == 0 &&
+                        m.text.find((dir / "zamowienia_edi.txt").string()) != std::string::npos);
+    EXPECT_TRUE(told) << dump();
+    const std::size_t before = docs().size();
+
+    // Blocked again: the kept orders stay, the new ones join them.
+    sim.updateState([](RegisterState& s) { placeOrder(s, 4, 3000); });
+    host.onMessage = [&] { GetParam().block(edi); };
+    importOk();
+    host.onMessage = nullptr;
+    EXPECT_EQ(docs().size(), before);
+
+    GetParam().mend(edi);
+    sim.updateState([](RegisterState& s) { placeOrder(s, 1, 2000); });
+    importOk();
+    EXPECT_FALSE(exists("zamowienia_edi.txt"));
+    std::vector<std::string> written;
+    for (const auto& d : docs())
+        if (slurp(d) != "x") written.push_back(slurp(d));
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_NE(written[0].find("IloscLinii:3\r\nLinia:Kod{2800003}Ilosc{2.500}\r\nLinia:Kod{5900000000048}Ilosc{3.000}\r\n"
+                              "Linia:Kod{5900000000017}Ilosc{2.000}\r\n"),
+              std::string::npos)
+        << written[0];
+}
+
+INSTANTIATE_TEST_SUITE_P(Import, OrdersKept, ::testing::ValuesIn(kBlockedEdi),
+                         [](const auto& i) { return std::string(i.param.name); });
 
 // The reading cut off inside receipt 1201 (its third record) in the ways a
 // line fails; the next import completes it. Every receipt reaches the host

@@ -1,6 +1,7 @@
 // Order documents for the EDI folder: bytes in code page 852, numbering per
 // day, replacement of an order line by a later one of the same code.
 #include "drivers/import/edi_orders.h"
+#include "drivers/import/kept_orders.h"
 
 #include <gtest/gtest.h>
 
@@ -106,6 +107,36 @@ TEST(EdiOrders, ReplacementKeepsTheLaterLineOfACode) {
     EXPECT_NE(
         t.find("IloscLinii:3\r\nLinia:Kod{2}Ilosc{2.000}\r\nLinia:Kod{1}Ilosc{4.000}\r\nLinia:Kod{3}Ilosc{0.005}\r\n"),
         std::string::npos);
+}
+
+// Orders kept in the working directory: groups by the token of their
+// "combo.imp", read back in order; a line that is no order line fails naming
+// the file and the line.
+TEST(KeptOrders, GroupsByTokenInOrderAndRefusesAForeignLine) {
+    TempDir d;
+    {
+        ZTKeptOrders k(d.dir());
+        EXPECT_TRUE(k.Empty());
+        k.Keep("aa", {pl("Tort żółty;590;1500")});
+        k.Keep("bb", {"Ciasto;21;250", "Chleb;1;1000"});
+    }
+    ZTKeptOrders k(d.dir());
+    EXPECT_TRUE(k.Holds("aa") && k.Holds("bb") && !k.Holds("cc"));
+    EXPECT_EQ(k.Lines(), (std::vector<std::string>{pl("Tort żółty;590;1500"), "Ciasto;21;250", "Chleb;1;1000"}));
+    EXPECT_FALSE(std::filesystem::exists(k.Path() + ".new"));
+    k.Remove();
+    EXPECT_FALSE(std::filesystem::exists(k.Path()));
+
+    for (const char* text : {"Ciasto;21;250\r\n", "# aa\rCiasto;21;250\r\rwhat\r"}) {
+        writeFileWhole(d.dir() + kKeptOrdersName, text, d.dir() + "t");
+        try {
+            ZTKeptOrders bad(d.dir());
+            ADD_FAILURE() << "read " << text;
+        } catch (const Exception& e) {
+            EXPECT_NE(std::string(e.what()).find(kKeptOrdersName), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(pl(", wiersz ")), std::string::npos) << e.what();
+        }
+    }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Preloaded into the bench by the kill tests: counts the plug-in's file steps
-// in one folder (each write, rename and delete of a file under
+// in one folder (each write or positioned write, rename and delete of a file under
 // ZT_KILL_DIR, the host's own results/ excepted) and at step ZT_KILL_STEP
 // kills the process with SIGKILL, as a power cut or the task manager would:
 // a write is cut after half its bytes, a rename or delete before it runs.
@@ -100,6 +100,17 @@ __attribute__((visibility("default"))) ssize_t write(int fd, const void* buf, si
         die();
     }
     return real(fd, buf, n);
+}
+
+// Positioned writes too: the platform's buffered file writes through them.
+__attribute__((visibility("default"))) ssize_t pwrite(int fd, const void* buf, size_t n, off_t at) {
+    static auto real = next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite");
+    struct stat st {};
+    if (n > 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && step(pathOf(fd))) {
+        real(fd, buf, n / 2, at);
+        die();
+    }
+    return real(fd, buf, n, at);
 }
 
 __attribute__((visibility("default"))) int rename(const char* from, const char* to) {
