@@ -590,6 +590,7 @@ struct Exact {
     std::function<void(RegisterState&)> tweak = {};
     std::vector<std::string> shown = {};  // among the messages and status lines
     const char* cutBefore = nullptr;      // the line drops before the first command of this name
+    std::vector<ExecutionFault> refusals = {};
 };
 
 void PrintTo(const Exact& e, std::ostream* os) { *os << e.name; }
@@ -622,6 +623,11 @@ protected:
             host.messages.clear();
             host.run(-2);
         };
+        if (!c.refusals.empty()) {
+            Faults f;
+            f.executionErrors = c.refusals;
+            sim.setFaults(f);
+        }
         if (c.cutBefore) {
             // A sound run finds the command; the next one loses the line there.
             once();
@@ -799,6 +805,14 @@ const Exact kExact[] = {
      .params = {{"ComboExpCashier", "1"}},
      .tweak = [](RegisterState& s) { s.workMode = 0; },
      .cutBefore = "USERINS"},
+    {.name = "ABarcodeTooLongForTheRegisterIsRejectedByIt",
+     .held = {Bread()},
+     .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD"), Tow(2, std::string(10000, '7'), "Sok", "250", "DOD")},
+     .commands = {kGroup, Ins(2, "Sok", std::string(10000, '7'), 250)},
+     .wynik = {kBread + "DOD"},
+     .errors = {"..." + std::string(10000, '7') + " Sok             : [W6666] - " +
+                pl("zbyt długi łańcuch (sprawdź kod kreskowy)")},
+     .refusals = {{2100, 6666, 2, 0}}},
     {.name = "NoCardFileIsTouchedWithNothingToWrite",
      .held = {Bread()},
      .kasa = {Tow(1, "5900000000011", "Chleb", "350", "DOD"),
