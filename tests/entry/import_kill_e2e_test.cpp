@@ -151,52 +151,6 @@ protected:
         }
     }
 };
-        fresh();
-        ASSERT_EQ(bench(0), 0) << benchOutput();
-        const long steps = std::stol(slurp(root / "steps"));
-        ASSERT_GT(steps, 50);
-        // Killed after its "combo.imp" went, an import has handed everything
-        // over: the next one reads the register's state (counters, cash) again,
-        // as any second import does.
-        between();
-        ASSERT_EQ(bench(0), 0) << benchOutput();
-        const Ledger twice = ledger();
-        fresh();
-        between();
-        ASSERT_EQ(bench(0), 0) << benchOutput();
-        const Ledger clean = ledger();
-        ASSERT_FALSE(clean.receipts.empty());
-        for (long n = 1; n <= steps; ++n) {
-            SCOPED_TRACE("killed at file step " + std::to_string(n) + " of " + std::to_string(steps));
-            fresh();
-            const int killed = bench(n);
-            ASSERT_TRUE(WIFSIGNALED(killed) && WTERMSIG(killed) == SIGKILL) << benchOutput();
-            const bool done = !exists("combo.imp") && !ledger().receipts.empty();
-            // What a whole reading left behind does to the counters and the
-            // cash state when the register sold since is not this sweep's
-            // subject: there only the sales records are compared.
-            const bool wholeLeft =
-                exists("combo.imp") && slurp(dir / "combo.imp").find("# READ COMPLETE") != std::string::npos;
-            between();
-            ASSERT_EQ(bench(0), 0) << benchOutput();
-            const Ledger& want = done ? twice : clean;
-            if (sells && wholeLeft) {
-                const Ledger got = ledger();
-                EXPECT_EQ(got.repeated(), "");
-                EXPECT_EQ(got.receipts, want.receipts);
-                EXPECT_EQ(got.others, want.others);
-                EXPECT_EQ(got.orders, want.orders);
-            } else {
-                expectSameLedger(want, ledger());
-            }
-            EXPECT_TRUE(sim.state().receipts.empty());
-            EXPECT_FALSE(exists("combo.imp"));
-            EXPECT_FALSE(exists("receipt.tmp"));
-            EXPECT_FALSE(exists("kasa.tmp"));
-            if (HasFailure()) return;
-        }
-    }
-};
 
 // Between the killed import and the next one the register may sell more: the
 // host then holds what one clean import at the end gives it, and, when it had
