@@ -80,6 +80,7 @@ int main(int argc, char** argv) {
         t.cena = 100 + i % 5000 + (i > entries / 2 && !extra ? 1 : 0);
         t.jednostka = 1;
         t.cenaSztywna = 1;
+        t.zezwolRabat = 1;  // goods without a discount of their own allow one
         t.grupa = 1;
         t.kodow = 1;
         snapshot.Dodaj(buf.DodajZKasy(t));
