@@ -19,12 +19,18 @@ void clearGoodsBase(TZTComboAction& a) {
     RefuseClearingWithUnsettledCounters(a);
     ResetAll(a, true);
 }
+// The clearing export empties the goods base, and the counters with it.
+void exportGoods(TZTComboAction& a) {
+    if (a.ParametrInt("RodzajTransmisji") == 3 && a.ParametrInt("ComboKasTowMax") == 1)
+        RefuseClearingWithUnsettledCounters(a);
+    Eksport(a);
+}
 // Both check for a serial port themselves.
 void configureModem(TZTComboAction& a) { a.Link().ConfigureRegisterModem(); }
 void hangUpModem(TZTComboAction& a) { a.Link().ModemHangUp(); }
 
 constexpr ComboOperation kOperations[] = {
-    {-1, TestConnection}, {-2, Eksport}, {-5, Eksport}, {-3, Import}, {-6, Import}, {-4, RefuseImportParameters},
+    {-1, TestConnection}, {-2, exportGoods}, {-5, exportGoods}, {-3, Import}, {-6, Import}, {-4, RefuseImportParameters},
 };
 
 constexpr ComboOperation kWindows[] = {

@@ -175,6 +175,18 @@ TEST_F(Import, LeftoverComboImpIsProcessedFirst) {
         EXPECT_EQ(host.lines(2).back(),
                   pl("Zaległy plik combo.imp zawiera nierozliczone liczniki sprzedaży! Najpierw wykonaj import z kasy."));
         EXPECT_EQ(sim.state().goods.at(0).salesValue, 1350);
+        // So does the export that empties the goods base first.
+        host.params["RodzajTransmisji"] = "3";
+        host.params["ComboKasTowMax"] = "1";
+        std::ofstream(dir / "kasa.exp", std::ios::binary) << "VAT;23\r\nJM;1;0;szt.\r\n";
+        host.messages.clear();
+        host.run(-2);
+        ASSERT_FALSE(host.lines(2).empty()) << dump();
+        EXPECT_EQ(host.lines(2).back(),
+                  pl("Zaległy plik combo.imp zawiera nierozliczone liczniki sprzedaży! Najpierw wykonaj import z kasy."));
+        EXPECT_EQ(sim.state().goods.at(0).salesValue, 1350);
+        host.params.erase("RodzajTransmisji");
+        host.params.erase("ComboKasTowMax");
 
         importOk();
         EXPECT_TRUE(has(pl("Import z zaległego pliku combo.imp! Coś się nie udało przy ostatnim imporcie!"))) << dump();
