@@ -185,14 +185,16 @@ const BlockedEdi kBlockedEdi[] = {
     {"EveryNumberOfTheDayTaken",
      [](const std::filesystem::path& edi) {
          std::filesystem::create_directories(edi);
-         char day[16];
-         const std::time_t t = std::time(nullptr);
-         std::strftime(day, sizeof day, "%Y%m%d", std::localtime(&t));
-         for (int n = 999; n >= 1; --n) {
-             char name[64];
-             std::snprintf(name, sizeof name, "Doc001_%s_%03d.txt", day, n);
-             if (n == 999 && std::filesystem::exists(edi / name)) return;  // taken at an earlier message
-             std::ofstream(edi / name) << "x";
+         // Today and tomorrow: an import may run across midnight.
+         for (const std::time_t t : {std::time(nullptr), std::time(nullptr) + 86400}) {
+             char day[16];
+             std::strftime(day, sizeof day, "%Y%m%d", std::localtime(&t));
+             for (int n = 999; n >= 1; --n) {
+                 char name[64];
+                 std::snprintf(name, sizeof name, "Doc001_%s_%03d.txt", day, n);
+                 if (n == 999 && std::filesystem::exists(edi / name)) break;  // taken at an earlier message
+                 std::ofstream(edi / name) << "x";
+             }
          }
      },
      [](const std::filesystem::path& edi) { std::filesystem::remove_all(edi); }},
