@@ -12,28 +12,11 @@
 #include <vector>
 
 #include "link/host_services.h"
+#include "tests/support/quiet_host.h"
 
 namespace zt::fuzz {
 
-// The running operation as the link sees it: never aborts, keeps no messages,
-// every text its default.
-class QuietHost : public HostServices {
-public:
-    void Postep(const std::string&, int, int) override {}
-    void PostepPozycja(int) override {}
-    void PostepTryb(int) override {}
-    void Komunikat(int, const std::string&) override {}
-    bool CzyPrzerwac() override { return false; }
-    std::string Tekst(std::string_view, std::string_view, std::string_view def) const override {
-        return std::string(def);
-    }
-    const TMLgExtTools* Tlumacz() const override { return nullptr; }
-    const std::string& KatalogRoboczy() const override { return dir_; }
-    std::int32_t NumerKasy() const override { return 1; }
-
-private:
-    std::string dir_;
-};
+using QuietHost = ztest::QuietHost;
 
 // The input cut at every occurrence of the separator.
 inline std::vector<std::string_view> splitAt(std::string_view input, std::string_view separator) {

@@ -11,12 +11,6 @@
 namespace zt {
 namespace {
 
-std::int32_t clamp32(std::int64_t v) {
-    if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-    if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(v);
-}
-
 std::string n(std::int64_t v) { return std::to_string(v); }
 
 bool isDay(std::string_view s) {
@@ -155,7 +149,13 @@ std::vector<std::string_view> AllLines(std::string_view text) {
     return lines;
 }
 
-std::int32_t ComboImpFields::Int32(std::size_t i) const { return clamp32(Int(i)); }
+std::int32_t Saturated32(std::int64_t v) {
+    if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+    if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(v);
+}
+
+std::int32_t ComboImpFields::Int32(std::size_t i) const { return Saturated32(Int(i)); }
 
 std::string ComboImpFields::Text(std::size_t i) const {
     return i < f_.size() ? std::string(TrimmedField(f_[i])) : std::string();
@@ -165,7 +165,7 @@ std::optional<std::int32_t> ComboImpFields::NumberOrNone(std::size_t i) const {
     const std::string_view s = i < f_.size() ? TrimmedField(f_[i]) : std::string_view();
     if (s.empty()) return std::nullopt;
     try {
-        return clamp32(FieldInt(f_, i));
+        return Saturated32(FieldInt(f_, i));
     } catch (const std::exception&) {
         return std::nullopt;
     }

@@ -44,6 +44,9 @@ std::vector<std::string_view> CompleteLines(std::string_view text);
 // Every line of a text with its line end, the last one also without.
 std::vector<std::string_view> AllLines(std::string_view text);
 
+// A 64-bit value held at the nearest 32-bit limit.
+std::int32_t Saturated32(std::int64_t v);
+
 // The fields of one line, by index.
 class ComboImpFields {
 public:

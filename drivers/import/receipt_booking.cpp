@@ -2,17 +2,12 @@
 
 #include <limits>
 
+#include "drivers/import/combo_imp_lines.h"
 #include "platform/text.h"
 #include "platform/whole_file.h"
 
 namespace zt {
 namespace {
-
-std::int32_t clamp32(std::int64_t v) {
-    if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-    if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(v);
-}
 
 int hourOf(double t) {
     int y, mo, d, h, mi, s;
@@ -124,7 +119,7 @@ void ZTReceiptReader::Line(std::string_view line, ZTImpBuf* buffer) {
             p->kind = 1;
         } else {
             p->kind = 2;
-            p->quantity = clamp32(-static_cast<std::int64_t>(p->quantity));
+            p->quantity = Saturated32(-static_cast<std::int64_t>(p->quantity));
             p->value = negated(p->value);
         }
         openReceipt()->AddPosition(std::move(p));
@@ -132,7 +127,7 @@ void ZTReceiptReader::Line(std::string_view line, ZTImpBuf* buffer) {
     } else if (kind == "P_RAB") {
         const PRabLine l(f);
         const std::int64_t type = l.Type();
-        const std::int32_t amount = clamp32(negated(l.Amount()));
+        const std::int32_t amount = Saturated32(negated(l.Amount()));
         QORParagon* r = openReceipt();
         if (type == 21) {
             if (r->PositionCount() > 0) r->Position(r->PositionCount() - 1).discount = amount;

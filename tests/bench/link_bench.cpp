@@ -29,29 +29,13 @@
 #include "link/host_services.h"
 #include "proto/commands.h"
 #include "proto/framing.h"
+#include "tests/support/quiet_host.h"
 
 using namespace zt;
 
 namespace {
 
-// The running operation as the link sees it, doing nothing.
-class QuietHost final : public HostServices {
-public:
-    void Postep(const std::string&, int, int) override {}
-    void PostepPozycja(int) override {}
-    void PostepTryb(int) override {}
-    void Komunikat(int, const std::string&) override {}
-    bool CzyPrzerwac() override { return false; }
-    std::string Tekst(std::string_view, std::string_view, std::string_view def) const override {
-        return std::string(def);
-    }
-    const TMLgExtTools* Tlumacz() const override { return nullptr; }
-    const std::string& KatalogRoboczy() const override { return dir_; }
-    std::int32_t NumerKasy() const override { return 1; }
-
-private:
-    std::string dir_ = "/tmp/";
-};
+using ztest::QuietHost;
 
 struct Command {
     std::uint16_t code;
@@ -129,7 +113,7 @@ int main(int argc, char** argv) {
     Result bestLink{1e300, 1e300}, bestBare{1e300, 1e300};
     std::uint32_t sequence = 0;
     for (int round = 0; round < kRounds; ++round) {
-        QuietHost host;
+        QuietHost host("/tmp/");
         LinkConfig config;
         config.transport = LinkConfig::Tcp;
         config.ipAddress = "127.0.0.1";
