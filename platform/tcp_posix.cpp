@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <optional>
 #include <system_error>
 
 #include "platform/exception.h"
@@ -149,7 +150,8 @@ void TcpClient::sendAll(const void* data, std::size_t len, std::uint32_t timeout
 std::size_t TcpClient::receiveSome(void* buffer, std::size_t max, std::uint32_t timeoutMs) {
     if (!isOpen()) fail("not connected", ENOTCONN);
     if (max == 0 || peerClosed_) return 0;
-    const auto start = SteadyClock::now();
+    // The clock is read only once a wait begins: bytes already there cost one call.
+    std::optional<SteadyClock::time_point> start;
     for (;;) {
         ssize_t n = ::recv(fdOf(socket_), buffer, max, 0);
         if (n > 0) return static_cast<std::size_t>(n);
@@ -159,9 +161,11 @@ std::size_t TcpClient::receiveSome(void* buffer, std::size_t max, std::uint32_t 
             return 0;
         }
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) fail("", errno);
+        if (timeoutMs == 0) return 0;
+        if (!start) start = SteadyClock::now();
         short revents = 0;
         int err = 0;
-        if (!waitFor(fdOf(socket_), POLLIN, static_cast<std::uint32_t>(remaining(start, timeoutMs)), revents, err))
+        if (!waitFor(fdOf(socket_), POLLIN, static_cast<std::uint32_t>(remaining(*start, timeoutMs)), revents, err))
             return 0;
         if (err != 0) fail("", err);
     }

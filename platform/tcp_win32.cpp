@@ -179,6 +179,7 @@ std::size_t TcpClient::receiveSome(void* buffer, std::size_t max, std::uint32_t 
             return 0;
         }
         if (!wouldBlock(err)) fail("", err);
+        if (timeoutMs == 0) return 0;  // only what is there: no wait to ask the socket for
         if (!waitFor(sockOf(socket_), false, remaining(start, timeoutMs), err)) return 0;
         if (err != 0) fail("", err);
     }
