@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -34,6 +36,15 @@ speed_t speedCode(int baud) {
         case 115200: return B115200;
         default: return B9600;
     }
+}
+
+// A pseudo-terminal (Unix98 slave majors 136 to 143) has no wire: it keeps
+// eight data bits and no parity whatever it is asked.
+bool isPseudoTerminal(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) return false;
+    const unsigned m = major(st.st_rdev);
+    return m >= 136 && m <= 143;
 }
 
 // The pty driver and some adapters have no modem lines; the ioctls then fail
@@ -117,8 +128,13 @@ void TMSerialPort::Open() {
     ::cfsetospeed(&tio, speedCode(baud_));
     if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
         int err = errno;
-        ::close(fd);
-        fail("", err);
+        // The C library reports a data format the line kept as its own
+        // (EINVAL, after the rest was applied). On a real port that is an
+        // error; a pseudo-terminal has no data format to keep.
+        if (err != EINVAL || !isPseudoTerminal(fd)) {
+            ::close(fd);
+            fail("", err);
+        }
     }
     // Keep other programs off the line while it is ours (root is not kept off).
     ::ioctl(fd, TIOCEXCL);

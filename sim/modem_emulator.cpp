@@ -52,6 +52,11 @@ void ModemEmulator::refuse(const std::string& prefix, int result) {
     refusals_.emplace_back(upper(prefix), result);
 }
 
+void ModemEmulator::clearRefusals() {
+    std::lock_guard lock(mutex_);
+    refusals_.clear();
+}
+
 std::vector<std::string> ModemEmulator::commands() const {
     std::lock_guard lock(mutex_);
     return commands_;
@@ -83,6 +88,7 @@ std::string ModemEmulator::resultText(int result) {
 
 void ModemEmulator::reply(int result, const std::string& verboseText) {
     if (quiet_ || result == modem::kSilent) return;
+    if (result == modem::kNoise) return pty_->write("\r\n\x13\xfe#~\x7f\r\n");
     if (verbose_)
         pty_->write("\r\n" + (verboseText.empty() ? resultText(result) : verboseText) + "\r\n");
     else

@@ -22,6 +22,8 @@ namespace zt::sim {
 namespace modem {
 constexpr int kOk = 0, kConnect = 1, kRing = 2, kNoCarrier = 3, kError = 4, kNoDialtone = 6, kBusy = 7, kNoAnswer = 8,
               kSilent = -1;
+// Not a result: line noise where the answer should be.
+constexpr int kNoise = -2;
 }
 
 struct ModemOptions {
@@ -47,8 +49,11 @@ public:
     // The answer to the next dials: modem::kConnect (default) or a failure code;
     // kSilent gives no answer at all.
     void setDialResult(int result) { dialResult_ = result; }
-    // Commands beginning with prefix (after "AT", e.g. "&N") answer result instead of OK.
+    // Commands beginning with prefix (after "AT", e.g. "&N") answer result
+    // instead of OK (kSilent: nothing, kNoise: line noise).
     void refuse(const std::string& prefix, int result = modem::kError);
+    // Every command answered as it normally is again.
+    void clearRefusals();
     // No answer to any command.
     void setSilent(bool on) { silent_ = on; }
 

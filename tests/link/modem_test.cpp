@@ -434,6 +434,61 @@ TEST_P(ModemOperationTest, StandAloneHangUp) {
     EXPECT_TRUE(host.has("Zamykanie portu komunikacyjnego"));
 }
 
+// Every fault of the modem at the first, a middle and the last command of the
+// two modem windows: the outcome the dialogue gives it, and the port free for
+// the next run. A fault holds for every send of its command.
+TEST_P(ModemOperationTest, EveryFaultOfTheModemWindows) {
+    const std::string noAnswer = pl("Brak odpowiedzi modemu!");
+    const std::string initError = pl("Błąd inicjalizacji modemu! (4)");
+    const struct Cell {
+        int window;
+        const char* command;  // after "AT"
+        int fault;
+        std::string outcome;   // raised text, "" when the window ends well
+        const char* lastSent;  // the last command the modem got
+    } cells[] = {
+        // Without a carrier the hang-up is one command, first and last. (These
+        // come first: a configured modem answers nothing, as "ATQ1" tells it.)
+        {4, "H", modem::kError, pl("Problem z rozłączeniem połączenia telefonicznego. Spróbuj ręcznie!!!"), "ATH"},
+        {4, "H", modem::kSilent, noAnswer, "ATH"},
+        {4, "H", modem::kNoise, noAnswer, "ATH"},
+        // "AT&F" is tried twice; a refusal then ends the window.
+        {3, "&F", modem::kError, initError, "AT&F"},
+        {3, "&F", modem::kSilent, noAnswer, "AT&F"},
+        {3, "&F", modem::kNoise, noAnswer, "AT&F"},
+        // A refusal in the middle only adds a line; silence ends the window.
+        {3, "&C1", modem::kError, "", "AT&W0"},
+        {3, "&C1", modem::kSilent, noAnswer, "AT&C1"},
+        {3, "&C1", modem::kNoise, noAnswer, "AT&C1"},
+        // The closing commands count as done whatever comes back.
+        {3, "&W0", modem::kError, "", "AT&W0"},
+        {3, "&W0", modem::kSilent, "", "AT&W0"},
+        {3, "&W0", modem::kNoise, "", "AT&W0"},
+    };
+    for (const Cell& c : cells) {
+        SCOPED_TRACE(testing::Message() << "window " << c.window << ", AT" << c.command << ", fault " << c.fault);
+        emulator().refuse(c.command, c.fault);
+        forgetCommands();
+        host.messages.clear();
+        EXPECT_EQ(run(-8, c.window), c.outcome);
+        const auto sent = commands();
+        ASSERT_FALSE(sent.empty());
+        EXPECT_EQ(sent.back(), c.lastSent);
+        if (c.window == 3 && std::string(c.command) == "&F") {
+            EXPECT_EQ(sent.size(), 2u);
+        }
+        if (c.window == 3 && std::string(c.command) == "&C1" && c.fault == modem::kError) {
+            EXPECT_TRUE(host.has(initError));
+        }
+        if (c.outcome.empty()) {
+            EXPECT_TRUE(host.has("Zamykanie portu komunikacyjnego"));
+        }
+        // The port was released: the same window runs again on a sound modem.
+        emulator().clearRefusals();
+        EXPECT_EQ(run(-8, c.window), "");
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Modems, ModemOperationTest, ::testing::Values(Modem::Emulator), modemName);
 
 // ---- on the recording fake ----
