@@ -119,6 +119,11 @@ void ModemEmulator::commandLine(const std::string& raw) {
         std::lock_guard lock(mutex_);
         for (const auto& [prefix, result] : refusals_)
             if (body.rfind(prefix, 0) == 0) {
+                if (result == modem::kGone) {
+                    stopping_ = true;
+                    pty_->close();
+                    return;
+                }
                 reply(result);
                 return;
             }

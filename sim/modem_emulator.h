@@ -22,8 +22,9 @@ namespace zt::sim {
 namespace modem {
 constexpr int kOk = 0, kConnect = 1, kRing = 2, kNoCarrier = 3, kError = 4, kNoDialtone = 6, kBusy = 7, kNoAnswer = 8,
               kSilent = -1;
-// Not a result: line noise where the answer should be.
-constexpr int kNoise = -2;
+// Not results: line noise where the answer should be; the modem gone from
+// the line (its pseudo-terminal closed; start() brings up a new one).
+constexpr int kNoise = -2, kGone = -3;
 }
 
 struct ModemOptions {
@@ -50,7 +51,8 @@ public:
     // kSilent gives no answer at all.
     void setDialResult(int result) { dialResult_ = result; }
     // Commands beginning with prefix (after "AT", e.g. "&N") answer result
-    // instead of OK (kSilent: nothing, kNoise: line noise).
+    // instead of OK (kSilent: nothing, kNoise: line noise, kGone: the modem
+    // leaves the line).
     void refuse(const std::string& prefix, int result = modem::kError);
     // Every command answered as it normally is again.
     void clearRefusals();

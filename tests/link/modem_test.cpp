@@ -434,9 +434,10 @@ TEST_P(ModemOperationTest, StandAloneHangUp) {
     EXPECT_TRUE(host.has("Zamykanie portu komunikacyjnego"));
 }
 
-// Every fault of the modem at the first, a middle and the last command of the
-// two modem windows: the outcome the dialogue gives it, and the port free for
-// the next run. A fault holds for every send of its command.
+// Every fault of the modem (a refusal, silence, noise, the modem gone from the
+// line) at the first, a middle and the last command of the two modem windows:
+// the outcome the dialogue gives it, and the port free for the next run. A
+// fault holds for every send of its command.
 TEST_P(ModemOperationTest, EveryFaultOfTheModemWindows) {
     const std::string noAnswer = pl("Brak odpowiedzi modemu!");
     const std::string initError = pl("Błąd inicjalizacji modemu! (4)");
@@ -452,29 +453,39 @@ TEST_P(ModemOperationTest, EveryFaultOfTheModemWindows) {
         {4, "H", modem::kError, pl("Problem z rozłączeniem połączenia telefonicznego. Spróbuj ręcznie!!!"), "ATH"},
         {4, "H", modem::kSilent, noAnswer, "ATH"},
         {4, "H", modem::kNoise, noAnswer, "ATH"},
+        {4, "H", modem::kGone, noAnswer, "ATH"},
         // "AT&F" is tried twice; a refusal then ends the window.
         {3, "&F", modem::kError, initError, "AT&F"},
         {3, "&F", modem::kSilent, noAnswer, "AT&F"},
         {3, "&F", modem::kNoise, noAnswer, "AT&F"},
+        // Gone: the retry's write fails with the system's words.
+        {3, "&F", modem::kGone, ": write: Input/output error", "AT&F"},
         // A refusal in the middle only adds a line; silence ends the window.
         {3, "&C1", modem::kError, "", "AT&W0"},
         {3, "&C1", modem::kSilent, noAnswer, "AT&C1"},
         {3, "&C1", modem::kNoise, noAnswer, "AT&C1"},
+        {3, "&C1", modem::kGone, noAnswer, "AT&C1"},
         // The closing commands count as done whatever comes back.
         {3, "&W0", modem::kError, "", "AT&W0"},
         {3, "&W0", modem::kSilent, "", "AT&W0"},
         {3, "&W0", modem::kNoise, "", "AT&W0"},
+        {3, "&W0", modem::kGone, "", "AT&W0"},
     };
     for (const Cell& c : cells) {
         SCOPED_TRACE(testing::Message() << "window " << c.window << ", AT" << c.command << ", fault " << c.fault);
         emulator().refuse(c.command, c.fault);
         forgetCommands();
         host.messages.clear();
-        EXPECT_EQ(run(-8, c.window), c.outcome);
+        const std::string raised = run(-8, c.window);
+        if (c.outcome.rfind(": ", 0) == 0) {  // the system's words after the port's name
+            EXPECT_EQ(raised, path() + c.outcome);
+        } else {
+            EXPECT_EQ(raised, c.outcome);
+        }
         const auto sent = commands();
         ASSERT_FALSE(sent.empty());
         EXPECT_EQ(sent.back(), c.lastSent);
-        if (c.window == 3 && std::string(c.command) == "&F") {
+        if (c.window == 3 && std::string(c.command) == "&F" && c.fault != modem::kGone) {
             EXPECT_EQ(sent.size(), 2u);
         }
         if (c.window == 3 && std::string(c.command) == "&C1" && c.fault == modem::kError) {
@@ -485,6 +496,12 @@ TEST_P(ModemOperationTest, EveryFaultOfTheModemWindows) {
         }
         // The port was released: the same window runs again on a sound modem.
         emulator().clearRefusals();
+        if (c.fault == modem::kGone) {
+            // A modem plugged in again: a new line.
+            emulator().stop();
+            emulator().start();
+            host.params["ComboPort"] = path();
+        }
         EXPECT_EQ(run(-8, c.window), "");
     }
 }
