@@ -4,7 +4,8 @@
 #   bash fuzz/run.sh [SECONDS] [TARGET...]   runs each target (all by default)
 #                                for SECONDS (default 30) from its committed
 #                                seeds (fuzz/corpus/<target>); ZT_FUZZ_RUNS=N
-#                                ends a campaign after N executions as well;
+#                                ends a campaign after N executions as well,
+#                                ZT_FUZZ_MAX_LEN=N sets the longest input;
 #   bash fuzz/run.sh --replay [TARGET...]    runs each input of every corpus and
 #                                every kept crash input once (the test command
 #                                does this, so the targets never stop building);
@@ -41,6 +42,7 @@ cmake --build "$out" -j "${ZT_JOBS:-2}" --target "${targets[@]}" >/dev/null
 # the line (a frame reaches 64 KiB), less for the files, whose parsers work a
 # line at a time; the shorter the inputs, the more of them a campaign runs.
 max_len() {
+  [ -n "${ZT_FUZZ_MAX_LEN:-}" ] && { echo "$ZT_FUZZ_MAX_LEN"; return; }
   case "$1" in
     frame_fuzz | link_answer_fuzz) echo 70000 ;;
     kasa_exp_fuzz | combo_imp_fuzz | receipt_tmp_fuzz) echo 16384 ;;
