@@ -186,6 +186,15 @@ int main(int argc, char** argv) {
     config.ipAddress = "127.0.0.1";
     config.ipPort = argv[1];
 
+    // One round of the commands through a link; after each, then().
+    auto sendAll = [&](TComboLink& link, const auto& then) {
+        for (int i = 0; i < per; ++i) {
+            const Command& c = cmds[static_cast<std::size_t>(i) % cmds.size()];
+            link.SendCommand(c.code, c.fields);
+            then();
+        }
+    };
+
     // The simulator's answers to one round, recorded for the line in memory.
     std::string opening;
     std::vector<std::string> answers;
@@ -196,11 +205,7 @@ int main(int argc, char** argv) {
         link.OpenLink();
         opening = link.frameIn;
         firstSequence = link.sequenceNumber;
-        for (int i = 0; i < per; ++i) {
-            const Command& c = cmds[static_cast<std::size_t>(i) % cmds.size()];
-            link.SendCommand(c.code, c.fields);
-            answers.push_back(stuff(link.frameIn));
-        }
+        sendAll(link, [&] { answers.push_back(stuff(link.frameIn)); });
         link.CloseLink();
     }
     double bestAlone = 1e300;
@@ -209,12 +214,7 @@ int main(int argc, char** argv) {
         TComboLink link(host, config, std::make_shared<ReplayLines>(opening, answers));
         link.OpenLink();
         link.sequenceNumber = firstSequence;
-        const double c0 = threadCpuUs();
-        for (int i = 0; i < per; ++i) {
-            const Command& c = cmds[static_cast<std::size_t>(i) % cmds.size()];
-            link.SendCommand(c.code, c.fields);
-        }
-        bestAlone = std::min(bestAlone, threadCpuUs() - c0);
+        bestAlone = std::min(bestAlone, timed([&] { sendAll(link, [] {}); }).cpuUs);
         link.CloseLink();
     }
     std::printf("alone: %d commands, %.2f us cpu/command\n", per, bestAlone / per);
@@ -225,12 +225,7 @@ int main(int argc, char** argv) {
         QuietHost host("/tmp/");
         TComboLink link(host, config);
         link.OpenLink();
-        const Result viaLink = timed([&] {
-            for (int i = 0; i < per; ++i) {
-                const Command& c = cmds[static_cast<std::size_t>(i) % cmds.size()];
-                link.SendCommand(c.code, c.fields);
-            }
-        });
+        const Result viaLink = timed([&] { sendAll(link, [] {}); });
         sequence = (link.sequenceNumber + kSequenceLimit / 2) % kSequenceLimit;
         link.CloseLink();
 
